@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// One file or folder of a compared tree (local or remote), flattened so that a folder's own
+// entries stand together after it.
+struct SyncEntry {
+    std::string name;
+    std::string kind;        // "d" folder, "f" file
+    std::string size;        // display text, "-" for a folder
+    std::string date;        // display and comparison text
+    std::string path;        // local: absolute path; remote: "/"-joined from the remote root
+    int32_t group = 0;       // the listing or scanned folder the entry came from; siblings share it
+    bool check = false;      // local: upload it; remote: delete it
+    int32_t child = 0;       // folders: index of the folder's first direct entry
+    int32_t childCount = 0;  // folders: number of direct entries
+    std::optional<bool> sync;  // set while a sync run has the entry on its work list
+};

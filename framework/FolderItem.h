@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Date.h"
+
+namespace fw {
+
+class BinaryStream;
+class BinaryOutputStream;
+class TextInputStream;
+class TextOutputStream;
+
+// Permissions for a file that the program creates.
+enum class FileAccess { Normal, Private };  // Private: 0600 files, 0700 folders
+
+// A file or folder by its absolute POSIX path. A folder's absolute path ends in "/".
+class FolderItem {
+public:
+    FolderItem() = default;
+    explicit FolderItem(std::string absolutePath);
+
+    // The item at an absolute path; nullopt for a path that is not absolute.
+    static std::optional<FolderItem> FromAbsolutePath(const std::string& path);
+
+    bool Exists() const;
+    bool Directory() const;  // an existing folder (a link to a folder counts)
+    bool IsSymbolicLink() const;
+    bool Visible() const;  // names beginning with "." are not visible
+    std::string Name() const;
+    // The absolute path; a folder's ends in "/".
+    std::string AbsolutePath() const;
+    std::string Path() const { return path_; }  // without the trailing "/"
+    FolderItem Parent() const;
+    FolderItem Child(const std::string& name) const;
+    int64_t Length() const;
+    Date ModificationDate() const;
+
+    // A folder's entries, in name order (byte order), hidden ones included; Count and Item are
+    // 1-based like the rest of the program's model.
+    std::vector<FolderItem> Entries() const;
+    int32_t Count() const;
+    FolderItem Item(int32_t index) const;
+
+    // Creates the folder; answers whether it exists afterwards.
+    bool CreateAsFolder(FileAccess access = FileAccess::Normal) const;
+    bool Delete() const;
+    // Copies this file over target, replacing it.
+    bool CopyFileTo(const FolderItem& target, FileAccess access = FileAccess::Normal) const;
+
+    // Streams. The Open functions answer nullptr when the file can't be opened. The Create
+    // functions write a temporary file beside this one; it replaces this file only when the stream
+    // is committed, so a failed or abandoned write never touches the old content.
+    std::unique_ptr<BinaryStream> OpenAsBinaryFile() const;
+    std::unique_ptr<BinaryOutputStream> CreateBinaryFile(
+        FileAccess access = FileAccess::Normal) const;
+    std::unique_ptr<TextInputStream> OpenAsTextFile() const;
+    std::unique_ptr<TextOutputStream> CreateTextFile(FileAccess access = FileAccess::Normal) const;
+
+    bool operator==(const FolderItem& o) const { return path_ == o.path_; }
+
+private:
+    std::string path_;  // absolute, without a trailing "/" (except the root "/")
+};
+
+// The platform's special folders.
+namespace SpecialFolder {
+// The per-user preferences folder: $XDG_CONFIG_HOME, else ~/.config.
+FolderItem Preferences();
+// The user's desktop folder (XDG).
+FolderItem Desktop();
+}  // namespace SpecialFolder
+
+}  // namespace fw

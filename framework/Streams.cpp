@@ -1,0 +1,285 @@
+#include "Streams.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Strings.h"
+
+namespace fw {
+
+namespace {
+
+std::string ErrnoText(const std::string& what, int err) {
+    return what + ": " + strerror(err);
+}
+
+void PutInt32(std::string& out, int32_t v) {
+    uint32_t u = static_cast<uint32_t>(v);
+    out += static_cast<char>(u >> 24);
+    out += static_cast<char>(u >> 16);
+    out += static_cast<char>(u >> 8);
+    out += static_cast<char>(u);
+}
+
+int32_t GetInt32(const std::string& b) {
+    auto at = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(b[i])); };
+    return static_cast<int32_t>(at(0) << 24 | at(1) << 16 | at(2) << 8 | at(3));
+}
+
+// umask can only be read by setting it, so it is set back at once.
+mode_t CurrentUmask() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+// ---- BinaryStream
+
+BinaryStream::BinaryStream(int fd, int64_t length) : fd_(fd), length_(length) {}
+
+BinaryStream::~BinaryStream() {
+    Close();
+}
+
+void BinaryStream::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+namespace {
+
+// count bytes at offset of fd, or StreamError. Positional reads keep a failed read from moving
+// the stream.
+std::string ReadAt(int fd, int64_t offset, int64_t count, bool allowShort) {
+    if (fd < 0) throw StreamError("read from a closed file");
+    std::string out(static_cast<size_t>(count), '\0');
+    size_t got = 0;
+    while (got < out.size()) {
+        ssize_t n = ::pread(fd, out.data() + got, out.size() - got,
+                            static_cast<off_t>(offset) + static_cast<off_t>(got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw StreamError(ErrnoText("read failed", errno));
+        }
+        if (n == 0) {
+            if (allowShort) break;
+            throw StreamError("read past the end of the file");
+        }
+        got += static_cast<size_t>(n);
+    }
+    out.resize(got);
+    return out;
+}
+
+}  // namespace
+
+// Reads come from a window of the file read ahead in one go: a file read in small pieces (an
+// upload reads 2 KB at a time) costs one system call per window, not one per piece.
+std::string BinaryStream::ReadRange(int64_t offset, int64_t count, bool allowShort) {
+    int64_t windowEnd = windowStart_ + static_cast<int64_t>(window_.size());
+    if (offset < windowStart_ || offset + count > windowEnd) {
+        if (count > kReadAhead) return ReadAt(fd_, offset, count, allowShort);
+        window_ = ReadAt(fd_, offset, std::min(kReadAhead, length_ - offset), true);
+        windowStart_ = offset;
+        windowEnd = windowStart_ + static_cast<int64_t>(window_.size());
+        if (offset + count > windowEnd && !allowShort)
+            throw StreamError("read past the end of the file");
+    }
+    int64_t available = std::min(count, windowEnd - offset);
+    return window_.substr(static_cast<size_t>(offset - windowStart_),
+                          static_cast<size_t>(available));
+}
+
+std::string BinaryStream::Read(int64_t count) {
+    if (count < 0 || count > BytesLeft()) throw StreamError("read past the end of the file");
+    std::string bytes = ReadRange(pos_, count, false);
+    pos_ += count;
+    return bytes;
+}
+
+std::string BinaryStream::ReadUpTo(int64_t count) {
+    if (count <= 0 || AtEnd()) return "";
+    std::string bytes = ReadRange(pos_, std::min(count, BytesLeft()), true);
+    pos_ += static_cast<int64_t>(bytes.size());
+    return bytes;
+}
+
+int32_t BinaryStream::ReadInt32() {
+    return GetInt32(Read(4));
+}
+
+std::string BinaryStream::ReadPString() {
+    if (BytesLeft() < 1) throw StreamError("read past the end of the file");
+    int64_t length = static_cast<unsigned char>(ReadRange(pos_, 1, false)[0]);
+    if (length > BytesLeft() - 1) throw StreamError("string runs past the end of the file");
+    std::string bytes = ReadRange(pos_ + 1, length, false);
+    pos_ += 1 + length;
+    return bytes;
+}
+
+std::string BinaryStream::ReadBlock() {
+    if (BytesLeft() < 4) throw StreamError("read past the end of the file");
+    int64_t length = GetInt32(ReadRange(pos_, 4, false));
+    if (length < 0 || length > BytesLeft() - 4)
+        throw StreamError("block runs past the end of the file");
+    std::string bytes = ReadRange(pos_ + 4, length, false);
+    pos_ += 4 + length;
+    return bytes;
+}
+
+// ---- AtomicFileWriter
+
+AtomicFileWriter::AtomicFileWriter(std::string targetPath, bool privateAccess)
+    : target_(std::move(targetPath)) {
+    mode_t mode = privateAccess ? 0600 : (0666 & ~CurrentUmask());
+    std::string pattern = target_ + ".tmp-XXXXXX";
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error_ = ErrnoText("can't create " + pattern, errno);
+        return;
+    }
+    temp_ = pattern;
+    if (::fchmod(fd, mode) != 0) {
+        error_ = ErrnoText("can't set the permissions of " + temp_, errno);
+        ::close(fd);
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        return;
+    }
+    fd_ = fd;
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
+
+void AtomicFileWriter::Write(const std::string& bytes) {
+    if (fd_ < 0) throw StreamError(error_.empty() ? "write to a closed file" : error_);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw StreamError(ErrnoText("can't write " + temp_, errno));
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+void AtomicFileWriter::Commit() {
+    if (committed_) return;
+    if (fd_ < 0) throw StreamError(error_.empty() ? "commit of a closed file" : error_);
+    std::string failure;
+    if (::fsync(fd_) != 0) failure = ErrnoText("can't flush " + temp_, errno);
+    // close can report a failed delayed write (NFS), so its answer counts.
+    if (::close(fd_) != 0 && failure.empty()) failure = ErrnoText("can't close " + temp_, errno);
+    fd_ = -1;
+    if (failure.empty() && ::rename(temp_.c_str(), target_.c_str()) != 0)
+        failure = ErrnoText("can't replace " + target_, errno);
+    if (!failure.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        error_ = failure;
+        throw StreamError(failure);
+    }
+    temp_.clear();
+    committed_ = true;
+}
+
+void AtomicFileWriter::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    temp_.clear();
+}
+
+// ---- BinaryOutputStream
+
+namespace {
+
+AtomicFileWriter& OpenWriter(const std::unique_ptr<AtomicFileWriter>& writer) {
+    if (!writer) throw StreamError("write to a closed file");
+    return *writer;
+}
+
+// Commits and lets go of the writer, whether the commit succeeds or not.
+void CommitAndRelease(std::unique_ptr<AtomicFileWriter>& writer) {
+    std::unique_ptr<AtomicFileWriter> w = std::move(writer);
+    OpenWriter(w).Commit();
+}
+
+}  // namespace
+
+void BinaryOutputStream::WriteInt32(int32_t v) {
+    std::string bytes;
+    PutInt32(bytes, v);
+    OpenWriter(writer_).Write(bytes);
+}
+
+void BinaryOutputStream::Write(const std::string& bytes) {
+    OpenWriter(writer_).Write(bytes);
+}
+
+void BinaryOutputStream::WritePString(const std::string& text) {
+    std::string bytes = TruncateUtf8(text, 255);
+    OpenWriter(writer_).Write(static_cast<char>(bytes.size()) + bytes);
+}
+
+void BinaryOutputStream::WriteBlock(const std::string& bytes) {
+    if (bytes.size() > 0x7FFFFFFF) throw StreamError("block too long");
+    std::string out;
+    PutInt32(out, static_cast<int32_t>(bytes.size()));
+    out += bytes;
+    OpenWriter(writer_).Write(out);
+}
+
+void BinaryOutputStream::Close() {
+    CommitAndRelease(writer_);
+}
+
+// ---- TextInputStream
+
+std::string TextInputStream::ReadLine() {
+    size_t end = data_.find_first_of("\r\n", pos_);
+    if (end == std::string::npos) end = data_.size();
+    std::string line = data_.substr(pos_, end - pos_);
+    pos_ = end;
+    if (pos_ < data_.size()) {
+        if (data_[pos_] == '\r' && pos_ + 1 < data_.size() && data_[pos_ + 1] == '\n') ++pos_;
+        ++pos_;
+    }
+    return line;
+}
+
+std::string TextInputStream::ReadAll() {
+    std::string rest = pos_ < data_.size() ? data_.substr(pos_) : "";
+    pos_ = data_.size();
+    return rest;
+}
+
+// ---- TextOutputStream
+
+void TextOutputStream::Write(const std::string& bytes) {
+    OpenWriter(writer_).Write(bytes);
+}
+
+void TextOutputStream::WriteLine(const std::string& text) {
+    OpenWriter(writer_).Write(text + "\n");
+}
+
+void TextOutputStream::Close() {
+    CommitAndRelease(writer_);
+}
+
+void TextOutputStream::Discard() {
+    if (writer_) writer_->Discard();
+    writer_.reset();
+}
+
+}  // namespace fw

@@ -1,0 +1,312 @@
+#include "TCPSocket.h"
+
+#include <sys/socket.h>
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "Event.h"
+#include "PlatformInternal.h"
+
+namespace fw {
+
+namespace {
+
+int32_t ErrorCode(QAbstractSocket::SocketError e) {
+    switch (e) {
+        case QAbstractSocket::RemoteHostClosedError:
+            return kSocketPeerClosed;
+        case QAbstractSocket::HostNotFoundError:
+            return kSocketHostNotFound;
+        case QAbstractSocket::AddressInUseError:
+            return kSocketAddressInUse;
+        default:
+            return kSocketOtherError;
+    }
+}
+
+std::string DottedIPv4(const QHostAddress& a) {
+    bool ok = false;
+    quint32 v4 = a.toIPv4Address(&ok);
+    if (!ok) return {};
+    return QHostAddress(v4).toString().toStdString();
+}
+
+}  // namespace
+
+// The platform's sockets report through Qt signals; each report is posted and then delivered
+// through the socket's event source, so reports keep their order, never interrupt a handler of the
+// same socket, and are dropped when they belong to a connection that has since been closed.
+struct TCPSocket::Impl {
+    TCPSocket* owner;
+    QObject context;  // posted reports die with it
+    QPointer<QTcpSocket> sock;
+    QTcpServer* server = nullptr;
+    uint64_t generation = 0;    // bumped whenever the current connection is given up
+    std::string pendingWrites;  // written while the connection is still being made
+    bool dataQueued = false;
+    bool readInHandler = false;
+    bool endReported = false;
+
+    explicit Impl(TCPSocket* o) : owner(o) {}
+
+    // A report bound to the connection is dropped when the connection is given up first.
+    void Post(std::function<void()> report, bool boundToConnection = true) {
+        uint64_t gen = generation;
+        auto current = [this, gen, boundToConnection] {
+            return !boundToConnection || gen == generation;
+        };
+        QMetaObject::invokeMethod(
+            &context,
+            [this, current, report = std::move(report)] {
+                if (!current()) return;
+                owner->Deliver([current, report] {
+                    if (current()) report();
+                });
+            },
+            Qt::QueuedConnection);
+    }
+
+    void Wire(QTcpSocket* s) {
+        sock = s;
+        endReported = false;
+        dataQueued = false;
+        QObject::connect(s, &QTcpSocket::connected, &context, [this, s] {
+            if (s != sock) return;
+            if (!pendingWrites.empty()) {
+                s->write(pendingWrites.data(), static_cast<qint64>(pendingWrites.size()));
+                pendingWrites.clear();
+            }
+            Post([this] { owner->Event_Connected(); });
+        });
+        QObject::connect(s, &QTcpSocket::readyRead, &context, [this, s] {
+            if (s == sock) QueueDataAvailable();
+        });
+        QObject::connect(s, &QTcpSocket::bytesWritten, &context, [this, s](qint64) {
+            if (s != sock || s->bytesToWrite() > 0) return;
+            Post([this] { owner->Event_SendComplete(); });
+        });
+        QObject::connect(s, &QTcpSocket::errorOccurred, &context,
+                         [this, s](QAbstractSocket::SocketError e) {
+                             if (s == sock) ReportEnd(ErrorCode(e));
+                         });
+        QObject::connect(s, &QTcpSocket::disconnected, &context, [this, s] {
+            if (s == sock) ReportEnd(kSocketPeerClosed);
+        });
+    }
+
+    // Every byte received is reported before the end of the connection.
+    void ReportEnd(int32_t code) {
+        if (endReported) return;
+        endReported = true;
+        if (sock && sock->bytesAvailable() > 0) QueueDataAvailable();
+        Post([this, code] {
+            owner->lastError_ = code;
+            QPointer<QTcpSocket> ended = sock;
+            uint64_t gen = generation;
+            owner->Event_Error();
+            // The connection is over, unless the handler has already started a new one.
+            if (gen == generation && ended == sock) Drop();
+        });
+    }
+
+    void QueueDataAvailable() {
+        if (dataQueued) return;
+        dataQueued = true;
+        Post([this] {
+            dataQueued = false;
+            // Bytes that arrived while the handler ran are reported right after it, as long as
+            // the handler takes what it is given.
+            while (sock && sock->bytesAvailable() > 0) {
+                readInHandler = false;
+                uint64_t gen = generation;
+                owner->Event_DataAvailable();
+                if (gen != generation || !readInHandler) break;
+            }
+        });
+    }
+
+    // Gives up the current connection without reporting anything.
+    void Drop() {
+        ++generation;
+        pendingWrites.clear();
+        dataQueued = false;
+        if (server) {
+            server->close();
+            server->deleteLater();
+            server = nullptr;
+        }
+        if (QTcpSocket* s = sock) {
+            sock = nullptr;
+            QObject::disconnect(s, nullptr, &context, nullptr);
+            s->deleteLater();
+        }
+    }
+
+    void CloseGracefully() {
+        QTcpSocket* s = sock;
+        if (s && s->state() == QAbstractSocket::ConnectedState) {
+            sock = nullptr;  // Drop must not delete it before its bytes have left
+            QObject::disconnect(s, nullptr, &context, nullptr);
+            QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            s->disconnectFromHost();
+            if (s->state() == QAbstractSocket::UnconnectedState) s->deleteLater();
+        }
+        Drop();
+    }
+
+    void Abort() {
+        if (QTcpSocket* s = sock) {
+            qintptr fd = s->socketDescriptor();
+            if (fd >= 0) {
+                linger reset{1, 0};  // close with RST: the peer must not take this as a normal end
+                setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            }
+            QObject::disconnect(s, nullptr, &context, nullptr);
+            s->abort();
+        }
+        Drop();
+    }
+};
+
+TCPSocket::TCPSocket() : d(std::make_unique<Impl>(this)) {}
+
+TCPSocket::~TCPSocket() {
+    d->Abort();
+}
+
+void TCPSocket::Connect() {
+    d->Drop();
+    lastError_ = 0;
+    if (Port < 1 || Port > 65535) {
+        d->Wire(new QTcpSocket(&d->context));
+        d->ReportEnd(kSocketOtherError);
+        return;
+    }
+    auto* s = new QTcpSocket(&d->context);
+    d->Wire(s);
+    s->connectToHost(ToQString(Address), static_cast<quint16>(Port), QIODevice::ReadWrite,
+                     QAbstractSocket::IPv4Protocol);
+}
+
+bool TCPSocket::Listen() {
+    d->Drop();
+    lastError_ = 0;
+    if (Port < 0 || Port > 65535) {
+        lastError_ = kSocketOtherError;
+        return false;
+    }
+    auto* server = new QTcpServer(&d->context);
+    QHostAddress address = ListenAddress.empty() ? QHostAddress(QHostAddress::AnyIPv4)
+                                                 : QHostAddress(ToQString(ListenAddress));
+    if (!server->listen(address, static_cast<quint16>(Port))) {
+        lastError_ = server->serverError() == QAbstractSocket::AddressInUseError
+                         ? kSocketAddressInUse
+                         : kSocketOtherError;
+        delete server;
+        return false;
+    }
+    d->server = server;
+    QObject::connect(server, &QTcpServer::newConnection, &d->context, [this, server] {
+        while (QTcpSocket* incoming = server->nextPendingConnection()) {
+            if (d->sock || server != d->server) {
+                incoming->abort();
+                incoming->deleteLater();
+                continue;
+            }
+            if (!AcceptFrom.empty() && DottedIPv4(incoming->peerAddress()) != AcceptFrom) {
+                incoming->abort();  // only the server we talk to may connect here
+                incoming->deleteLater();
+                continue;
+            }
+            incoming->setParent(&d->context);
+            server->close();  // one connection only
+            d->Wire(incoming);
+            d->Post([this] { Event_Connected(); });
+            if (incoming->bytesAvailable() > 0) d->QueueDataAvailable();
+        }
+    });
+    return true;
+}
+
+void TCPSocket::Write(const std::string& bytes) {
+    if (bytes.empty()) return;
+    QTcpSocket* s = d->sock;
+    if (!s) return;
+    if (s->state() == QAbstractSocket::ConnectedState) {
+        s->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        s->flush();  // hand the bytes to the system now rather than on the next loop pass
+    } else if (s->state() == QAbstractSocket::HostLookupState ||
+               s->state() == QAbstractSocket::ConnectingState) {
+        d->pendingWrites += bytes;
+    }
+}
+
+std::string TCPSocket::ReadAll() {
+    d->readInHandler = true;
+    if (!d->sock) return {};
+    QByteArray bytes = d->sock->readAll();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+void TCPSocket::Close() {
+    d->CloseGracefully();
+}
+void TCPSocket::Abort() {
+    d->Abort();
+}
+
+bool TCPSocket::IsConnected() const {
+    return d->sock && d->sock->state() == QAbstractSocket::ConnectedState;
+}
+bool TCPSocket::IsListening() const {
+    return d->server && d->server->isListening();
+}
+
+std::string TCPSocket::LocalAddress() const {
+    return d->sock ? DottedIPv4(d->sock->localAddress()) : std::string();
+}
+std::string TCPSocket::RemoteAddress() const {
+    return d->sock ? DottedIPv4(d->sock->peerAddress()) : std::string();
+}
+int32_t TCPSocket::LocalPort() const {
+    if (d->sock) return d->sock->localPort();
+    if (d->server) return d->server->serverPort();
+    return 0;
+}
+int64_t TCPSocket::BytesLeftToSend() const {
+    return d->sock ? d->sock->bytesToWrite() + static_cast<int64_t>(d->pendingWrites.size()) : 0;
+}
+
+void TCPSocket::Post(std::function<void()> work) {
+    d->Post(std::move(work));
+}
+void TCPSocket::PostEvent(std::function<void()> work) {
+    d->Post(std::move(work), false);
+}
+
+void TCPSocket::PostError(int32_t code) {
+    d->Post(
+        [this, code] {
+            lastError_ = code;
+            Event_Error();
+        },
+        false);
+}
+
+void TCPSocket::Event_Connected() {
+    RaiseEvent(Connected, *this);
+}
+void TCPSocket::Event_DataAvailable() {
+    RaiseEvent(DataAvailable, *this);
+}
+void TCPSocket::Event_SendComplete() {
+    RaiseEvent(SendComplete, *this);
+}
+void TCPSocket::Event_Error() {
+    RaiseEvent(Error, *this);
+}
+
+}  // namespace fw

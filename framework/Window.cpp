@@ -1,0 +1,260 @@
+#include "Window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+#include "Application.h"
+#include "ModalHost.h"
+#include "PlatformInternal.h"
+
+namespace fw {
+
+namespace {
+
+std::vector<Window*>& Registry() {
+    static std::vector<Window*> open;
+    return open;
+}
+
+// Hands the platform window's events to the program's window.
+template <class Base>
+class ForwardingWidget : public Base {
+public:
+    explicit ForwardingWidget(Window* owner) : owner_(owner) {}
+
+protected:
+    void moveEvent(QMoveEvent* e) override {
+        Base::moveEvent(e);
+        if (owner_->IsOpen()) owner_->Deliver([o = owner_] { o->Event_Moved(); });
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        Base::resizeEvent(e);
+        if (!owner_->IsOpen()) return;
+        owner_->Deliver([o = owner_] {
+            o->Event_Resizing();
+            o->Event_Resized();
+        });
+    }
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();  // the program's window decides, and closes itself
+        owner_->Deliver([o = owner_] { o->RequestClose(); });
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        // The program's coordinates are the content's, below the menu bar.
+        QPoint p = owner_->Widget()->mapFrom(this, e->position().toPoint());
+        if (owner_->IsOpen())
+            owner_->Deliver([o = owner_, p] { o->Event_MouseDown(p.x(), p.y()); });
+        Base::mousePressEvent(e);
+    }
+
+private:
+    Window* owner_;
+};
+
+class DocumentWidget : public ForwardingWidget<QMainWindow> {
+public:
+    using ForwardingWidget::ForwardingWidget;
+};
+
+class DialogWidget : public ForwardingWidget<QDialog> {
+public:
+    using ForwardingWidget::ForwardingWidget;
+};
+
+}  // namespace
+
+struct Window::Impl {
+    QWidget* top = nullptr;      // the platform window
+    QWidget* content = nullptr;  // where the controls go
+
+    // Height of what the platform window has above and below the content (menu bar, toolbars).
+    int Chrome() const {
+        if (top == content) return 0;
+        if (QLayout* layout = top->layout()) {
+            // A hidden window's layout is not redone when the window is resized: redo it now.
+            layout->invalidate();
+            layout->activate();
+        }
+        return std::max(0, top->height() - content->height());
+    }
+};
+
+Window::Window(Kind kind) : d(std::make_unique<Impl>()), kind_(kind) {
+    if (kind == Kind::Document) {
+        auto* w = new DocumentWidget(this);
+        auto* central = new QWidget(w);
+        w->setCentralWidget(central);
+        d->top = w;
+        d->content = central;
+    } else {
+        auto* w = new DialogWidget(this);
+        w->setModal(kind == Kind::ModalDialog);
+        d->top = w;
+        d->content = w;
+    }
+}
+
+Window::~Window() {
+    auto& open = Registry();
+    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    delete d->top;
+}
+
+void Window::Build() {
+    if (built_) return;
+    built_ = true;
+    Registry().push_back(this);  // counts as open while it is still being built
+    Layout();
+    CreateControls();
+    AddMenuHandlers();
+    opened_ = true;  // window events reach the program from here on
+    Event_Open();
+    if (visibleOnOpen_ && !closed_) Show();
+}
+
+std::vector<Window*> Window::OpenWindows() {
+    return Registry();
+}
+
+Window* Window::Frontmost() {
+    QWidget* active = QApplication::activeWindow();
+    for (Window* w : Registry())
+        if (active && w->d->top == active) return w;
+    for (auto it = Registry().rbegin(); it != Registry().rend(); ++it)
+        if ((*it)->Visible()) return *it;
+    return Registry().empty() ? nullptr : Registry().back();
+}
+
+int32_t Window::Left() const {
+    return d->top->geometry().x();
+}
+int32_t Window::Top() const {
+    return d->top->geometry().y();
+}
+int32_t Window::Width() const {
+    return d->top->width();
+}
+int32_t Window::Height() const {
+    return d->top->height() - d->Chrome();
+}
+
+void Window::SetLeft(int32_t v) {
+    QRect g = d->top->geometry();
+    g.moveLeft(v);
+    d->top->setGeometry(g);
+}
+void Window::SetTop(int32_t v) {
+    QRect g = d->top->geometry();
+    g.moveTop(v);
+    d->top->setGeometry(g);
+}
+void Window::SetWidth(int32_t v) {
+    d->top->resize(v, d->top->height());
+}
+void Window::SetHeight(int32_t v) {
+    d->top->resize(d->top->width(), v + d->Chrome());
+}
+
+void Window::SetMinimumSize(int32_t w, int32_t h) {
+    d->content->setMinimumSize(w, h);
+}
+void Window::SetMaximumSize(int32_t w, int32_t h) {
+    d->content->setMaximumSize(w, h);
+}
+
+void Window::SetResizable(bool r) {
+    if (r) return;
+    d->top->setFixedSize(d->top->size());
+}
+
+void Window::SetTitle(const std::string& title) {
+    d->top->setWindowTitle(ToQString(title));
+}
+std::string Window::Title() const {
+    return FromQString(d->top->windowTitle());
+}
+
+void Window::CenterOnScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect area = screen->availableGeometry();
+    QRect g = d->top->frameGeometry();
+    g.moveCenter(area.center());
+    d->top->move(g.topLeft());
+}
+
+void Window::Show() {
+    if (closed_) return;
+    d->top->show();
+    d->top->raise();
+    d->top->activateWindow();
+}
+
+void Window::Hide() {
+    d->top->hide();
+}
+bool Window::Visible() const {
+    return d->top->isVisible();
+}
+
+void Window::Close() {
+    if (closed_) return;
+    closed_ = true;
+    auto& open = Registry();
+    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    RunGuarded([this] { Event_Close(); });
+    d->top->hide();
+    // Deleted once the event that closed it has been handled: its own handlers may still be on
+    // the stack.
+    QTimer::singleShot(0, qApp, [this] { delete this; });
+}
+
+void Window::RequestClose() {
+    if (closed_) return;
+    if (closingQuitsApp_ && Application::Instance()) {
+        Application::Instance()->Quit();
+        return;
+    }
+    if (!Event_CancelClose(false)) Close();
+}
+
+void Window::ShowModal() {
+    if (kind_ != Kind::ModalDialog) {
+        Show();
+        return;
+    }
+    ModalPrompt prompt;
+    prompt.kind = "window";
+    prompt.title = Title();
+    ModalHost::Run(static_cast<QDialog*>(d->top), prompt);
+}
+
+void Window::SetMenuBar(MenuBar* bar) {
+    menuBar_ = bar;
+    if (kind_ != Kind::Document || !bar) return;
+    auto* main = static_cast<QMainWindow*>(d->top);
+    main->setMenuBar(BuildPlatformMenuBar(bar, main));
+}
+
+void Window::AddMenuHandler(const std::string& itemName, std::function<bool()> handler) {
+    menuHandlers_[itemName] = std::move(handler);
+}
+
+bool Window::HandleMenu(const std::string& itemName) {
+    auto it = menuHandlers_.find(itemName);
+    return it != menuHandlers_.end() && it->second && it->second();
+}
+
+QWidget* Window::Widget() const {
+    return d->content;
+}
+
+}  // namespace fw

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "EventDispatcher.h"
+
+class QWidget;
+
+namespace fw {
+
+class MenuBar;
+
+// A window of the program. It is built in a fixed order by Build: Layout (window properties),
+// CreateControls, AddMenuHandlers, then it opens: it is registered as open, shown when Visible,
+// and its Open event runs.
+class Window : public EventSource {
+public:
+    enum class Kind { Document, ModelessDialog, ModalDialog };
+
+    explicit Window(Kind kind = Kind::Document);
+    ~Window() override;
+
+    // Builds and opens the window (see above). Call once, right after construction.
+    void Build();
+
+    // The open window of class T (hidden or not), or nullptr.
+    template <class T>
+    static T* FindOpen() {
+        for (Window* w : OpenWindows())
+            if (auto* t = dynamic_cast<T*>(w)) return t;
+        return nullptr;
+    }
+    // Open windows, in the order they were opened.
+    static std::vector<Window*> OpenWindows();
+    static Window* Frontmost();
+
+    int32_t Left() const;
+    int32_t Top() const;
+    int32_t Width() const;
+    int32_t Height() const;
+    void SetLeft(int32_t v);
+    void SetTop(int32_t v);
+    void SetWidth(int32_t v);
+    void SetHeight(int32_t v);
+    void SetMinimumSize(int32_t w, int32_t h);
+    void SetMaximumSize(int32_t w, int32_t h);
+    void SetResizable(bool r);
+    void SetTitle(const std::string& title);
+    std::string Title() const;
+    void SetVisibleOnOpen(bool v) { visibleOnOpen_ = v; }
+    void CenterOnScreen();
+
+    void Show();
+    void Hide();
+    bool Visible() const;
+    // Closes and destroys the window: Close runs, the window leaves the open windows and is
+    // deleted once the current event has been handled.
+    void Close();
+    // The user's close box: CancelClose may keep the window open. A window that quits the
+    // application when closed takes the quit path instead.
+    void RequestClose();
+    void SetClosingQuitsApp(bool q) { closingQuitsApp_ = q; }
+    bool ClosingQuitsApp() const { return closingQuitsApp_; }
+    bool IsClosed() const { return closed_; }
+    // Built and not closed: its window events reach the program.
+    bool IsOpen() const { return opened_ && !closed_; }
+
+    // Shows the window modally through the modal host; returns when it is hidden or closed.
+    void ShowModal();
+
+    void SetMenuBar(MenuBar* bar);
+    MenuBar* GetMenuBar() const { return menuBar_; }
+    void AddMenuHandler(const std::string& itemName, std::function<bool()> handler);
+    bool HandleMenu(const std::string& itemName);
+
+    // The window's platform widget, for the layer's controls.
+    QWidget* Widget() const;
+
+    // Window events, for the subclass.
+    virtual void Layout() {}
+    virtual void CreateControls() {}
+    virtual void AddMenuHandlers() {}
+    virtual void Event_Open() {}
+    virtual void Event_Close() {}
+    // Answer true to keep the window open. appQuitting: the application is quitting.
+    virtual bool Event_CancelClose(bool appQuitting) {
+        (void)appQuitting;
+        return false;
+    }
+    virtual void Event_Moved() {}
+    virtual void Event_Resized() {}
+    virtual void Event_Resizing() {}
+    virtual void Event_EnableMenuItems() {}
+    // Answer true to receive the rest of the click's mouse events.
+    virtual bool Event_MouseDown(int32_t x, int32_t y) {
+        (void)x;
+        (void)y;
+        return false;
+    }
+
+    struct Impl;
+
+private:
+    friend struct Impl;
+    std::unique_ptr<Impl> d;
+    Kind kind_;
+    MenuBar* menuBar_ = nullptr;
+    std::map<std::string, std::function<bool()>> menuHandlers_;
+    bool visibleOnOpen_ = true;
+    bool closingQuitsApp_ = false;
+    bool built_ = false;
+    bool opened_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace fw

@@ -1,0 +1,233 @@
+// The control connection's commands and composite operations. Every command but QUIT clears
+// codeFound and sets the code that will confirm it before its line is written.
+#include "ftp/FtpCommandSocket.h"
+
+#include "framework/FileDialogs.h"
+#include "framework/FolderItem.h"
+#include "framework/MessageDialog.h"
+#include "framework/Strings.h"
+#include "ftp/FtpDataSocket.h"
+#include "ftp/FtpErrorCodes.h"
+
+FtpCommandSocket::FtpCommandSocket() = default;
+FtpCommandSocket::~FtpCommandSocket() = default;
+
+bool FtpCommandSocket::Expect(const std::string& code, const std::string& word,
+                              const std::string& argument, bool hasArgument) {
+    // An argument with a line break would let a file name smuggle in commands of its own.
+    if (argument.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+        PostError(FtpUnsafeArgument);
+        return false;
+    }
+    codeFound = false;
+    expectedCode = code;
+    Write(hasArgument ? word + " " + argument + "\r\n" : word + "\r\n");
+    return true;
+}
+
+void FtpCommandSocket::sendUSER() {
+    ++userTries;
+    Expect("331", "USER", userID);
+}
+
+void FtpCommandSocket::sendPASS() {
+    Expect("230", "PASS", password);
+}
+
+void FtpCommandSocket::sendPORT() {
+    std::string argument = getPort();
+    if (argument.empty()) return;  // reported by getPort; no PORT without a listening port
+    Expect("200", "PORT", argument);
+}
+
+void FtpCommandSocket::sendLIST() {
+    dataPort->status = "list";
+    dataPort->Binary = false;
+    Expect("226", "LIST", directory, !directory.empty());
+    directory.clear();
+}
+
+void FtpCommandSocket::sendCWD(const std::string& dir) {
+    if (Expect("250", "CWD", dir)) status = "cwd";
+}
+
+void FtpCommandSocket::sendRETR() {
+    dataPort->status = "retr";
+    dataPort->Binary = type == "I";
+    dataPort->saveFile = std::move(saveFile);
+    Expect("150", "RETR", fileName);
+}
+
+void FtpCommandSocket::sendSTOR() {
+    dataPort->status = "stor";
+    dataPort->Binary = type == "I";
+    Expect("150", "STOR", fileName);
+}
+
+void FtpCommandSocket::sendTYPE() {
+    Expect("200", "TYPE", type);
+}
+
+void FtpCommandSocket::sendQUIT() {
+    status = "quit";
+    Expect("221", "QUIT", "", false);  // the goodbye is awaited like any other reply
+}
+
+void FtpCommandSocket::sendPWD() {
+    Expect("257", "PWD", "", false);
+}
+
+void FtpCommandSocket::sendSYST() {
+    status = "syst";
+    Expect("215", "SYST", "", false);
+}
+
+void FtpCommandSocket::sendNLST() {
+    dataPort->status = "list";
+    dataPort->Binary = false;
+    Expect("226", "NLST", "", false);
+}
+
+void FtpCommandSocket::sendPASV() {
+    Expect("227", "PASV", "", false);
+}
+
+void FtpCommandSocket::deleteFile(const std::string& name) {
+    Expect("250", "DELE", name);
+}
+
+void FtpCommandSocket::makeDirectory(const std::string& name) {
+    Expect("257", "MKD", name);
+}
+
+void FtpCommandSocket::deleteDirectory(const std::string& name) {
+    Expect("250", "RMD", name);
+}
+
+void FtpCommandSocket::SendDataPortCommand() {
+    if (usePASV)
+        sendPASV();
+    else
+        sendPORT();
+}
+
+void FtpCommandSocket::getList() {
+    status = "list-port";
+    SendDataPortCommand();
+}
+
+void FtpCommandSocket::getNlst() {
+    status = "nlist-port";
+    SendDataPortCommand();
+}
+
+void FtpCommandSocket::getDirList(const std::string& dir) {
+    directory = dir;
+    getList();
+}
+
+void FtpCommandSocket::getFile(const std::string& remoteName, const std::string& localPath,
+                               const std::string& transferType, const std::string& fileMacType,
+                               const std::string& fileMacCreator) {
+    std::optional<fw::FolderItem> target;
+    if (localPath.empty()) {
+        size_t slash = remoteName.rfind('/');
+        std::string proposed =
+            slash == std::string::npos ? remoteName : remoteName.substr(slash + 1);
+        target = fw::GetSaveFolderItem(proposed);
+        if (!target) {
+            fw::RaiseEvent(userCancelledUpload, *this);
+            return;
+        }
+    } else {
+        target = fw::FolderItem::FromAbsolutePath(localPath);
+    }
+    // The file is written beside its target and replaces it only when the download is complete.
+    std::unique_ptr<fw::TextOutputStream> stream = target ? target->CreateTextFile() : nullptr;
+    if (!stream) {
+        fw::MsgBox("File Error! Are you sure the path " + localPath + " is valid?");
+        return;
+    }
+    saveFile = std::move(stream);
+    macType = fileMacType.empty() ? "----" : fileMacType;  // metadata this platform doesn't keep
+    macCreator = fileMacCreator.empty() ? "????" : fileMacCreator;
+    status = "retr-type";
+    type = transferType;
+    fileName = remoteName;
+    sendTYPE();
+}
+
+void FtpCommandSocket::storFile(const std::string& localPath, const std::string& remoteName,
+                                const std::string& transferType) {
+    // A file that can't be read is never uploaded as an empty one: nothing is sent at all.
+    std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(localPath);
+    if (!file || file->Directory() || !file->OpenAsBinaryFile()) {
+        dataPort->ReportSetupError(FtpLocalFileUnreadable);
+        return;
+    }
+    status = "stor-type";
+    type = transferType;
+    fileName = remoteName;
+    dataPort->remoteFileName = remoteName;
+    dataPort->path = localPath;
+    sendTYPE();
+}
+
+void FtpCommandSocket::storString(const std::string& text, const std::string& remoteName,
+                                  const std::string& transferType) {
+    status = "stor-type";
+    type = transferType;
+    fileName = remoteName;
+    dataPort->bigString = text;
+    dataPort->remoteFileName = remoteName;
+    dataPort->path = "bigString";
+    sendTYPE();
+}
+
+void FtpCommandSocket::UploadOneFile(const std::string& host, const std::string& user,
+                                     const std::string& pass, const std::string& localPath,
+                                     const std::string& remoteName, const std::string& transferType,
+                                     bool passive) {
+    Address = host;
+    userID = user;
+    password = pass;
+    type = transferType;
+    fileName = remoteName;
+    dataPort->path = localPath;
+    dataPort->remoteFileName = remoteName;
+    oneFile = true;
+    usePASV = passive;
+    Connect();
+}
+
+void FtpCommandSocket::downloadOneFile(const std::string& host, const std::string& user,
+                                       const std::string& pass, const std::string& localPath,
+                                       const std::string& remoteName,
+                                       const std::string& transferType, bool passive,
+                                       const std::string& fileMacType,
+                                       const std::string& fileMacCreator) {
+    Address = host;
+    userID = user;
+    password = pass;
+    type = transferType;
+    fileName = remoteName;
+    dataPort->path = localPath;
+    dataPort->remoteFileName = remoteName;
+    dOneFile = true;
+    macType = fileMacType;
+    macCreator = fileMacCreator;
+    usePASV = passive;
+    Connect();
+}
+
+void FtpCommandSocket::Event_Connected() {
+    codeFound = false;
+    expectedCode = "220";
+    userTries = 0;
+    awaitingGreeting_ = true;
+    awaitingFinalReply_ = false;
+    // Nothing of an earlier connection's replies may run into this one's greeting.
+    result.clear();
+    reply_ = PendingReply{};
+    fw::TCPSocket::Event_Connected();
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Streams.h"
+#include "framework/TCPSocket.h"
+
+class FtpDataSocket;
+
+// The FTP control connection: one operation per command, a few composite operations (listing,
+// download, upload) carried through by a small state machine on the server's replies, and the
+// active and passive set-up of the data connection. It never calls its owner; it reports through
+// its events.
+//
+// Replies are assembled per RFC 959: "ddd-" opens a multi-line reply that ends at the line that
+// begins "ddd ". Every line of a reply below 400 is reported through gotResponse as it arrives;
+// the state machine acts on complete replies only. An error reply (400 or more) is reported whole
+// through gotServerError.
+class FtpCommandSocket : public fw::TCPSocket {
+public:
+    FtpCommandSocket();
+    ~FtpCommandSocket() override;
+
+    // Connection properties, set by the owner before Connect.
+    std::string userID;
+    std::string password;
+    FtpDataSocket* dataPort = nullptr;
+    bool usePASV = false;
+
+    // State of the current operation.
+    bool codeFound = false;    // the awaited reply has arrived since the last command
+    std::string status;        // the step whose confirming reply is awaited
+    std::string expectedCode;  // the reply code that confirms the last command
+    std::string result;        // reply text not yet processed
+    std::string type;          // TYPE of the next transfer: "A" or "I"
+    std::string fileName;      // remote name of the next transfer
+    std::string systemstr;
+    std::unique_ptr<fw::TextOutputStream> saveFile;  // a download's target, until RETR
+    int32_t userTries = 0;                           // USER commands sent on this connection
+    bool oneFile = false;
+    bool dOneFile = false;
+    std::string macType;
+    std::string macCreator;
+    std::string directory;  // argument of the next LIST
+
+    // Events.
+    std::function<void(FtpCommandSocket&, const std::string&)> gotResponse;
+    std::function<void(FtpCommandSocket&, const std::string&)> gotServerError;
+    std::function<void(FtpCommandSocket&, const std::string&)> loggedIn;
+    std::function<void(FtpCommandSocket&, const std::string&)> remoteDirChanged;
+    std::function<void(FtpCommandSocket&)> userCancelledUpload;
+
+    // Inside gotResponse: whether the line just reported ends its reply, and that reply's code.
+    bool LineCompletesReply() const { return lineCompletesReply_; }
+    int32_t ReplyCode() const { return replyCode_; }
+    // Inside gotServerError: the error reply's code.
+    int32_t ServerErrorCode() const { return serverErrorCode_; }
+
+    // Commands. Each writes its line and returns at once; the reply arrives later.
+    void sendUSER();
+    void sendPASS();
+    void sendPORT();
+    void sendLIST();
+    void sendCWD(const std::string& dir);
+    void sendRETR();
+    void sendSTOR();
+    void sendTYPE();
+    void sendQUIT();
+    void sendPWD();
+    void sendSYST();
+    void sendNLST();
+    void sendPASV();
+    void deleteFile(const std::string& name);
+    void makeDirectory(const std::string& name);
+    void deleteDirectory(const std::string& name);
+
+    // Composite operations.
+    void getList();
+    void getNlst();
+    void getDirList(const std::string& dir);
+    void getFile(const std::string& remoteName, const std::string& localPath,
+                 const std::string& transferType, const std::string& fileMacType,
+                 const std::string& fileMacCreator);
+    void storFile(const std::string& localPath, const std::string& remoteName,
+                  const std::string& transferType);
+    void storString(const std::string& text, const std::string& remoteName,
+                    const std::string& transferType);
+    void UploadOneFile(const std::string& host, const std::string& user, const std::string& pass,
+                       const std::string& localPath, const std::string& remoteName,
+                       const std::string& transferType, bool passive);
+    void downloadOneFile(const std::string& host, const std::string& user, const std::string& pass,
+                         const std::string& localPath, const std::string& remoteName,
+                         const std::string& transferType, bool passive,
+                         const std::string& fileMacType, const std::string& fileMacCreator);
+
+    // Data ports. getPort listens (active mode) and answers the PORT argument, "" when no port of
+    // the range could be listened on. setupPasvPort connects to the port a PASV reply names and
+    // answers it, 0 when the reply names none.
+    std::string getPort();
+    int32_t setupPasvPort(const std::string& reply);
+
+protected:
+    void Event_Connected() override;
+    void Event_DataAvailable() override;
+
+private:
+    // Writes one command line awaiting code; refuses an argument that would break the line.
+    bool Expect(const std::string& code, const std::string& word, const std::string& argument,
+                bool hasArgument = true);
+    bool HandleLine(const std::string& line);
+    bool HandleErrorReply(const std::string& code, const std::string& text);
+    void ActOnReply(const std::string& code, const std::string& text);
+    bool Confirms(const std::string& code) const;
+    void Transition(const std::string& code, const std::string& text);
+    bool OpenPassiveDataConnection(const std::string& text);
+    void SendDataPortCommand();
+    bool TransferBeingSetUp() const;
+
+    struct PendingReply {
+        bool open = false;
+        bool multiLine = false;
+        bool error = false;
+        std::string code;
+        std::string text;
+    } reply_;
+    bool awaitingGreeting_ = false;
+    bool awaitingFinalReply_ = false;  // RETR or STOR accepted; its final reply is due
+    bool lineCompletesReply_ = false;
+    int32_t replyCode_ = 0;
+    int32_t serverErrorCode_ = 0;
+};

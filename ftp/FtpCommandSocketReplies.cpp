@@ -1,0 +1,208 @@
+// The control connection's reply parser and state machine: everything the server sends passes
+// through here. Complete lines are taken one at a time; a line whose CR LF has not arrived yet
+// waits in the buffer. Lines are assembled into replies (RFC 959), every line of a reply below 400
+// is reported as it arrives, and the state machine acts once a reply is complete.
+#include "framework/Strings.h"
+#include "framework/Thread.h"
+#include "ftp/FtpCommandSocket.h"
+#include "ftp/FtpDataSocket.h"
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool StartsWithReplyCode(const std::string& line) {
+    return line.size() >= 3 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]);
+}
+
+// The line that ends a multi-line reply begins with the reply's code and a blank.
+bool EndsMultiLineReply(const std::string& line, const std::string& code) {
+    return line.compare(0, 3, code) == 0 && (line.size() == 3 || line[3] == ' ');
+}
+
+int32_t CodeValue(const std::string& code) {
+    return static_cast<int32_t>(fw::Val(code));
+}
+
+}  // namespace
+
+void FtpCommandSocket::Event_DataAvailable() {
+    result += ReadAll();
+    while (true) {
+        size_t end = result.find("\r\n");
+        if (end == std::string::npos) return;
+        std::string line = result.substr(0, end);
+        result.erase(0, end + 2);
+        if (!HandleLine(line)) {
+            // An error reply ends the pass: the complete lines after it go unexamined.
+            size_t last = result.rfind("\r\n");
+            if (last != std::string::npos) result.erase(0, last + 2);
+            return;
+        }
+    }
+}
+
+bool FtpCommandSocket::Confirms(const std::string& code) const {
+    if (code == expectedCode) return true;
+    if (expectedCode == "150" && code == "125") return true;  // data connection already open
+    if (status == "user" && code == "230") return true;       // logged in without a password
+    if (status == "pass" && code == "202") return true;       // the password was not needed
+    return false;
+}
+
+// Answers false when the line completed an error reply, which ends the pass.
+bool FtpCommandSocket::HandleLine(const std::string& line) {
+    if (!reply_.open) {
+        reply_.open = true;
+        reply_.code = line.size() >= 3 ? line.substr(0, 3) : line;
+        reply_.multiLine = StartsWithReplyCode(line) && line.size() >= 4 && line[3] == '-';
+        reply_.error = CodeValue(reply_.code) >= 400 && !Confirms(reply_.code);
+        reply_.text.clear();
+    }
+    const bool first = reply_.text.empty();
+    reply_.text += line + "\r\n";
+    const bool complete = !reply_.multiLine || (!first && EndsMultiLineReply(line, reply_.code));
+    const std::string code = reply_.code;
+
+    if (reply_.error) {
+        if (!complete) return true;
+        std::string text = std::move(reply_.text);
+        reply_ = PendingReply{};
+        return HandleErrorReply(code, text);
+    }
+
+    if (complete && Confirms(code)) codeFound = true;
+    lineCompletesReply_ = complete;
+    replyCode_ = complete ? CodeValue(code) : 0;
+    fw::RaiseEvent(gotResponse, *this, line);
+    lineCompletesReply_ = false;
+    replyCode_ = 0;
+    fw::GiveWay();
+    if (!complete) return true;
+
+    std::string text = std::move(reply_.text);
+    reply_ = PendingReply{};
+    ActOnReply(code, text);
+    return true;
+}
+
+bool FtpCommandSocket::TransferBeingSetUp() const {
+    return status == "list-port" || status == "nlist-port" || status == "retr-type" ||
+           status == "retr-port" || status == "retr" || status == "stor-type" ||
+           status == "stor-port" || status == "stor" || status == "storing" || awaitingFinalReply_;
+}
+
+bool FtpCommandSocket::HandleErrorReply(const std::string& code, const std::string& text) {
+    const int32_t value = CodeValue(code);
+    const bool loggingIn = status == "user" || status == "pass" || status == "login-pwd";
+    if (value == 530 && loggingIn && userTries < 3) {
+        status = "user";  // a refused login is tried again, silently
+        sendUSER();
+        return false;
+    }
+    // The operation under way is abandoned where it stands; the owner decides what follows.
+    if (dataPort && (dataPort->TransferRunning() || TransferBeingSetUp()))
+        dataPort->AbandonTransfer();
+    awaitingFinalReply_ = false;
+    serverErrorCode_ = value;
+    size_t last = result.rfind("\r\n");
+    std::string rest = last == std::string::npos ? std::string() : result.substr(0, last + 2);
+    fw::RaiseEvent(gotServerError, *this, text + rest);
+    serverErrorCode_ = 0;
+    return false;
+}
+
+void FtpCommandSocket::ActOnReply(const std::string& code, const std::string& text) {
+    if (awaitingGreeting_ && code == "220") {
+        awaitingGreeting_ = false;
+        status = "user";
+        sendUSER();
+        return;
+    }
+    if (awaitingFinalReply_ && code.size() == 3 && code[0] == '2') {
+        awaitingFinalReply_ = false;
+        if (dataPort) dataPort->FinalReply(CodeValue(code));
+    }
+    if ((oneFile || dOneFile) && code == "226") {
+        status = "quit";
+        oneFile = false;
+        dOneFile = false;
+        sendQUIT();
+        return;
+    }
+    if (!codeFound) return;
+    // A command is confirmed once: a stray reply with the same code confirms nothing more.
+    codeFound = false;
+    expectedCode.clear();
+    Transition(code, text);
+}
+
+bool FtpCommandSocket::OpenPassiveDataConnection(const std::string& text) {
+    return !usePASV || setupPasvPort(text) != 0;
+}
+
+void FtpCommandSocket::Transition(const std::string& code, const std::string& text) {
+    if (status == "user") {
+        if (code == "230") {  // no password wanted: the login is complete
+            status = "login-pwd";
+            sendPWD();
+            return;
+        }
+        status = "pass";
+        sendPASS();
+    } else if (status == "pass") {
+        status = "login-pwd";
+        sendPWD();
+    } else if (status == "login-pwd") {
+        status = "";
+        fw::RaiseEvent(loggedIn, *this, text);
+        if (oneFile) {
+            status = "stor-type";
+            sendTYPE();
+        } else if (dOneFile) {
+            getFile(fileName, dataPort->path, type, macType, macCreator);
+        }
+    } else if (status == "cwd") {
+        status = "pwd";
+        sendPWD();
+    } else if (status == "pwd") {
+        fw::RaiseEvent(remoteDirChanged, *this, text);
+    } else if (status == "list-port" || status == "nlist-port") {
+        const bool names = status == "nlist-port";
+        status = "";
+        if (!OpenPassiveDataConnection(text)) return;
+        if (names)
+            sendNLST();
+        else
+            sendLIST();
+    } else if (status == "retr-type" || status == "stor-type") {
+        status = status == "retr-type" ? "retr-port" : "stor-port";
+        SendDataPortCommand();
+    } else if (status == "retr-port") {
+        status = "retr";
+        if (!OpenPassiveDataConnection(text)) {
+            status = "";
+            return;
+        }
+        sendRETR();
+    } else if (status == "retr") {
+        status = "";
+        awaitingFinalReply_ = true;  // the download runs on the data connection
+    } else if (status == "stor-port") {
+        status = "stor";
+        if (!OpenPassiveDataConnection(text)) {
+            status = "";
+            return;
+        }
+        sendSTOR();
+    } else if (status == "stor") {
+        status = "storing";
+        awaitingFinalReply_ = true;
+        dataPort->sendFile();
+    } else if (status == "syst") {
+        systemstr = fw::NthField(text, " ", 2);
+        status = "";
+    }
+}

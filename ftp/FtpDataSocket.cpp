@@ -1,0 +1,247 @@
+#include "ftp/FtpDataSocket.h"
+
+#include "framework/Event.h"
+#include "framework/UserCancel.h"
+#include "ftp/FtpErrorCodes.h"
+#include "ftp/UploadThread.h"
+
+namespace {
+
+// A binary download is written to its file in batches of more than this many bytes.
+constexpr size_t kDownloadBatch = 28000;
+constexpr size_t kStringChunk = 512;
+
+}  // namespace
+
+FtpDataSocket::FtpDataSocket() {
+    watchdog_.Action = [this](fw::Timer&) { Stalled(); };
+}
+
+FtpDataSocket::~FtpDataSocket() {
+    StopUpload();
+}
+
+// --- Transfers as the control connection drives them ---
+
+void FtpDataSocket::TransferPrepared() {
+    StopUpload();
+    DiscardDownload();
+    saveFile.reset();
+    transferActive_ = true;
+    dataDone_ = false;
+    finalReply_ = 0;
+    downloadLineEnds_ = DownloadLineEnds{};
+    Progress();
+}
+
+void FtpDataSocket::FinalReply(int32_t code) {
+    finalReply_ = code;
+    FinishIfComplete();
+}
+
+void FtpDataSocket::AbandonTransfer() {
+    StopUpload();
+    Abort();
+    DiscardDownload();
+    EndTransfer();
+}
+
+void FtpDataSocket::ReportSetupError(int32_t code) {
+    AbandonTransfer();
+    PostError(code);
+}
+
+void FtpDataSocket::sendFile() {
+    if (!upthd)
+        upthd = std::make_unique<UploadThread>();
+    else
+        upthd->Kill();
+    upthd->parent = this;
+    uploadRunning_ = true;
+    Progress();
+    upthd->Run();
+}
+
+// --- Progress and the end of a transfer ---
+
+void FtpDataSocket::Progress() {
+    if (!transferActive_) return;
+    watchdog_.SetPeriod(stallTimeoutMs);
+    if (watchdog_.GetMode() == fw::Timer::kModeSingle)
+        watchdog_.Reset();
+    else
+        watchdog_.SetMode(fw::Timer::kModeSingle);
+}
+
+void FtpDataSocket::EndTransfer() {
+    transferActive_ = false;
+    dataDone_ = false;
+    finalReply_ = 0;
+    watchdog_.SetMode(fw::Timer::kModeOff);
+}
+
+void FtpDataSocket::StopUpload() {
+    if (!uploadRunning_) return;
+    uploadRunning_ = false;
+    if (upthd) upthd->Kill();
+}
+
+void FtpDataSocket::DiscardDownload() {
+    if (saveFile && status == "retr") saveFile->Discard();
+    if (status == "retr") saveFile.reset();
+    fileData.clear();
+}
+
+// Complete once the data has all gone (or come) and the server has confirmed it.
+void FtpDataSocket::FinishIfComplete() {
+    if (!transferActive_ || !dataDone_ || finalReply_ == 0) return;
+    EndTransfer();
+    if (status == "retr" && saveFile) {
+        try {
+            saveFile->Close();
+        } catch (const fw::StreamError&) {
+            saveFile.reset();
+            PostEvent([this] {
+                SetLastErrorCode(FtpLocalFileUnwritable);
+                fw::RaiseEvent(Error, *this);
+            });
+            return;
+        }
+        saveFile.reset();
+    }
+    // Raised as an event of its own, on the main thread, whoever noticed the completion.
+    PostEvent([this] { fw::RaiseEvent(FileTransferComplete, *this); });
+}
+
+void FtpDataSocket::Stalled() {
+    if (!transferActive_) return;
+    AbandonTransfer();
+    SetLastErrorCode(FtpTransferStalled);
+    fw::RaiseEvent(Error, *this);
+}
+
+// --- Socket events ---
+
+void FtpDataSocket::Event_Connected() {
+    listData.clear();
+    fileData.clear();
+    Progress();
+    fw::TCPSocket::Event_Connected();
+}
+
+void FtpDataSocket::Event_DataAvailable() {
+    if (status == "list") {
+        listData += ReadAll();
+        Progress();
+    } else if (status == "retr") {
+        std::string data = ReadAll();
+        try {
+            ReceiveDownload(data);
+        } catch (const fw::StreamError&) {
+            AbandonTransfer();
+            PostError(FtpLocalFileUnwritable);
+        }
+    }
+    // During an upload the server has nothing to say here: its bytes stay unread.
+}
+
+void FtpDataSocket::ReceiveDownload(const std::string& data) {
+    if (!saveFile) throw fw::StreamError("no file to write the download to");
+    Progress();
+    if (Binary) {
+        fileData += data;
+        if (fileData.size() > kDownloadBatch) {
+            saveFile->Write(fileData);
+            fileData.clear();
+        }
+        fw::RaiseEvent(bytesTransfered, *this, static_cast<int32_t>(data.size()));
+        return;
+    }
+    std::string local = downloadLineEnds_.ToLocal(data);
+    saveFile->Write(local);
+    fw::RaiseEvent(bytesTransfered, *this, static_cast<int32_t>(local.size()));
+}
+
+void FtpDataSocket::Event_SendComplete() {
+    bufferClear = true;
+    if (uploadRunning_) Progress();
+}
+
+void FtpDataSocket::Event_Error() {
+    const int32_t code = LastErrorCode();
+    if (code == fw::kSocketPeerClosed) {
+        if (status == "list") {
+            EndTransfer();
+            std::string text = std::move(listData);
+            listData.clear();
+            fw::RaiseEvent(gotList, *this, text);
+            return;
+        }
+        if (status == "retr" && transferActive_) {
+            try {
+                if (saveFile) saveFile->Write(Binary ? fileData : downloadLineEnds_.Finish());
+                fileData.clear();
+            } catch (const fw::StreamError&) {
+                AbandonTransfer();
+                SetLastErrorCode(FtpLocalFileUnwritable);
+                fw::RaiseEvent(Error, *this);
+                return;
+            }
+            dataDone_ = true;
+            FinishIfComplete();
+            return;
+        }
+        if (!uploadRunning_) return;  // nothing was being carried
+    }
+    // The transfer under way ends here: a download keeps its old target, an upload is reported
+    // as broken off, whatever the server made of it.
+    const bool uploadBroken = uploadRunning_;
+    StopUpload();
+    if (transferActive_) {
+        Abort();
+        DiscardDownload();
+        EndTransfer();
+    }
+    if (uploadBroken && code < FtpLocalFileUnreadable) SetLastErrorCode(FtpDataConnectionLost);
+    fw::TCPSocket::Event_Error();
+}
+
+// --- The upload thread's side ---
+
+void FtpDataSocket::RaiseBytesTransfered(int32_t n) {
+    fw::RaiseEvent(bytesTransfered, *this, n);
+}
+
+void FtpDataSocket::UploadSent() {
+    uploadRunning_ = false;
+    Close();  // tells the server that the file is complete
+    dataDone_ = true;
+    FinishIfComplete();
+}
+
+void FtpDataSocket::UploadFailed(int32_t code) {
+    uploadRunning_ = false;
+    Abort();  // a reset, not an end: the server must not take the file as complete
+    EndTransfer();
+    PostError(code);
+}
+
+void FtpDataSocket::sendString() {
+    // A text without any CR LF gets CR LF line ends.
+    if (!Binary && bigString.find("\r\n") == std::string::npos) {
+        std::string converted;
+        for (char c : bigString) converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        bigString = std::move(converted);
+    }
+    for (size_t pos = 0; pos <= bigString.size(); pos += kStringChunk) {
+        if (fw::UserCancelled()) {
+            UploadFailed(FtpUploadCancelled);
+            return;
+        }
+        std::string chunk = bigString.substr(pos, kStringChunk);
+        Write(chunk);
+        RaiseBytesTransfered(static_cast<int32_t>(chunk.size()));
+        fw::GiveWay();
+    }
+    UploadSent();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Streams.h"
+#include "framework/TCPSocket.h"
+#include "framework/Timer.h"
+#include "ftp/TextLineEnds.h"
+
+class UploadThread;
+
+// The FTP data connection: one listing, download or upload at a time. The control connection sets
+// the kind of transfer and its source or target and opens it; this socket collects a listing and
+// delivers it whole when the server closes the connection, writes a download into its local file,
+// and hands an upload to the upload thread.
+//
+// A download or an upload is complete only when the data connection has ended and the server's
+// final reply to RETR or STOR has come (the control connection hands it over): then
+// FileTransferComplete is raised, on the main thread. Every other end of a transfer is reported
+// through Error, with LastErrorCode one of the socket codes or an FtpErrorCode.
+class FtpDataSocket : public fw::TCPSocket {
+public:
+    FtpDataSocket();
+    ~FtpDataSocket() override;
+
+    bool Binary = false;   // bytes as they are; false: a text transfer, line ends converted
+    std::string status;    // "list", "retr" or "stor": the current or next transfer
+    std::string path;      // the local file of an upload, or "bigString"
+    std::string listData;  // the listing received so far
+    std::string remoteFileName;
+    std::unique_ptr<fw::TextOutputStream>
+        saveFile;              // the download's target; replaced only at the end
+    std::string fileData;      // binary download bytes not yet written
+    std::string bigString;     // an upload from memory
+    bool bufferClear = false;  // the last chunk written has left
+    std::unique_ptr<UploadThread> upthd;
+
+    // A transfer that makes no progress for this long is aborted and reported.
+    int32_t stallTimeoutMs = 120000;
+
+    // Events.
+    std::function<void(FtpDataSocket&, const std::string&)> gotList;
+    std::function<void(FtpDataSocket&)> FileTransferComplete;
+    std::function<void(FtpDataSocket&, int32_t)> bytesTransfered;
+
+    // Starts the upload of path (the server has accepted STOR).
+    void sendFile();
+    // Sends bigString (on the upload thread).
+    void sendString();
+
+    // From the control connection.
+    void TransferPrepared();              // a listing or transfer is about to start
+    void FinalReply(int32_t code);        // the server's final reply to RETR or STOR (2xx)
+    void AbandonTransfer();               // the server refused it: end it without events
+    void ReportSetupError(int32_t code);  // the data connection could not be set up
+
+    // From the upload thread.
+    void RaiseBytesTransfered(int32_t n);
+    void UploadSent();                // every byte sent; closes the connection
+    void UploadFailed(int32_t code);  // aborts the connection and reports the error
+
+    bool TransferRunning() const { return transferActive_; }
+
+protected:
+    void Event_Connected() override;
+    void Event_DataAvailable() override;
+    void Event_SendComplete() override;
+    void Event_Error() override;
+
+private:
+    void ReceiveDownload(const std::string& data);
+    void FinishIfComplete();
+    void EndTransfer();
+    void StopUpload();
+    void DiscardDownload();
+    void Progress();
+    void Stalled();
+
+    fw::Timer watchdog_;
+    DownloadLineEnds downloadLineEnds_;
+    bool transferActive_ = false;  // a listing, download or upload is under way
+    bool dataDone_ = false;        // the data connection of the download or upload has ended
+    int32_t finalReply_ = 0;       // the final reply's code, 0 until it comes
+    bool uploadRunning_ = false;
+};

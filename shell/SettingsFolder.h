@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "framework/FolderItem.h"
+
+// The folder in the user's preferences folder that holds the settings files. It holds recoverable
+// passwords, so it is created private (0700) and its files are written private (0600).
+extern const char* const kSettingsFolderName;  // "Quillomar初期設定"
+
+fw::FolderItem SettingsFolder();
+
+// Creates the settings folder, silently, when it does not exist. Answers whether it existed
+// already (a loader reads nothing from a folder it has just created).
+bool EnsureSettingsFolder();
+
+// Tells the user, once, that a settings file could not be read whole, after keeping a copy of it
+// beside it ("<name>.bak"), so that writing the file at quit does not destroy what was unreadable.
+void ReportDamagedSettingsFile(const std::string& fileName);
+
+// Tells the user that a settings file could not be written; its previous content is kept.
+void ReportUnwritableSettingsFile(const std::string& fileName, const std::string& reason);

@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/FolderItem.h"
+#include "framework/Streams.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of the test's own, with helpers to see exactly what is on disk.
+class StreamsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/streams";
+        fs::create_directories(dir_);
+    }
+
+    std::string PathOf(const std::string& name) const { return dir_ + "/" + name; }
+    fw::FolderItem Item(const std::string& name) const { return fw::FolderItem(PathOf(name)); }
+
+    void Put(const std::string& name, const std::string& bytes) const {
+        std::ofstream(PathOf(name), std::ios::binary) << bytes;
+    }
+    std::string Get(const std::string& name) const {
+        std::ifstream in(PathOf(name), std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    mode_t ModeOf(const std::string& name) const {
+        struct stat st {};
+        stat(PathOf(name).c_str(), &st);
+        return st.st_mode & 0777;
+    }
+
+    std::string dir_;
+};
+
+std::string Int32Bytes(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+// ---- Binary streams
+
+TEST_F(StreamsTest, BinaryRoundTripIsBigEndian) {
+    auto out = Item("data.bin").CreateBinaryFile();
+    ASSERT_TRUE(out);
+    out->WriteInt32(-2);
+    out->WriteInt32(0x01020304);
+    out->WritePString("name");
+    out->WriteBlock(std::string("a\0b", 3));
+    out->WriteBlock("");
+    out->Write("tail");
+    out->Close();
+
+    const std::string expected = "\xFF\xFF\xFF\xFE\x01\x02\x03\x04\x04name" + Int32Bytes(3) +
+                                 std::string("a\0b", 3) + Int32Bytes(0) + "tail";
+    EXPECT_EQ(Get("data.bin"), expected);
+
+    auto in = Item("data.bin").OpenAsBinaryFile();
+    ASSERT_TRUE(in);
+    EXPECT_EQ(in->Length(), static_cast<int64_t>(expected.size()));
+    EXPECT_EQ(in->ReadInt32(), -2);
+    EXPECT_EQ(in->ReadInt32(), 0x01020304);
+    EXPECT_EQ(in->ReadPString(), "name");
+    EXPECT_EQ(in->ReadBlock(), std::string("a\0b", 3));
+    EXPECT_EQ(in->ReadBlock(), "");
+    EXPECT_EQ(in->BytesLeft(), 4);
+    EXPECT_EQ(in->Read(4), "tail");
+    EXPECT_TRUE(in->AtEnd());
+}
+
+// Each kind of read, on data that is one byte short of what it needs: it raises and leaves the
+// stream where it was, so nothing is invented or skipped.
+TEST_F(StreamsTest, EveryReadRaisesOnShortDataWithoutMoving) {
+    struct Case {
+        const char* what;
+        std::string content;
+        std::function<void(fw::BinaryStream&)> read;
+    };
+    const Case cases[] = {
+        {"ReadInt32", "xyz", [](fw::BinaryStream& s) { s.ReadInt32(); }},
+        {"ReadInt32 empty", "", [](fw::BinaryStream& s) { s.ReadInt32(); }},
+        {"Read", "abc", [](fw::BinaryStream& s) { s.Read(4); }},
+        {"Read negative", "abc", [](fw::BinaryStream& s) { s.Read(-1); }},
+        {"ReadPString no length", "", [](fw::BinaryStream& s) { s.ReadPString(); }},
+        {"ReadPString short", std::string(1, 5) + "abcd",
+         [](fw::BinaryStream& s) { s.ReadPString(); }},
+        {"ReadBlock no length", std::string("\0\0\0", 3),
+         [](fw::BinaryStream& s) { s.ReadBlock(); }},
+        {"ReadBlock short", Int32Bytes(5) + "abcd", [](fw::BinaryStream& s) { s.ReadBlock(); }},
+        {"ReadBlock negative", Int32Bytes(0xFFFFFFFF) + "abcd",
+         [](fw::BinaryStream& s) { s.ReadBlock(); }},
+    };
+    for (const Case& c : cases) {
+        // A leading byte read first, so "did not move" means more than "still at 0".
+        Put("short.bin", "!" + c.content);
+        auto in = Item("short.bin").OpenAsBinaryFile();
+        ASSERT_TRUE(in) << c.what;
+        EXPECT_EQ(in->Read(1), "!");
+        EXPECT_THROW(c.read(*in), fw::StreamError) << c.what;
+        EXPECT_EQ(in->Position(), 1) << c.what;
+        EXPECT_EQ(in->ReadUpTo(1000), c.content) << c.what;
+    }
+}
+
+TEST_F(StreamsTest, ReadUpToGivesWhatIsLeft) {
+    Put("f", "abcdef");
+    auto in = Item("f").OpenAsBinaryFile();
+    ASSERT_TRUE(in);
+    EXPECT_EQ(in->ReadUpTo(4), "abcd");
+    EXPECT_EQ(in->ReadUpTo(4), "ef");
+    EXPECT_TRUE(in->AtEnd());
+    EXPECT_EQ(in->ReadUpTo(4), "");
+    EXPECT_EQ(in->Read(0), "");
+}
+
+TEST_F(StreamsTest, ClosedBinaryStreamRaises) {
+    Put("f", "abcdef");
+    auto in = Item("f").OpenAsBinaryFile();
+    ASSERT_TRUE(in);
+    in->Close();
+    EXPECT_THROW(in->Read(1), fw::StreamError);
+    in->Close();  // twice is harmless
+}
+
+TEST_F(StreamsTest, WritePStringCutsAtACharacterBoundary) {
+    std::string text = "a";
+    for (int i = 0; i < 90; ++i) text += "\xE6\x97\xA5";  // 日
+    auto out = Item("p.bin").CreateBinaryFile();
+    ASSERT_TRUE(out);
+    out->WritePString(text);
+    out->Close();
+    auto in = Item("p.bin").OpenAsBinaryFile();
+    ASSERT_TRUE(in);
+    std::string read = in->ReadPString();
+    EXPECT_EQ(read, text.substr(0, 1 + 84 * 3));
+    EXPECT_TRUE(in->AtEnd());
+}
+
+TEST_F(StreamsTest, BinaryOutputStreamRaisesAfterClose) {
+    auto out = Item("c.bin").CreateBinaryFile();
+    ASSERT_TRUE(out);
+    out->Write("x");
+    out->Close();
+    EXPECT_THROW(out->Write("y"), fw::StreamError);
+    EXPECT_THROW(out->WriteInt32(1), fw::StreamError);
+    EXPECT_THROW(out->Close(), fw::StreamError);
+    EXPECT_EQ(Get("c.bin"), "x");
+}
+
+// ---- The atomic writer
+
+TEST_F(StreamsTest, AbandonedWritesLeaveTheOldContent) {
+    Put("keep", "old");
+    {
+        fw::AtomicFileWriter writer(PathOf("keep"), false);
+        ASSERT_TRUE(writer.Ok()) << writer.ErrorText();
+        writer.Write("new");
+        writer.Discard();
+    }
+    { fw::AtomicFileWriter(PathOf("keep"), false).Write("new"); }
+    {
+        auto out = Item("keep").CreateBinaryFile();
+        ASSERT_TRUE(out);
+        out->Write("new");
+    }
+    {
+        auto out = Item("keep").CreateTextFile();
+        ASSERT_TRUE(out);
+        out->WriteLine("new");
+    }
+    {
+        auto out = Item("keep").CreateTextFile();
+        ASSERT_TRUE(out);
+        out->WriteLine("new");
+        out->Discard();
+        EXPECT_FALSE(out->IsOpen());
+        EXPECT_THROW(out->Write("more"), fw::StreamError);
+    }
+    EXPECT_EQ(Get("keep"), "old");
+    EXPECT_EQ(Names(), std::vector<std::string>{"keep"});
+}
+
+TEST_F(StreamsTest, CommitReplacesTheTargetAndLeavesNoTemporaryFile) {
+    Put("t", "old content that is longer");
+    fw::AtomicFileWriter writer(PathOf("t"), false);
+    ASSERT_TRUE(writer.Ok());
+    writer.Write("new");
+    EXPECT_EQ(Get("t"), "old content that is longer");
+    EXPECT_EQ(Names().size(), 2u);  // the target and its temporary file, side by side
+    writer.Commit();
+    EXPECT_TRUE(writer.Committed());
+    EXPECT_EQ(Get("t"), "new");
+    EXPECT_EQ(Names(), std::vector<std::string>{"t"});
+    EXPECT_THROW(writer.Write("more"), fw::StreamError);
+}
+
+TEST_F(StreamsTest, FileModeFollowsTheAccess) {
+    const mode_t saved = umask(022);
+    {
+        fw::AtomicFileWriter priv(PathOf("private"), true);
+        fw::AtomicFileWriter normal(PathOf("normal"), false);
+        priv.Commit();
+        normal.Commit();
+    }
+    // A private file replaces a readable one without ever being readable itself.
+    Put("was-public", "x");
+    chmod(PathOf("was-public").c_str(), 0644);
+    auto out = Item("was-public").CreateTextFile(fw::FileAccess::Private);
+    ASSERT_TRUE(out);
+    out->Close();
+    umask(saved);
+
+    EXPECT_EQ(ModeOf("private"), 0600u);
+    EXPECT_EQ(ModeOf("normal"), 0644u);
+    EXPECT_EQ(ModeOf("was-public"), 0600u);
+}
+
+TEST_F(StreamsTest, WriterInAMissingFolderIsNotOk) {
+    fw::AtomicFileWriter writer(PathOf("no-such-folder/file"), false);
+    EXPECT_FALSE(writer.Ok());
+    EXPECT_FALSE(writer.ErrorText().empty());
+    EXPECT_THROW(writer.Write("x"), fw::StreamError);
+    EXPECT_THROW(writer.Commit(), fw::StreamError);
+    EXPECT_FALSE(Item("no-such-folder/file").CreateBinaryFile());
+    EXPECT_FALSE(Item("no-such-folder/file").CreateTextFile());
+}
+
+TEST_F(StreamsTest, FailedCommitRaisesAndRemovesTheTemporaryFile) {
+    // A folder where the file should go: the rename over it fails.
+    fs::create_directory(PathOf("target"));
+    auto out = Item("target").CreateTextFile();
+    ASSERT_TRUE(out);
+    out->Write("x");
+    EXPECT_THROW(out->Close(), fw::StreamError);
+    EXPECT_FALSE(out->IsOpen());
+    EXPECT_EQ(Names(), std::vector<std::string>{"target"});
+    EXPECT_TRUE(fs::is_directory(PathOf("target")));
+
+    auto bin = Item("target").CreateBinaryFile();
+    ASSERT_TRUE(bin);
+    EXPECT_THROW(bin->Close(), fw::StreamError);
+    EXPECT_EQ(Names(), std::vector<std::string>{"target"});
+}
+
+// ---- Text streams
+
+TEST(TextInputStreamTest, LinesEndAtLfCrLfOrCr) {
+    struct Case {
+        const char* what;
+        std::string content;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"empty", "", {}},
+        {"no line end", "abc", {"abc"}},
+        {"lf", "a\nb\nc", {"a", "b", "c"}},
+        {"cr lf", "a\r\nb", {"a", "b"}},
+        {"lone cr", "a\rb\r", {"a", "b"}},
+        {"final lf adds no line", "a\n", {"a"}},
+        {"final cr lf adds no line", "a\r\n", {"a"}},
+        {"mixed", "a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+        {"lf cr is two line ends", "a\n\rb", {"a", "", "b"}},
+        {"empty lines", "\n\r\n\r", {"", "", ""}},
+        {"utf-8 kept", "\xE6\x97\xA5\r\n\xE6\x9C\xAC", {"\xE6\x97\xA5", "\xE6\x9C\xAC"}},
+    };
+    for (const Case& c : cases) {
+        fw::TextInputStream in(c.content);
+        std::vector<std::string> lines;
+        while (!in.AtEnd() && lines.size() < 10) lines.push_back(in.ReadLine());
+        EXPECT_EQ(lines, c.lines) << c.what;
+        EXPECT_EQ(in.ReadLine(), "") << c.what;
+    }
+}
+
+TEST(TextInputStreamTest, ReadAllGivesTheRest) {
+    fw::TextInputStream in("first\r\nsecond\rthird\n");
+    EXPECT_EQ(in.ReadLine(), "first");
+    EXPECT_EQ(in.ReadAll(), "second\rthird\n");
+    EXPECT_TRUE(in.AtEnd());
+    EXPECT_EQ(in.ReadAll(), "");
+}
+
+TEST_F(StreamsTest, TextFilesRoundTripBytesUnchanged) {
+    auto out = Item("t.txt").CreateTextFile();
+    ASSERT_TRUE(out);
+    out->WriteLine("\xE6\x97\xA5\xE6\x9C\xAC");
+    out->Write("a\r\nb");
+    out->WriteLine("");
+    out->Close();
+    EXPECT_FALSE(out->IsOpen());
+    EXPECT_THROW(out->WriteLine("late"), fw::StreamError);
+    EXPECT_EQ(Get("t.txt"), "\xE6\x97\xA5\xE6\x9C\xAC\na\r\nb\n");
+
+    auto in = Item("t.txt").OpenAsTextFile();
+    ASSERT_TRUE(in);
+    EXPECT_EQ(in->ReadLine(), "\xE6\x97\xA5\xE6\x9C\xAC");
+    EXPECT_EQ(in->ReadLine(), "a");
+    EXPECT_EQ(in->ReadLine(), "b");
+    EXPECT_TRUE(in->AtEnd());
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "framework/EventLoop.h"
+#include "framework/Timer.h"
+
+namespace {
+
+// A test's timers run against a slower sentinel: once it has fired, a timer that was going to fire
+// again would have done so.
+class TimerTest : public testing::Test {
+protected:
+    void RunUntilSentinel(int periodMs) {
+        bool done = false;
+        fw::Timer sentinel;
+        sentinel.SetPeriod(periodMs);
+        sentinel.Action = [&](fw::Timer&) { done = true; };
+        sentinel.SetMode(fw::Timer::kModeSingle);
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return done; }, 10000));
+    }
+
+    fw::Timer timer;
+    int fired = 0;
+};
+
+TEST_F(TimerTest, ASingleShotFiresOnceAndTurnsItselfOff) {
+    fw::Timer* seen = nullptr;
+    int modeSeen = -1;
+    timer.SetPeriod(5);
+    timer.Action = [&](fw::Timer& t) {
+        ++fired;
+        seen = &t;
+        modeSeen = t.GetMode();
+    };
+    timer.SetMode(fw::Timer::kModeSingle);
+    EXPECT_EQ(timer.GetMode(), fw::Timer::kModeSingle);
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired == 1; }, 5000));
+    EXPECT_EQ(seen, &timer);
+    EXPECT_EQ(modeSeen, fw::Timer::kModeOff);
+    EXPECT_EQ(timer.GetMode(), fw::Timer::kModeOff);
+    RunUntilSentinel(60);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(TimerTest, ARepeatingTimerFiresUntilTurnedOff) {
+    timer.SetPeriod(2);
+    timer.Action = [&](fw::Timer& t) {
+        if (++fired == 3) t.SetMode(fw::Timer::kModeOff);
+        EXPECT_LE(fired, 3);
+    };
+    timer.SetMode(fw::Timer::kModeMultiple);
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired == 3; }, 5000));
+    EXPECT_EQ(timer.GetMode(), fw::Timer::kModeOff);
+    RunUntilSentinel(60);
+    EXPECT_EQ(fired, 3);
+}
+
+TEST_F(TimerTest, TurningAPendingSingleShotOffCancelsIt) {
+    timer.SetPeriod(5);
+    timer.Action = [&](fw::Timer&) { ++fired; };
+    timer.SetMode(fw::Timer::kModeSingle);
+    timer.SetMode(fw::Timer::kModeOff);
+    RunUntilSentinel(60);
+    EXPECT_EQ(fired, 0);
+}
+
+TEST_F(TimerTest, ResetRestartsOnlyAPendingCountdown) {
+    timer.SetPeriod(5);
+    timer.Action = [&](fw::Timer&) { ++fired; };
+    timer.SetMode(fw::Timer::kModeSingle);
+    timer.Reset();
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired == 1; }, 5000));
+    timer.Reset();  // the shot has fired: nothing is pending
+    timer.SetMode(fw::Timer::kModeOff);
+    timer.Reset();
+    RunUntilSentinel(60);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(timer.GetMode(), fw::Timer::kModeOff);
+}
+
+// Were the shot re-armed, it would take the new, far longer period.
+TEST_F(TimerTest, ArmingAPendingSingleShotLeavesItAsItIs) {
+    timer.SetPeriod(10);
+    timer.Action = [&](fw::Timer&) { ++fired; };
+    timer.SetMode(fw::Timer::kModeSingle);
+    timer.SetPeriod(600000);
+    timer.SetMode(fw::Timer::kModeSingle);
+    EXPECT_TRUE(fw::RunEventLoopUntil([&] { return fired == 1; }, 5000));
+    EXPECT_EQ(timer.GetPeriod(), 600000);
+}
+
+TEST_F(TimerTest, ArmingASingleShotFromItsOwnActionSchedulesOneMore) {
+    timer.SetPeriod(2);
+    timer.Action = [&](fw::Timer& t) {
+        if (++fired == 1) t.SetMode(fw::Timer::kModeSingle);
+    };
+    timer.SetMode(fw::Timer::kModeSingle);
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired == 2; }, 5000));
+    RunUntilSentinel(60);
+    EXPECT_EQ(fired, 2);
+    EXPECT_EQ(timer.GetMode(), fw::Timer::kModeOff);
+}
+
+// The action comes through the dispatcher: while it gives way, the timer's next firings wait for
+// it to return; once it has turned the timer off, none of them runs.
+TEST_F(TimerTest, AnActionThatGivesWayIsNotEnteredAgain) {
+    struct Case {
+        const char* name;
+        int offAtAction;
+    };
+    const Case cases[] = {{"turned off by the action that gave way", 1},
+                          {"turned off by the next action", 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int depth = 0, maxDepth = 0;
+        fired = 0;
+        timer.SetPeriod(1);
+        timer.Action = [&](fw::Timer& t) {
+            maxDepth = std::max(maxDepth, ++depth);
+            if (++fired == 1) RunUntilSentinel(30);  // the timer keeps firing meanwhile
+            if (fired == c.offAtAction) t.SetMode(fw::Timer::kModeOff);
+            --depth;
+        };
+        timer.SetMode(fw::Timer::kModeMultiple);
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired >= c.offAtAction; }, 5000));
+        RunUntilSentinel(30);
+        EXPECT_EQ(maxDepth, 1);
+        EXPECT_EQ(fired, c.offAtAction);
+    }
+}
+
+TEST(TimerLifetimeTest, AnActionMayDestroyItsTimer) {
+    auto timer = std::make_unique<fw::Timer>();
+    bool fired = false;
+    timer->SetPeriod(1);
+    timer->Action = [&](fw::Timer&) {
+        fired = true;
+        timer.reset();
+    };
+    timer->SetMode(fw::Timer::kModeMultiple);
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired; }, 5000));
+    EXPECT_EQ(timer, nullptr);
+    fw::ProcessPendingEvents();
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// Uploads as a server stores them: text line ends (vsftpd stores a text upload as sent), an upload
+// the server breaks off, an upload the user cancels.
+#include <gtest/gtest.h>
+
+#include "framework/UserCancel.h"
+#include "ftp/FtpErrorCodes.h"
+#include "ftp/UploadThread.h"
+#include "shell/CommonModule.h"
+#include "tests/ftp/FtpClientHarness.h"
+#include "tests/support/FtpServers.h"
+
+namespace {
+
+std::string TestFile(const std::string& name, const std::string& bytes) {
+    std::string path = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/" + name;
+    testsupport::WriteFile(path, bytes);
+    return path;
+}
+
+struct TextCase {
+    int lineEndMode;
+    const char* sent;
+};
+
+class TextUploadOnVsftpd : public testing::TestWithParam<TextCase> {};
+
+TEST_P(TextUploadOnVsftpd, SendsTheProfilesLineEnds) {
+    testsupport::VsftpdServer server;
+    FtpClientHarness client;
+    client.Connect(server.Port(), server.User(), server.Password(), true);
+    ASSERT_TRUE(client.WaitForLogin());
+    gLineEndMode = GetParam().lineEndMode;
+    ASSERT_TRUE(client.Store(TestFile("page.html", "a\r\nb\rc\n"), "/upload/page.html", "A"));
+    EXPECT_EQ(testsupport::ReadFile(server.WritableDir() + "/page.html"), GetParam().sent);
+    EXPECT_EQ(client.bytes, 6);  // counted in the LF form
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, TextUploadOnVsftpd,
+                         testing::Values(TextCase{0, "a\nb\nc\n"}, TextCase{1, "a\r\nb\r\nc\r\n"},
+                                         TextCase{2, "a\rb\rc\r"}, TextCase{5, "a\rb\rc\r"}));
+
+TEST(TextUploadOnVsftpdChunks, ACRLFAcrossTheChunkBoundaryIsOneLineEnd) {
+    testsupport::VsftpdServer server;
+    FtpClientHarness client;
+    client.Connect(server.Port(), server.User(), server.Password(), false);
+    ASSERT_TRUE(client.WaitForLogin());
+    gLineEndMode = 1;
+    std::string text(UploadThread::kChunkSize - 1, 'x');
+    text += "\r\nyy\r\n";  // the CR is the first chunk's last byte, the LF the next one's first
+    ASSERT_TRUE(client.Store(TestFile("split.txt", text), "/upload/split.txt", "A"));
+    EXPECT_EQ(testsupport::ReadFile(server.WritableDir() + "/split.txt"), text);
+}
+
+TEST(BrokenUpload, AServerThatClosesTheDataConnectionMidwayEndsTheUploadWithAnError) {
+    testsupport::PyFtpServer::Options options;
+    options.abortStorAfterBytes = 10000;
+    testsupport::PyFtpServer server(options);
+    FtpClientHarness client;
+    client.Connect(server.Port(), server.User(), server.Password(), true);
+    ASSERT_TRUE(client.WaitForLogin());
+    EXPECT_FALSE(client.Store(TestFile("big.bin", std::string(400000, 'b')), "/big.bin", "I"));
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(client.transfersComplete, 0);
+    // The server says so on the control connection, the data connection says so too.
+    EXPECT_FALSE(client.serverErrors.empty() && client.dataErrors.empty());
+    EXPECT_FALSE(client.data.TransferRunning());
+    // The partial file is left for the user to see; nothing deletes it.
+    EXPECT_LT(testsupport::ReadFile(server.Root() + "/big.bin").size(), 400000u);
+}
+
+TEST(CancelledUpload, TheCancelKeystrokeAbortsTheDataConnectionAndTellsTheOwner) {
+    testsupport::VsftpdServer server;
+    FtpClientHarness client;
+    client.Connect(server.Port(), server.User(), server.Password(), true);
+    ASSERT_TRUE(client.WaitForLogin());
+    const size_t size = 8 * 1024 * 1024;
+    client.data.bytesTransfered = [&](FtpDataSocket&, int32_t n) {
+        client.bytes += n;
+        if (client.bytes == 3 * UploadThread::kChunkSize) fw::LatchUserCancel();
+    };
+    EXPECT_FALSE(
+        client.Store(TestFile("huge.bin", std::string(size, 'h')), "/upload/huge.bin", "I"));
+    ASSERT_FALSE(client.dataErrors.empty());
+    EXPECT_EQ(client.dataErrors[0], FtpUploadCancelled);
+    EXPECT_EQ(client.bytes, 3 * UploadThread::kChunkSize);  // stopped before the next chunk
+    EXPECT_FALSE(client.data.TransferRunning());
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(client.transfersComplete, 0);
+    // The connection stays usable.
+    client.command.makeDirectory("/upload/after");
+    EXPECT_TRUE(client.WaitForReply(257));
+}
+
+TEST(RefusedLogin, ThreeUserCommandsThenOneServerError) {
+    testsupport::PyFtpServer server;
+    FtpClientHarness client;
+    client.Connect(server.Port(), server.User(), "wrong password", true);
+    ASSERT_TRUE(client.WaitFor([&] { return !client.serverErrors.empty(); }));
+    EXPECT_EQ(client.command.userTries, 3);
+    EXPECT_EQ(client.serverErrorCodes[0], 530);
+    EXPECT_EQ(client.loginCount, 0);
+}
+
+}  // namespace

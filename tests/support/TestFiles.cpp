@@ -1,0 +1,45 @@
+#include "tests/support/TestFiles.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace testsupport {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::error_code ec;
+    auto parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+TempFolder::TempFolder(const std::string& prefix) {
+    const char* testRoot = getenv("QUILLOMAR_TEST_ROOT");
+    std::error_code ec;
+    bool inTestRoot = testRoot && *testRoot && std::filesystem::is_directory(testRoot, ec);
+    std::string pattern =
+        (inTestRoot ? std::string(testRoot) : std::string("/tmp")) + "/" + prefix + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        throw std::runtime_error("cannot create a temporary folder like " + pattern);
+    }
+    path_ = pattern;
+    removeOnExit_ = !inTestRoot;
+}
+
+TempFolder::~TempFolder() {
+    if (!removeOnExit_) return;
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+}  // namespace testsupport
