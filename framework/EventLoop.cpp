@@ -4,12 +4,14 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "PostedEvents.h"
 #include "Thread.h"
 
 namespace fw {
 
 void ProcessPendingEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    RunPostedEvents();
     RunCooperativeThreads();
 }
 
@@ -21,6 +23,7 @@ bool RunEventLoopUntil(const std::function<bool()>& cond, int timeoutMs) {
     while (!cond()) {
         if (clock.elapsed() > timeoutMs) return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        RunPostedEvents();
         RunCooperativeThreads();
     }
     return true;

@@ -1,5 +1,7 @@
 #include "TCPSocket.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <QHostAddress>
@@ -9,6 +11,7 @@
 
 #include "Event.h"
 #include "PlatformInternal.h"
+#include "PostedEvents.h"
 
 namespace fw {
 
@@ -41,7 +44,7 @@ std::string DottedIPv4(const QHostAddress& a) {
 // same socket, and are dropped when they belong to a connection that has since been closed.
 struct TCPSocket::Impl {
     TCPSocket* owner;
-    QObject context;  // posted reports die with it
+    QObject context;  // the platform sockets and their signal connections
     QPointer<QTcpSocket> sock;
     QTcpServer* server = nullptr;
     uint64_t generation = 0;    // bumped whenever the current connection is given up
@@ -50,23 +53,24 @@ struct TCPSocket::Impl {
     bool readInHandler = false;
     bool endReported = false;
 
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+
     explicit Impl(TCPSocket* o) : owner(o) {}
 
-    // A report bound to the connection is dropped when the connection is given up first.
+    // A report bound to the connection is dropped when the connection is given up first; every
+    // report is dropped when the socket itself is gone.
     void Post(std::function<void()> report, bool boundToConnection = true) {
         uint64_t gen = generation;
-        auto current = [this, gen, boundToConnection] {
-            return !boundToConnection || gen == generation;
+        std::weak_ptr<bool> socketAlive = alive;
+        auto current = [this, gen, boundToConnection, socketAlive] {
+            return !socketAlive.expired() && (!boundToConnection || gen == generation);
         };
-        QMetaObject::invokeMethod(
-            &context,
-            [this, current, report = std::move(report)] {
-                if (!current()) return;
-                owner->Deliver([current, report] {
-                    if (current()) report();
-                });
-            },
-            Qt::QueuedConnection);
+        fw::PostEvent([this, current, report = std::move(report)] {
+            if (!current()) return;
+            owner->Deliver([current, report] {
+                if (current()) report();
+            });
+        });
     }
 
     void Wire(QTcpSocket* s) {
@@ -249,6 +253,14 @@ std::string TCPSocket::ReadAll() {
     if (!d->sock) return {};
     QByteArray bytes = d->sock->readAll();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+void TCPSocket::SetBulkSend(bool on) {
+    if (!d->sock) return;
+    qintptr fd = d->sock->socketDescriptor();
+    if (fd < 0) return;
+    int value = on ? 1 : 0;
+    setsockopt(static_cast<int>(fd), IPPROTO_TCP, TCP_CORK, &value, sizeof value);
 }
 
 void TCPSocket::Close() {

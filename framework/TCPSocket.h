@@ -52,6 +52,9 @@ public:
     // Closes gracefully: bytes already written are still delivered, then the connection ends.
     // Raises nothing.
     void Close();
+    // Bulk sending: the system holds small writes back until a full segment can leave (or
+    // bulk sending ends), instead of sending a segment for every write.
+    void SetBulkSend(bool on);
     // Closes at once with a reset: unsent bytes are dropped and the peer sees an aborted
     // connection rather than a normal end. Raises nothing.
     void Abort();

@@ -6,8 +6,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
@@ -15,6 +16,48 @@
 #include <vector>
 
 #include "EventDispatcher.h"
+#include "PlatformInternal.h"
+#include "PostedEvents.h"
+
+#if defined(__x86_64__)
+// Switching stacks by hand keeps a switch down to a few instructions: swapcontext also saves and
+// restores the signal mask, a system call each way, and an upload switches four times per chunk.
+// Saves the callee-saved registers and the floating-point control words on the current stack,
+// stores the stack pointer in *from and continues on the stack whose pointer is to.
+extern "C" void quillomar_switch_stack(void** from, void* to);
+asm(R"(
+    .text
+    .globl quillomar_switch_stack
+    .type quillomar_switch_stack,@function
+    .align 16
+quillomar_switch_stack:
+    pushq %rbp
+    pushq %rbx
+    pushq %r12
+    pushq %r13
+    pushq %r14
+    pushq %r15
+    subq $8, %rsp
+    stmxcsr (%rsp)
+    fnstcw 4(%rsp)
+    movq %rsp, (%rdi)
+    movq %rsi, %rsp
+    ldmxcsr (%rsp)
+    fldcw 4(%rsp)
+    addq $8, %rsp
+    popq %r15
+    popq %r14
+    popq %r13
+    popq %r12
+    popq %rbx
+    popq %rbp
+    ret
+    .size quillomar_switch_stack,.-quillomar_switch_stack
+    .section .note.GNU-stack,"",@progbits
+    .text
+)");
+#define QUILLOMAR_OWN_STACK_SWITCH 1
+#endif
 
 namespace fw {
 
@@ -51,8 +94,13 @@ struct Thread::Impl {
     bool started = false;  // its body has been entered since the last Run
     bool killRequested = false;
     std::function<bool()> waitCondition;
+#if QUILLOMAR_OWN_STACK_SWITCH
+    void* sp = nullptr;         // the body's stack pointer while it is switched out
+    void* resumerSp = nullptr;  // the resumer's, while the body runs
+#else
     ucontext_t context{};
     ucontext_t* resumer = nullptr;  // where the body returns to when it gives way
+#endif
     void* stack = nullptr;
     size_t mappedSize = 0;
     ExceptionsInFlight exceptions;  // the body's, while it is switched out
@@ -62,8 +110,29 @@ struct Thread::Impl {
         if (stack) munmap(stack, mappedSize);
         stack = nullptr;
     }
-    bool Live() const { return state == ThreadState::Runnable || state == ThreadState::Waiting; }
-    void RunBody() { self->Event_Run(); }
+    bool Live() const {
+        return state == ThreadState::Runnable || state == ThreadState::Waiting;
+    }
+    void RunBody() {
+        self->Event_Run();
+    }
+
+    void SwitchIn() {
+#if QUILLOMAR_OWN_STACK_SWITCH
+        quillomar_switch_stack(&resumerSp, sp);
+#else
+        ucontext_t back;
+        resumer = &back;
+        swapcontext(&back, &context);
+#endif
+    }
+    void SwitchOut() {
+#if QUILLOMAR_OWN_STACK_SWITCH
+        quillomar_switch_stack(&sp, resumerSp);
+#else
+        swapcontext(&context, resumer);
+#endif
+    }
 };
 
 class ThreadScheduler {
@@ -86,8 +155,6 @@ public:
 
     // Switches from the main thread into t until t gives way or ends.
     void Resume(Thread::Impl* t) {
-        ucontext_t back;
-        t->resumer = &back;
         t->inside = true;
         if (!t->started) {
             t->started = true;
@@ -96,7 +163,7 @@ public:
         Thread::Impl* previous = current;
         current = t;
         SwapExceptionsInFlight(t->exceptions);
-        swapcontext(&back, &t->context);
+        t->SwitchIn();
         SwapExceptionsInFlight(t->exceptions);
         current = previous;
         t->inside = false;
@@ -113,7 +180,7 @@ public:
 
     // Switches from the running thread back to whoever resumed it.
     void YieldFromThread(Thread::Impl* t) {
-        swapcontext(&t->context, t->resumer);
+        t->SwitchOut();
         if (t->killRequested) throw ThreadKilled{};
     }
 
@@ -134,33 +201,20 @@ public:
         SchedulePump();
     }
 
-    // The idle pump keeps runnable threads going while the main thread waits in its event loop;
-    // waiting threads are woken after each dispatched event, with a slow pump as a backstop for
-    // conditions that change outside of any event.
-    void SchedulePump() {
-        if (!QCoreApplication::instance()) return;
-        if (!pump) {
-            pump = new QTimer(QCoreApplication::instance());
-            QObject::connect(pump, &QTimer::timeout, [this] { RunTurns(false); });
-        }
-        bool anyRunnable = false, anyWaiting = false;
-        for (Thread::Impl* t : live) {
-            anyRunnable |= t->state == ThreadState::Runnable;
-            anyWaiting |= t->state == ThreadState::Waiting;
-        }
-        int interval = anyRunnable ? 0 : (anyWaiting ? 20 : -1);
-        if (interval < 0) {
-            pump->stop();
-        } else if (!pump->isActive() || pump->interval() != interval) {
-            pump->start(interval);
-        }
+    bool AnyIn(ThreadState state) const {
+        for (Thread::Impl* t : live)
+            if (t->state == state && !t->inside) return true;
+        return false;
     }
+
+    // Runnable threads take their turns in the loop's slices; waiting ones are woken after each
+    // dispatched event, with a slow backstop for conditions that change outside of any event.
+    void SchedulePump() { ScheduleLoopSlice(AnyIn(ThreadState::Waiting) ? 20 : -1); }
 
 private:
     ThreadScheduler() {
         AddAfterDispatchHook([this] { RunTurns(true); });
     }
-    QTimer* pump = nullptr;
 };
 
 namespace {
@@ -178,7 +232,7 @@ void ThreadEntry() {
         t->escapedError = "unknown exception";
     }
     t->state = ThreadState::Finished;
-    swapcontext(&t->context, t->resumer);  // never resumed again
+    t->SwitchOut();  // never resumed again
 }
 
 }  // namespace
@@ -203,11 +257,28 @@ void Thread::Run() {
     if (mem == MAP_FAILED) throw std::runtime_error("no memory for a thread stack");
     mprotect(mem, page, PROT_NONE);  // guard page: an overflow faults instead of corrupting
     d->stack = mem;
+#if QUILLOMAR_OWN_STACK_SWITCH
+    // The new stack looks as if quillomar_switch_stack had switched away from the start of
+    // ThreadEntry: its saved words, then ThreadEntry as the return address, then a null return
+    // address for ThreadEntry itself (which never returns).
+    auto top =
+        reinterpret_cast<uintptr_t>(static_cast<char*>(mem) + d->mappedSize) & ~uintptr_t{15};
+    auto* words = reinterpret_cast<uint64_t*>(top);
+    words[-1] = 0;
+    words[-2] = reinterpret_cast<uint64_t>(&ThreadEntry);
+    for (int i = 3; i <= 8; ++i) words[-i] = 0;  // rbp, rbx, r12 to r15
+    uint32_t controlWords[2];
+    asm volatile("stmxcsr %0" : "=m"(controlWords[0]));
+    asm volatile("fnstcw %0" : "=m"(controlWords[1]));
+    std::memcpy(&words[-9], controlWords, sizeof controlWords);
+    d->sp = &words[-9];
+#else
     getcontext(&d->context);
     d->context.uc_stack.ss_sp = static_cast<char*>(mem) + page;
     d->context.uc_stack.ss_size = kStackSize;
     d->context.uc_link = nullptr;
     makecontext(&d->context, ThreadEntry, 0);
+#endif
     d->killRequested = false;
     d->started = false;
     d->escapedError.reset();
@@ -243,6 +314,14 @@ void RunCooperativeThreads() {
     ThreadScheduler::Get().RunTurns(false);
 }
 
+bool CooperativeThreadsRunnable() {
+    return ThreadScheduler::Get().AnyIn(ThreadState::Runnable);
+}
+
+bool CooperativeThreadsWaiting() {
+    return ThreadScheduler::Get().AnyIn(ThreadState::Waiting);
+}
+
 void GiveWay() {
     ThreadScheduler& s = ThreadScheduler::Get();
     if (Thread::Impl* t = s.current) {
@@ -252,6 +331,7 @@ void GiveWay() {
         return;
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    RunPostedEvents();
     s.RunTurns(false);
 }
 
@@ -270,6 +350,7 @@ void GiveWayUntil(const std::function<bool()>& ready) {
     }
     while (!ready()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        RunPostedEvents();
         s.RunTurns(false);
     }
 }

@@ -32,6 +32,7 @@ void UploadThread::SendFile() {
         return;
     }
     UploadLineEnds lineEnds;
+    p->SetBulkSend(true);
     while (!in->AtEnd()) {
         if (fw::UserCancelled()) {
             in->Close();
@@ -57,5 +58,6 @@ void UploadThread::SendFile() {
         fw::GiveWay();
     }
     in->Close();
+    p->SetBulkSend(false);
     p->UploadSent();
 }

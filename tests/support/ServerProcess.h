@@ -19,8 +19,7 @@ public:
 
     enum class Output {
         kStdoutPiped,       // for WaitForStdoutLine; stderr goes to the log
-        kAllToLog,          // stdout and stderr go to the log
-        kAllAndStdinToLog,  // so does fd 0, where vsftpd writes why it could not start
+        kAllAndStdinToLog,  // stdout, stderr and fd 0 (where vsftpd writes why it could not start)
     };
     // Starts program with its output going to logPath. Answers false (see ErrorText) when it
     // could not be started at all.
