@@ -1,6 +1,7 @@
 #include "Label.h"
 
 #include <QLabel>
+#include <algorithm>
 
 #include "PlatformInternal.h"
 #include "Window.h"
@@ -37,7 +38,9 @@ std::string Label::Text() const {
 
 void Label::SetFont(double points, bool bold, bool italic) {
     QFont f = d->label->font();
-    f.setPointSizeF(points);
+    // The program's layouts were made where a point is a pixel: sizing the text in pixels keeps
+    // it inside the controls drawn for it.
+    f.setPixelSize(std::max(1, static_cast<int>(points + 0.5)));
     f.setBold(bold);
     f.setItalic(italic);
     d->label->setFont(f);

@@ -102,3 +102,30 @@ TEST(RefusedLogin, ThreeUserCommandsThenOneServerError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MultiLineRepliesOnRealServers, LogInThroughMultiLineGreetingAndWelcome) {
+    testsupport::PyFtpServer::Options options;
+    options.banner = "Welcome\n220 is not the end of this\nReady";
+    options.loginMessage = "Hello\nthere";
+    testsupport::PyFtpServer py(options);
+    FtpClientHarness viaPy;
+    viaPy.Connect(py.Port(), py.User(), py.Password(), true);
+    ASSERT_TRUE(viaPy.WaitForLogin()) << py.LogText();
+    EXPECT_EQ(viaPy.command.userTries, 1);
+
+    testsupport::VsftpdServer::Options vsOptions;
+    vsOptions.banner = "Line one\nLine two";
+    testsupport::VsftpdServer vs(vsOptions);
+    FtpClientHarness viaVs;
+    viaVs.Connect(vs.Port(), vs.User(), vs.Password(), false);
+    ASSERT_TRUE(viaVs.WaitForLogin()) << vs.LogText();
+    int greetingLines = 0;
+    for (const auto& r : viaVs.responses) greetingLines += r.line.rfind("220", 0) == 0;
+    EXPECT_EQ(greetingLines, 3);
+    EXPECT_NE(viaVs.List().find("upload"), std::string::npos)
+        << (viaVs.serverErrors.empty() ? "" : viaVs.serverErrors[0]) << vs.LogText();
+}
+
+}  // namespace
