@@ -184,10 +184,11 @@ void FtpCommandSocket::storString(const std::string& text, const std::string& re
     sendTYPE();
 }
 
-void FtpCommandSocket::UploadOneFile(const std::string& host, const std::string& user,
-                                     const std::string& pass, const std::string& localPath,
-                                     const std::string& remoteName, const std::string& transferType,
-                                     bool passive) {
+void FtpCommandSocket::PrepareOneFileConnection(const std::string& host, const std::string& user,
+                                                const std::string& pass,
+                                                const std::string& localPath,
+                                                const std::string& remoteName,
+                                                const std::string& transferType, bool passive) {
     Address = host;
     userID = user;
     password = pass;
@@ -195,8 +196,15 @@ void FtpCommandSocket::UploadOneFile(const std::string& host, const std::string&
     fileName = remoteName;
     dataPort->path = localPath;
     dataPort->remoteFileName = remoteName;
-    oneFile = true;
     usePASV = passive;
+}
+
+void FtpCommandSocket::UploadOneFile(const std::string& host, const std::string& user,
+                                     const std::string& pass, const std::string& localPath,
+                                     const std::string& remoteName, const std::string& transferType,
+                                     bool passive) {
+    PrepareOneFileConnection(host, user, pass, localPath, remoteName, transferType, passive);
+    oneFile = true;
     Connect();
 }
 
@@ -206,17 +214,10 @@ void FtpCommandSocket::downloadOneFile(const std::string& host, const std::strin
                                        const std::string& transferType, bool passive,
                                        const std::string& fileMacType,
                                        const std::string& fileMacCreator) {
-    Address = host;
-    userID = user;
-    password = pass;
-    type = transferType;
-    fileName = remoteName;
-    dataPort->path = localPath;
-    dataPort->remoteFileName = remoteName;
+    PrepareOneFileConnection(host, user, pass, localPath, remoteName, transferType, passive);
     dOneFile = true;
     macType = fileMacType;
     macCreator = fileMacCreator;
-    usePASV = passive;
     Connect();
 }
 

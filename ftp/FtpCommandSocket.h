@@ -117,6 +117,10 @@ private:
     void Transition(const std::string& code, const std::string& text);
     bool OpenPassiveDataConnection(const std::string& text);
     void SendDataPortCommand();
+    void PrepareOneFileConnection(const std::string& host, const std::string& user,
+                                  const std::string& pass, const std::string& localPath,
+                                  const std::string& remoteName, const std::string& transferType,
+                                  bool passive);
     bool TransferBeingSetUp() const;
 
     struct PendingReply {

@@ -180,23 +180,20 @@ void FtpCommandSocket::Transition(const std::string& code, const std::string& te
     } else if (status == "retr-type" || status == "stor-type") {
         status = status == "retr-type" ? "retr-port" : "stor-port";
         SendDataPortCommand();
-    } else if (status == "retr-port") {
-        status = "retr";
+    } else if (status == "retr-port" || status == "stor-port") {
+        const bool download = status == "retr-port";
+        status = download ? "retr" : "stor";
         if (!OpenPassiveDataConnection(text)) {
             status = "";
             return;
         }
-        sendRETR();
+        if (download)
+            sendRETR();
+        else
+            sendSTOR();
     } else if (status == "retr") {
         status = "";
         awaitingFinalReply_ = true;  // the download runs on the data connection
-    } else if (status == "stor-port") {
-        status = "stor";
-        if (!OpenPassiveDataConnection(text)) {
-            status = "";
-            return;
-        }
-        sendSTOR();
     } else if (status == "stor") {
         status = "storing";
         awaitingFinalReply_ = true;

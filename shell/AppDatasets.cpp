@@ -91,38 +91,30 @@ void App::LoadSet() {
 }
 
 void App::SaveSet2() {
-    fw::FolderItem folder = SettingsFolder();
-    if (!folder.Exists()) return;
-    try {
-        std::unique_ptr<fw::BinaryOutputStream> out =
-            folder.Child(kDatasetFile).CreateBinaryFile(fw::FileAccess::Private);
-        if (!out) throw fw::StreamError("the file can't be created");
+    WriteBinarySettingsFile(kDatasetFile, [this](fw::BinaryOutputStream& out) {
         int32_t last = -1;
         for (const Dataset& r : gDatasets)
             if (r.Eflg) ++last;
-        out->WriteInt32(last);
+        out.WriteInt32(last);
         for (const Dataset& r : gDatasets) {
             if (!r.Eflg) continue;
-            out->WritePString(r.Name);
-            out->WritePString(r.Adrs);
-            out->WritePString(r.User);
+            out.WritePString(r.Name);
+            out.WritePString(r.Adrs);
+            out.WritePString(r.User);
             std::string privateKey;
             fw::MemoryBlock cipher;
             RSAEncrypt(r.Pass, privateKey, cipher);
             // Never store a profile whose password could not be encrypted: the old file stays.
             if (privateKey.empty() || cipher.Size() == 0)
                 throw std::runtime_error("a password could not be encrypted");
-            out->WriteBlock(privateKey);
-            out->WriteBlock(cipher.Bytes());
-            out->WritePString(r.rDir);
-            out->WritePString(r.Pasv);
-            out->WriteBlock(r.Path);
-            out->WritePString(r.Mode);
-            out->WritePString(r.Zone);
-            out->WritePString(r.EOL);
+            out.WriteBlock(privateKey);
+            out.WriteBlock(cipher.Bytes());
+            out.WritePString(r.rDir);
+            out.WritePString(r.Pasv);
+            out.WriteBlock(r.Path);
+            out.WritePString(r.Mode);
+            out.WritePString(r.Zone);
+            out.WritePString(r.EOL);
         }
-        out->Close();
-    } catch (const std::exception& e) {
-        ReportUnwritableSettingsFile(kDatasetFile, e.what());
-    }
+    });
 }

@@ -44,15 +44,7 @@ void App::InitFileType() {
 
 void App::SaveFileType() {
     if (gFileTypes.empty()) return;
-    fw::FolderItem folder = SettingsFolder();
-    if (!folder.Exists()) return;
-    try {
-        std::unique_ptr<fw::TextOutputStream> out =
-            folder.Child(kFileTypeFile).CreateTextFile(fw::FileAccess::Private);
-        if (!out) throw fw::StreamError("the file can't be created");
-        for (const FileTypeEntry& entry : gFileTypes) out->WriteLine(entry.ext + "\t" + entry.bin);
-        out->Close();
-    } catch (const std::exception& e) {
-        ReportUnwritableSettingsFile(kFileTypeFile, e.what());
-    }
+    WriteTextSettingsFile(kFileTypeFile, [](fw::TextOutputStream& out) {
+        for (const FileTypeEntry& entry : gFileTypes) out.WriteLine(entry.ext + "\t" + entry.bin);
+    });
 }

@@ -50,16 +50,8 @@ void App::LoadPref() {
 }
 
 void App::SavePref() {
-    fw::FolderItem folder = SettingsFolder();
-    if (!folder.Exists()) return;
-    try {
-        std::unique_ptr<fw::BinaryOutputStream> out =
-            folder.Child(kPrefFile).CreateBinaryFile(fw::FileAccess::Private);
-        if (!out) throw fw::StreamError("the file can't be created");
-        out->WriteInt32(kLastStoredSlot);
-        for (int32_t i = 0; i <= kLastStoredSlot; ++i) out->WriteInt32(gPref[i]);
-        out->Close();
-    } catch (const std::exception& e) {
-        ReportUnwritableSettingsFile(kPrefFile, e.what());
-    }
+    WriteBinarySettingsFile(kPrefFile, [](fw::BinaryOutputStream& out) {
+        out.WriteInt32(kLastStoredSlot);
+        for (int32_t i = 0; i <= kLastStoredSlot; ++i) out.WriteInt32(gPref[i]);
+    });
 }

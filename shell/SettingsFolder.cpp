@@ -31,3 +31,33 @@ void ReportUnwritableSettingsFile(const std::string& fileName, const std::string
     if (!reason.empty()) text += "（" + reason + "）";
     fw::MsgBox(text);
 }
+
+namespace {
+
+template <class Stream>
+void WriteSettingsFile(const std::string& fileName,
+                       std::unique_ptr<Stream> (fw::FolderItem::*create)(fw::FileAccess) const,
+                       const std::function<void(Stream&)>& write) {
+    fw::FolderItem folder = SettingsFolder();
+    if (!folder.Exists()) return;
+    try {
+        std::unique_ptr<Stream> out = (folder.Child(fileName).*create)(fw::FileAccess::Private);
+        if (!out) throw fw::StreamError("the file can't be created");
+        write(*out);
+        out->Close();
+    } catch (const std::exception& e) {
+        ReportUnwritableSettingsFile(fileName, e.what());
+    }
+}
+
+}  // namespace
+
+void WriteBinarySettingsFile(const std::string& fileName,
+                             const std::function<void(fw::BinaryOutputStream&)>& write) {
+    WriteSettingsFile(fileName, &fw::FolderItem::CreateBinaryFile, write);
+}
+
+void WriteTextSettingsFile(const std::string& fileName,
+                           const std::function<void(fw::TextOutputStream&)>& write) {
+    WriteSettingsFile(fileName, &fw::FolderItem::CreateTextFile, write);
+}

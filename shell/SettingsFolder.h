@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "framework/FolderItem.h"
+#include "framework/Streams.h"
 
 // The folder in the user's preferences folder that holds the settings files. It holds recoverable
 // passwords, so it is created private (0700) and its files are written private (0600).
@@ -20,3 +22,11 @@ void ReportDamagedSettingsFile(const std::string& fileName);
 
 // Tells the user that a settings file could not be written; its previous content is kept.
 void ReportUnwritableSettingsFile(const std::string& fileName, const std::string& reason);
+
+// Writes a settings file whole, when the settings folder exists (a writer never creates it): the
+// new content replaces the old file only once all of it has been written, the file is private,
+// and a failure is reported here, leaving the old file as it was.
+void WriteBinarySettingsFile(const std::string& fileName,
+                             const std::function<void(fw::BinaryOutputStream&)>& write);
+void WriteTextSettingsFile(const std::string& fileName,
+                           const std::function<void(fw::TextOutputStream&)>& write);
