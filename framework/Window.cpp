@@ -212,9 +212,18 @@ void Window::Close() {
     open.erase(std::remove(open.begin(), open.end(), this), open.end());
     RunGuarded([this] { Event_Close(); });
     d->top->hide();
-    // Deleted once the event that closed it has been handled: its own handlers may still be on
-    // the stack.
-    QTimer::singleShot(0, qApp, [this] { delete this; });
+    DeleteWhenIdle();
+}
+
+// Deleted once the event that closed it has been handled, and not while one of its own handlers
+// is still running further down the stack (one that gives way, say).
+void Window::DeleteWhenIdle(int delayMs) {
+    QTimer::singleShot(delayMs, qApp, [this] {
+        if (Busy())
+            DeleteWhenIdle(10);
+        else
+            delete this;
+    });
 }
 
 void Window::RequestClose() {

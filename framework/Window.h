@@ -106,6 +106,7 @@ public:
     struct Impl;
 
 private:
+    void DeleteWhenIdle(int delayMs = 0);
     friend struct Impl;
     std::unique_ptr<Impl> d;
     Kind kind_;

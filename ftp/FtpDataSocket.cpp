@@ -26,7 +26,6 @@ FtpDataSocket::~FtpDataSocket() {
 void FtpDataSocket::TransferPrepared() {
     StopUpload();
     DiscardDownload();
-    saveFile.reset();
     transferActive_ = true;
     dataDone_ = false;
     finalReply_ = 0;
@@ -87,8 +86,8 @@ void FtpDataSocket::StopUpload() {
 }
 
 void FtpDataSocket::DiscardDownload() {
-    if (saveFile && status == "retr") saveFile->Discard();
-    if (status == "retr") saveFile.reset();
+    if (saveFile) saveFile->Discard();
+    saveFile.reset();
     fileData.clear();
 }
 
