@@ -127,8 +127,9 @@ void FtpCommandSocket::getDirList(const std::string& dir) {
 }
 
 void FtpCommandSocket::getFile(const std::string& remoteName, const std::string& localPath,
-                               const std::string& transferType, const std::string& fileMacType,
-                               const std::string& fileMacCreator) {
+                               const std::string& transferType, const std::string& /*fileMacType*/,
+                               const std::string& /*fileMacCreator*/) {
+    // A file type and creator are metadata that files here don't carry.
     std::optional<fw::FolderItem> target;
     if (localPath.empty()) {
         size_t slash = remoteName.rfind('/');
@@ -149,8 +150,6 @@ void FtpCommandSocket::getFile(const std::string& remoteName, const std::string&
         return;
     }
     saveFile = std::move(stream);
-    macType = fileMacType.empty() ? "----" : fileMacType;  // metadata this platform doesn't keep
-    macCreator = fileMacCreator.empty() ? "????" : fileMacCreator;
     status = "retr-type";
     type = transferType;
     fileName = remoteName;

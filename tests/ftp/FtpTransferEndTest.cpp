@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "framework/ModalHost.h"
 #include "ftp/FtpErrorCodes.h"
 #include "shell/CommonModule.h"
 #include "tests/ftp/ScriptedSession.h"
@@ -133,6 +134,49 @@ TEST_F(TransferEnd, ADownloadBrokenOffKeepsTheOldFile) {
     EXPECT_EQ(s.client.transfersComplete, 0);
     for (const auto& e : std::filesystem::directory_iterator(root))
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TransferEnd, ADownloadWithoutATargetAsksWhereToSaveIt) {
+    fw::ModalHost::BeginScript();
+    fw::ModalHost::Expect(fw::ModalAnswer::Cancel());
+    const std::string received = s.server.Received();
+    s.client.command.getFile("/pub/docs/readme.txt", "", "A", "", "");
+    ASSERT_EQ(fw::ModalHost::Shown().size(), 1u);
+    EXPECT_EQ(fw::ModalHost::Shown()[0].kind, "save");
+    EXPECT_EQ(fw::ModalHost::Shown()[0].suggestedName, "readme.txt");
+    EXPECT_EQ(s.client.cancelledSaves, 1);
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(s.server.Received(), received);  // nothing asked of the server
+
+    const std::string chosen = root + "/saved.txt";
+    fw::ModalHost::Expect(fw::ModalAnswer::Choose(chosen));
+    s.client.command.getFile("/pub/docs/readme.txt", "", "A", "", "");
+    ASSERT_TRUE(s.server.WaitForDataConnection());
+    s.server.SendData("text\r\n");
+    s.server.CloseData();
+    s.server.Send("226 Done\r\n");
+    ASSERT_TRUE(s.client.WaitFor([&] { return s.client.transfersComplete == 1; }));
+    EXPECT_EQ(testsupport::ReadFile(chosen), "text\n");
+    EXPECT_TRUE(fw::ModalHost::Unexpected().empty());
+    fw::ModalHost::EndScript();
+}
+
+TEST_F(TransferEnd, ADownloadIntoAFolderThatDoesNotExistIsRefusedBeforeAnythingIsSent) {
+    fw::ModalHost::BeginScript();
+    fw::ModalHost::Expect(fw::ModalAnswer::Press("OK"));
+    const std::string received = s.server.Received();
+    const std::string target = root + "/no/such/folder/file.txt";
+    s.client.command.getFile("/file.txt", target, "A", "", "");
+    ASSERT_EQ(fw::ModalHost::Shown().size(), 1u);
+    EXPECT_EQ(fw::ModalHost::Shown()[0].message,
+              "File Error! Are you sure the path " + target + " is valid?");
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(s.server.Received(), received);
+    fw::ModalHost::EndScript();
 }
 
 }  // namespace
