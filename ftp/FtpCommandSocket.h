@@ -18,7 +18,8 @@ class FtpDataSocket;
 // Replies are assembled per RFC 959: "ddd-" opens a multi-line reply that ends at the line that
 // begins "ddd ". Every line of a reply below 400 is reported through gotResponse as it arrives;
 // the state machine acts on complete replies only. An error reply (400 or more) is reported whole
-// through gotServerError.
+// through gotServerError, and abandons the operation under way; the replies after it are read as
+// usual.
 class FtpCommandSocket : public fw::TCPSocket {
 public:
     FtpCommandSocket();
@@ -110,8 +111,8 @@ private:
     // Writes one command line awaiting code; refuses an argument that would break the line.
     bool Expect(const std::string& code, const std::string& word, const std::string& argument,
                 bool hasArgument = true);
-    bool HandleLine(const std::string& line);
-    bool HandleErrorReply(const std::string& code, const std::string& text);
+    void HandleLine(const std::string& line);
+    void HandleErrorReply(const std::string& code, const std::string& text);
     void ActOnReply(const std::string& code, const std::string& text);
     bool Confirms(const std::string& code) const;
     void Transition(const std::string& code, const std::string& text);

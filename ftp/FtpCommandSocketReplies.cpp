@@ -35,12 +35,9 @@ void FtpCommandSocket::Event_DataAvailable() {
         if (end == std::string::npos) return;
         std::string line = result.substr(0, end);
         result.erase(0, end + 2);
-        if (!HandleLine(line)) {
-            // An error reply ends the pass: the complete lines after it go unexamined.
-            size_t last = result.rfind("\r\n");
-            if (last != std::string::npos) result.erase(0, last + 2);
-            return;
-        }
+        // Every reply answers a command of its own: the replies after an error reply are read
+        // like any other, so that a later command still gets its answer.
+        HandleLine(line);
     }
 }
 
@@ -52,8 +49,7 @@ bool FtpCommandSocket::Confirms(const std::string& code) const {
     return false;
 }
 
-// Answers false when the line completed an error reply, which ends the pass.
-bool FtpCommandSocket::HandleLine(const std::string& line) {
+void FtpCommandSocket::HandleLine(const std::string& line) {
     if (!reply_.open) {
         reply_.open = true;
         reply_.code = line.size() >= 3 ? line.substr(0, 3) : line;
@@ -67,10 +63,11 @@ bool FtpCommandSocket::HandleLine(const std::string& line) {
     const std::string code = reply_.code;
 
     if (reply_.error) {
-        if (!complete) return true;
+        if (!complete) return;
         std::string text = std::move(reply_.text);
         reply_ = PendingReply{};
-        return HandleErrorReply(code, text);
+        HandleErrorReply(code, text);
+        return;
     }
 
     if (complete && Confirms(code)) codeFound = true;
@@ -80,12 +77,11 @@ bool FtpCommandSocket::HandleLine(const std::string& line) {
     lineCompletesReply_ = false;
     replyCode_ = 0;
     fw::GiveWay();
-    if (!complete) return true;
+    if (!complete) return;
 
     std::string text = std::move(reply_.text);
     reply_ = PendingReply{};
     ActOnReply(code, text);
-    return true;
 }
 
 bool FtpCommandSocket::TransferBeingSetUp() const {
@@ -94,24 +90,21 @@ bool FtpCommandSocket::TransferBeingSetUp() const {
            status == "stor-port" || status == "stor" || status == "storing" || awaitingFinalReply_;
 }
 
-bool FtpCommandSocket::HandleErrorReply(const std::string& code, const std::string& text) {
+void FtpCommandSocket::HandleErrorReply(const std::string& code, const std::string& text) {
     const int32_t value = CodeValue(code);
     const bool loggingIn = status == "user" || status == "pass" || status == "login-pwd";
     if (value == 530 && loggingIn && userTries < 3) {
         status = "user";  // a refused login is tried again, silently
         sendUSER();
-        return false;
+        return;
     }
     // The operation under way is abandoned where it stands; the owner decides what follows.
     if (dataPort && (dataPort->TransferRunning() || TransferBeingSetUp()))
         dataPort->AbandonTransfer();
     awaitingFinalReply_ = false;
     serverErrorCode_ = value;
-    size_t last = result.rfind("\r\n");
-    std::string rest = last == std::string::npos ? std::string() : result.substr(0, last + 2);
-    fw::RaiseEvent(gotServerError, *this, text + rest);
+    fw::RaiseEvent(gotServerError, *this, text);
     serverErrorCode_ = 0;
-    return false;
 }
 
 void FtpCommandSocket::ActOnReply(const std::string& code, const std::string& text) {

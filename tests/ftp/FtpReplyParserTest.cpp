@@ -81,18 +81,32 @@ TEST_F(ReplyParser, AnErrorReplyIsReportedWholeFromItsFirstLine) {
     ASSERT_TRUE(s.ConnectAndLogIn());
     s.OnCommand = [&](const std::string& line) {
         if (line.rfind("CWD", 0) != 0) return false;
-        s.server.Send("200 unrelated\r\n550-No such\r\n550 folder\r\n226 late\r\n");
+        s.server.Send("200 unrelated\r\n550-No such\r\n550 folder\r\n");
         return true;
     };
     size_t before = s.client.responses.size();
     s.client.command.sendCWD("/nowhere");
     ASSERT_TRUE(s.client.WaitFor([&] { return !s.client.serverErrors.empty(); }));
-    EXPECT_EQ(s.client.serverErrors[0], "550-No such\r\n550 folder\r\n226 late\r\n");
+    EXPECT_EQ(s.client.serverErrors[0], "550-No such\r\n550 folder\r\n");
     EXPECT_EQ(s.client.serverErrorCodes[0], 550);
-    ASSERT_EQ(s.client.responses.size(), before + 1);  // only "200 unrelated"
+    ASSERT_EQ(s.client.responses.size(), before + 1);  // the error's lines are not among them
     EXPECT_EQ(s.client.responses.back().line, "200 unrelated");
     EXPECT_EQ(s.client.command.status, "cwd");  // abandoned where it stood
     EXPECT_EQ(s.server.CountLines("PWD"), 1);   // the login's only
+}
+
+TEST_F(ReplyParser, TheReplyAfterAnErrorReplyStillAnswersItsCommand) {
+    // A refused command and the next command's answer may arrive together: the answer counts.
+    ASSERT_TRUE(s.ConnectAndLogIn());
+    s.OnCommand = [&](const std::string& line) {
+        if (line.rfind("MKD", 0) != 0) return false;
+        s.server.Send("426 Failure writing network stream\r\n257 \"/made\" created\r\n");
+        return true;
+    };
+    s.client.command.makeDirectory("/made");
+    ASSERT_TRUE(s.client.WaitForReply(257));
+    ASSERT_EQ(s.client.serverErrors.size(), 1u);
+    EXPECT_EQ(s.client.serverErrors[0], "426 Failure writing network stream\r\n");
 }
 
 TEST_F(ReplyParser, ARefusedLoginIsTriedThreeTimesThenReported) {
