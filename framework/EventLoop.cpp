@@ -5,14 +5,11 @@
 #include <QTimer>
 
 #include "PostedEvents.h"
-#include "Thread.h"
 
 namespace fw {
 
 void ProcessPendingEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    RunPostedEvents();
-    RunCooperativeThreads();
+    RunLoopPass(false);
 }
 
 bool RunEventLoopUntil(const std::function<bool()>& cond, int timeoutMs) {
@@ -22,9 +19,7 @@ bool RunEventLoopUntil(const std::function<bool()>& cond, int timeoutMs) {
     wake.start(10);
     while (!cond()) {
         if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        RunPostedEvents();
-        RunCooperativeThreads();
+        RunLoopPass(true);
     }
     return true;
 }

@@ -52,18 +52,20 @@ void PostEvent(std::function<void()> work) {
     ScheduleLoopSlice(-1);
 }
 
-bool RunPostedEvents() {
+void RunPostedEvents() {
     size_t count = Queue().size();
     for (size_t i = 0; i < count && !Queue().empty(); ++i) {
         std::function<void()> work = std::move(Queue().front());
         Queue().pop_front();
         work();
     }
-    return count > 0;
 }
 
-bool PostedEventsPending() {
-    return !Queue().empty();
+void RunLoopPass(bool waitForEvent) {
+    QCoreApplication::processEvents(waitForEvent ? QEventLoop::WaitForMoreEvents
+                                                 : QEventLoop::AllEvents);
+    RunPostedEvents();
+    RunCooperativeThreads();
 }
 
 void ScheduleLoopSlice(int backstopMs) {

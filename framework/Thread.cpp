@@ -5,7 +5,6 @@
 #include <ucontext.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -330,9 +329,7 @@ void GiveWay() {
         s.YieldFromThread(t);
         return;
     }
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    RunPostedEvents();
-    s.RunTurns(false);
+    RunLoopPass(false);
 }
 
 void GiveWayUntil(const std::function<bool()>& ready) {
@@ -348,11 +345,7 @@ void GiveWayUntil(const std::function<bool()>& ready) {
         t->waitCondition = nullptr;
         return;
     }
-    while (!ready()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        RunPostedEvents();
-        s.RunTurns(false);
-    }
+    while (!ready()) RunLoopPass(true);
 }
 
 }  // namespace fw
