@@ -1,36 +1,31 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <string>
+
+#include "Color.h"
+#include "Control.h"
 
 namespace fw {
 
-class Window;
-
-// A static text on a window. A carriage return or line feed in the text starts a new line. Labels
-// take no clicks: a click on one reaches the window.
-class Label {
+// A static text. A CR, LF or CR LF in the text starts a new line. Labels take no clicks and no
+// focus: a click on one reaches what lies below it (the window).
+class Label : public Control {
 public:
     enum class Align { Left, Center, Right };
 
-    Label(Window& window, int32_t left, int32_t top, int32_t width, int32_t height);
-    ~Label();
+    Label(Window& window, std::string name);
 
     void SetText(const std::string& text);
-    std::string Text() const;
-    void SetFont(double points, bool bold = false, bool italic = false);
-    void SetTextColor(int r, int g, int b);
-    void SetAlignment(Align a);
-    void SetEnabled(bool e);
-    void SetVisible(bool v);
-    int32_t Left() const;
-    int32_t Width() const;
-    void SetLeft(int32_t v);
+    const std::string& Text() const { return text_; }
+    void SetTextColor(Color color);
+    void SetAlignment(Align align);
+    // A multi-line label also wraps long lines at its width.
+    void SetMultiline(bool multiline);
+    // A transparent label shows what lies below it; an opaque one paints the window's background.
+    void SetTransparent(bool transparent);
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> d;
+    std::string text_;
 };
 
 }  // namespace fw

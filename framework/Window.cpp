@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 
 #include "Application.h"
 #include "ModalHost.h"
@@ -105,6 +106,7 @@ Window::Window(Kind kind) : d(std::make_unique<Impl>()), kind_(kind) {
 Window::~Window() {
     auto& open = Registry();
     open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    controls_.clear();  // while their widgets still exist
     delete d->top;
 }
 
@@ -113,9 +115,12 @@ void Window::Build() {
     built_ = true;
     Registry().push_back(this);  // counts as open while it is still being built
     Layout();
+    d->Chrome();  // the content area takes its size now, before controls are placed in it
     CreateControls();
+    ApplyTabOrder();
     AddMenuHandlers();
     opened_ = true;  // window events reach the program from here on
+    for (const auto& c : controls_) c->RaiseOpen();
     Event_Open();
     if (visibleOnOpen_ && !closed_) Show();
 }
@@ -264,6 +269,45 @@ bool Window::HandleMenu(const std::string& itemName) {
 
 QWidget* Window::Widget() const {
     return d->content;
+}
+
+Control* Window::ControlNamed(const std::string& name) const {
+    for (const auto& c : controls_)
+        if (c->Name() == name) return c.get();
+    return nullptr;
+}
+
+namespace {
+
+// A control's place among its siblings: its own tab position, or for a container without one,
+// the first tab position inside it.
+int TabKey(const Control* c) {
+    if (c->TabIndex() >= 0) return c->TabIndex();
+    int key = INT_MAX;
+    for (const Control* inner : c->Contained()) key = std::min(key, TabKey(inner));
+    return key;
+}
+
+void AppendInTabOrder(std::vector<Control*> siblings, std::vector<QWidget*>& chain) {
+    std::stable_sort(siblings.begin(), siblings.end(),
+                     [](const Control* a, const Control* b) { return TabKey(a) < TabKey(b); });
+    for (Control* c : siblings) {
+        if (c->TabIndex() >= 0 && c->TakesFocus()) chain.push_back(c->Widget());
+        AppendInTabOrder(c->Contained(), chain);
+    }
+}
+
+}  // namespace
+
+// Focus moves through the controls by their tab positions among their siblings, a container's
+// controls in its place.
+void Window::ApplyTabOrder() {
+    std::vector<Control*> top;
+    for (const auto& c : controls_)
+        if (!c->Container()) top.push_back(c.get());
+    std::vector<QWidget*> chain;
+    AppendInTabOrder(top, chain);
+    for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 }  // namespace fw

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Control.h"
 #include "EventDispatcher.h"
 
 class QWidget;
@@ -16,8 +17,8 @@ namespace fw {
 class MenuBar;
 
 // A window of the program. It is built in a fixed order by Build: Layout (window properties),
-// CreateControls, AddMenuHandlers, then it opens: it is registered as open, shown when Visible,
-// and its Open event runs.
+// CreateControls (then the focus order of its controls is set), AddMenuHandlers, then it opens:
+// it is registered as open, its Open event runs and it is shown when Visible.
 class Window : public EventSource {
 public:
     enum class Kind { Document, ModelessDialog, ModalDialog };
@@ -78,8 +79,20 @@ public:
     void AddMenuHandler(const std::string& itemName, std::function<bool()> handler);
     bool HandleMenu(const std::string& itemName);
 
-    // The window's platform widget, for the layer's controls.
+    // The window's platform widget (its content area), for the layer's controls.
     QWidget* Widget() const;
+
+    // Controls, owned by the window and destroyed with it, in creation order. Each is created
+    // into the window's content area; Place puts it where it belongs.
+    template <class T, class... Args>
+    T* AddControl(const std::string& name, Args&&... args) {
+        auto control = std::make_unique<T>(*this, name, std::forward<Args>(args)...);
+        T* raw = control.get();
+        controls_.push_back(std::move(control));
+        return raw;
+    }
+    Control* ControlNamed(const std::string& name) const;
+    const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
 
     // Window events, for the subclass.
     virtual void Layout() {}
@@ -107,11 +120,13 @@ public:
 
 private:
     void DeleteWhenIdle(int delayMs = 0);
+    void ApplyTabOrder();
     friend struct Impl;
     std::unique_ptr<Impl> d;
     Kind kind_;
     MenuBar* menuBar_ = nullptr;
     std::map<std::string, std::function<bool()>> menuHandlers_;
+    std::vector<std::unique_ptr<Control>> controls_;
     bool visibleOnOpen_ = true;
     bool closingQuitsApp_ = false;
     bool built_ = false;

@@ -35,6 +35,7 @@ public:
         saveFile;              // the download's target; replaced only at the end
     std::string fileData;      // binary download bytes not yet written
     std::string bigString;     // an upload from memory
+    int32_t lineEndMode = 0;   // a text upload's line ends: 0 LF, 1 CR LF, 2 CR (set by the owner)
     bool bufferClear = false;  // the last chunk written has left
     std::unique_ptr<UploadThread> upthd;
 

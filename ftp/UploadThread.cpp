@@ -6,7 +6,6 @@
 #include "ftp/FtpDataSocket.h"
 #include "ftp/FtpErrorCodes.h"
 #include "ftp/TextLineEnds.h"
-#include "shell/CommonModule.h"
 
 void UploadThread::Event_Run() {
     FtpDataSocket* p = parent;
@@ -48,7 +47,7 @@ void UploadThread::SendFile() {
         } else {
             std::string lf = lineEnds.ToLF(chunk, in->AtEnd());
             counted = static_cast<int32_t>(lf.size());
-            bytes = WithLineEnds(lf, gLineEndMode);
+            bytes = WithLineEnds(lf, p->lineEndMode);
         }
         p->bufferClear = bytes.empty();
         p->Write(bytes);

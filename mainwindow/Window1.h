@@ -6,11 +6,28 @@
 #include <vector>
 
 #include "compare/SyncEntry.h"
+#include "framework/BevelButton.h"
+#include "framework/CheckBox.h"
 #include "framework/Date.h"
 #include "framework/FolderItem.h"
+#include "framework/Label.h"
+#include "framework/ListBox.h"
+#include "framework/PagePanel.h"
+#include "framework/PopupMenu.h"
+#include "framework/ProgressBar.h"
+#include "framework/Rectangle.h"
+#include "framework/TextArea.h"
+#include "framework/TextField.h"
+#include "framework/Timer.h"
 #include "framework/Window.h"
 #include "ftp/FtpCommandSocket.h"
 #include "ftp/FtpDataSocket.h"
+
+namespace fw {
+class Graphics;
+class ToolbarControl;
+class ToolbarItem;
+}  // namespace fw
 
 // The value of pUpload: the upload step that is waiting for its completion.
 enum PendingUpload : int32_t { UploadNone = 0, UploadFile = 1, UploadFolder = 2 };
@@ -23,24 +40,37 @@ enum ThreadStep : int32_t {
     StepUploadStarted = 3,
     StepPhaseDone = 4
 };
+// The pages of the profile panel PagePanel1.
+enum ProfilePanelPage : int32_t { PageEmpty = 0, PageView = 1, PageEdit = 2 };
+// The tags of the toolbar's buttons.
+enum ToolbarItemTag : int32_t {
+    TagConnect = 101,
+    TagSync = 111,
+    TagDiscon = 121,
+    TagClear = 131,
+    TagList = 201,
+    TagPref = 301,
+    TagLog = 401,
+    TagSyncList = 411,
+};
 
 // The main window: the program's only document window and the switchboard of the whole system.
 // It owns the controls, the two connections and the timers, and holds the run-time state of a
 // connection, a comparison and a synchronisation. Its methods are defined in the folder of the
-// subsystem each belongs to.
+// subsystem each belongs to, in files named Window1*.cpp: the comparison in compare/, the
+// connection and the sync run in sync/, the profile panel in profiles/, and its construction,
+// window events and toolbar here.
 class Window1 : public fw::Window {
 public:
     // The open main window, or a new one. A window still being built counts as open.
     static Window1* Instance();
 
-    // The control and the data connection.
-    FtpCommandSocket commandSocket;
-    FtpDataSocket dataSocket;
+    // --- State
 
     // Transfer progress.
     int32_t bps = 0;
     std::optional<fw::Date> clock;  // when the current data connection opened
-    int32_t totalBytes = 0;
+    int64_t totalBytes = 0;
 
     // Connection.
     bool closing = false;  // the program itself closes the control connection: errors unreported
@@ -76,16 +106,197 @@ public:
     std::optional<fw::FolderItem> pThreadFI;
     std::string pSyncResult;
 
-    // Window events.
+    // --- Controls, in the order of their creation; the window owns them.
+    fw::Rectangle* Rectangle1 = nullptr;
+    fw::PagePanel* PagePanel1 = nullptr;
+    fw::Label* StaticText1 = nullptr;
+    fw::Label* StaticText2 = nullptr;
+    fw::Label* StaticText3 = nullptr;
+    fw::Label* StaticText4 = nullptr;
+    fw::TextField* EditField1 = nullptr;  // server
+    fw::TextField* EditField2 = nullptr;  // user
+    fw::TextField* EditField3 = nullptr;  // password
+    fw::TextField* EditField4 = nullptr;  // remote folder
+    fw::Label* StaticText7 = nullptr;
+    fw::TextArea* EditField6 = nullptr;  // local folder
+    fw::CheckBox* CheckBox2 = nullptr;   // passive mode
+    fw::BevelButton* BevelButton3 = nullptr;
+    fw::Label* StaticText11 = nullptr;
+    fw::TextField* EditField7 = nullptr;  // profile name
+    fw::Label* StaticText8 = nullptr;
+    fw::CheckBox* CheckBox3 = nullptr;
+    fw::Label* StaticText12 = nullptr;
+    fw::Label* StaticText13 = nullptr;
+    fw::Label* StaticText14 = nullptr;
+    fw::Label* StaticText15 = nullptr;
+    fw::Label* StaticText16 = nullptr;
+    fw::Label* StaticText17 = nullptr;
+    fw::Label* StaticText18 = nullptr;
+    fw::Label* StaticText19 = nullptr;
+    fw::Label* StaticText20 = nullptr;
+    fw::Label* StaticText21 = nullptr;
+    fw::Label* StaticText22 = nullptr;
+    fw::BevelButton* BevelButton4 = nullptr;
+    fw::BevelButton* BevelButton5 = nullptr;
+    fw::CheckBox* CheckBox4 = nullptr;
+    fw::TextField* EditField8 = nullptr;  // time-zone correction
+    fw::Label* StaticText23 = nullptr;
+    fw::Label* StaticText24 = nullptr;
+    fw::CheckBox* CheckBox5 = nullptr;
+    fw::Label* StaticText25 = nullptr;
+    fw::Label* StaticText26 = nullptr;
+    fw::PopupMenu* PopupMenu1 = nullptr;  // sync mode
+    fw::PopupMenu* PopupMenu2 = nullptr;  // line ends
+    fw::Label* Label1 = nullptr;
+    fw::Label* Label2 = nullptr;
+    fw::Label* Label3 = nullptr;
+    fw::ListBox* localListBox = nullptr;
+    fw::ListBox* remoteListBox = nullptr;
+    FtpCommandSocket commandSocket;
+    FtpDataSocket dataSocket;
+    fw::TextArea* EditField5 = nullptr;  // the server log
+    fw::ListBox* ListBox1 = nullptr;     // the profile list
+    fw::Timer Timer1;
+    fw::Label* StaticText27 = nullptr;
+    fw::Label* StaticText28 = nullptr;
+    fw::Timer statusTimer;
+    fw::Timer Timer2;
+    fw::Timer Timer3;
+    fw::Rectangle* Rectangle2 = nullptr;
+    fw::BevelButton* BevelButton2 = nullptr;  // "ー"
+    fw::BevelButton* BevelButton1 = nullptr;  // "＋"
+    fw::Rectangle* Rectangle3 = nullptr;
+    fw::Label* Label4 = nullptr;
+    fw::Rectangle* Rectangle4 = nullptr;
+    fw::ProgressBar* ProgressBar1 = nullptr;
+    fw::Label* StaticText5 = nullptr;
+    fw::Label* StaticText6 = nullptr;
+    fw::Label* tBytesText = nullptr;
+    fw::Label* bpsText = nullptr;
+
+    // --- Construction (mainwindow/)
     void Layout() override;
     void CreateControls() override;
+    void _CreateControls0();
+    void _CreateControls1();
+    void _CreateControls2();
+
+    // --- Control event handlers
+    // Profile editing (profiles/).
+    void BevelButton3_Action(fw::BevelButton& button);
+    void BevelButton4_Action(fw::BevelButton& button);
+    void BevelButton5_Action(fw::BevelButton& button);
+    void CheckBox4_Action(fw::CheckBox& box);
+    void BevelButton2_Action(fw::BevelButton& button);
+    void BevelButton1_Action(fw::BevelButton& button);
+    // The comparison lists (compare/).
+    bool localListBox_CellBackgroundPaint(fw::ListBox& list, fw::Graphics& g, int32_t row,
+                                          int32_t column);
+    void localListBox_ExpandRow(fw::ListBox& list, int32_t row);
+    bool localListBox_CellClick(fw::ListBox& list, int32_t row, int32_t column, int32_t x,
+                                int32_t y);
+    void localListBox_CollapseRow(fw::ListBox& list, int32_t row);
+    void localListBox_Open(fw::ListBox& list);
+    void remoteListBox_ExpandRow(fw::ListBox& list, int32_t row);
+    bool remoteListBox_CellBackgroundPaint(fw::ListBox& list, fw::Graphics& g, int32_t row,
+                                           int32_t column);
+    bool remoteListBox_CellClick(fw::ListBox& list, int32_t row, int32_t column, int32_t x,
+                                 int32_t y);
+    void remoteListBox_CollapseRow(fw::ListBox& list, int32_t row);
+    void remoteListBox_Open(fw::ListBox& list);
+    void Timer1_Action(fw::Timer& timer);
+    void Timer2_Action(fw::Timer& timer);
+    // The sockets and the progress (sync/).
+    void commandSocket_Error(FtpCommandSocket& socket);
+    void commandSocket_gotResponse(FtpCommandSocket& socket, const std::string& line);
+    void commandSocket_gotServerError(FtpCommandSocket& socket, const std::string& text);
+    void commandSocket_loggedIn(FtpCommandSocket& socket, const std::string& text);
+    void commandSocket_remoteDirChanged(FtpCommandSocket& socket, const std::string& text);
+    void commandSocket_userCancelledUpload(FtpCommandSocket& socket);
+    void dataSocket_bytesTransfered(FtpDataSocket& socket, int32_t n);
+    void dataSocket_Connected(FtpDataSocket& socket);
+    void dataSocket_Error(FtpDataSocket& socket);
+    void dataSocket_FileTransferComplete(FtpDataSocket& socket);
+    void dataSocket_gotList(FtpDataSocket& socket, const std::string& text);
+    void statusTimer_Action(fw::Timer& timer);
+    void Timer3_Action(fw::Timer& timer);
+    // The profile list (profiles/). row: the row double-clicked, -1 below the rows.
+    void ListBox1_Change(fw::ListBox& list);
+    bool ListBox1_CellBackgroundPaint(fw::ListBox& list, fw::Graphics& g, int32_t row,
+                                      int32_t column);
+    void ListBox1_DoubleClick(fw::ListBox& list, int32_t row);
+    void ListBox1_Open(fw::ListBox& list);
+
+    // --- Window events and menu actions (mainwindow/)
     void AddMenuHandlers() override;
-    void Event_Open() override;
     bool Event_CancelClose(bool appQuitting) override;
     void Event_Close() override;
+    void Event_Open() override;
+    void Event_Resizing() override;
+    void Event_Resized() override;
     void Event_Moved() override;
+    void Event_EnableMenuItems() override;
+    bool _FileSaveLog_Action();
+    bool _EditPreferences_Action();
+    bool _FileSaveSyncList_Action();
+
+    // --- Methods
+    // Connection and sync run (sync/).
+    void updateStatus(const std::string& text);
+    void makeConnection2(const std::string& password);
+    void CloseConnection();
+    bool EnableConnect();
+    void makeConnection();
+    void ClearLog();
+    void SaveLog();
+    void SaveSyncList();
+    void SetSyncResult(const std::string& text);
+    void SyncUpload();
+    void SyncUpload2();
+    void SyncUploadSort();
+    void SyncAppend(const std::string& side, int32_t index);
+    std::string SyncUpload2Path(int32_t index, const std::string& name);
+    void SyncRemove();
+    void SyncRemove2();
+    void SyncRemoveSort();
+    std::string SyncRemove2Path(int32_t index);
+    bool ShowSyncDlg(const std::string& title);
+    // Profiles, file types and dialogs (profiles/).
+    void ShowMapDlg();
+    std::string ChkFileType(const std::string& name);
+    std::string GenSelectDlg(const std::string& ext);
+    void SetDataset(int32_t index);
+    void InitSetlist();
+    int32_t EditDataset(int32_t index);
+    bool DelDataset(int32_t index);
+    void ClearDataset();
+    void ShowPrefDlg();
+    // The comparison (compare/).
+    void GetCompareList();
+    void GetCompareList2r();
+    void GetCompareList2rSort(std::vector<SyncEntry>& entries);
+    void GetCompareList3();
+    void GetCompareList32l(const fw::FolderItem& folder);
+    void GetCompareList32lSort(std::vector<SyncEntry>& entries);
+    void GetCompareList33c();
+    bool GetCompareList33c2(const std::string& a, const std::string& b, const std::string& c);
+    void GetCompareList34c(int32_t a, bool b, int32_t c, int32_t d, bool e, int32_t f);
+    void GetCompareList34cAdd(int32_t index, const std::string& a, const std::string& b);
+    void GetCompareList34l();
+    void GetCompareList34r();
+    void GetCompareList35r(int32_t groupNumber, int32_t firstRow);
+    void GetCompareList35r2();
+    void GetCompareList36l(int32_t groupNumber, int32_t firstRow);
+    void GetCompareList36l2();
+    std::string DateFormatL(const fw::FolderItem& item);
+    std::string DateFormatR(const std::string& text);
+    void ClearVal();
+    // Start-up and the toolbar (mainwindow/).
+    void InitApp();
+    void ToolbarItemClicked(fw::ToolbarControl* sender);
+    fw::ToolbarItem* ToolbarItemGetButton(int32_t tag);
+    void ToolbarItemStatus(int32_t tag, bool enabled);
 
 private:
     Window1() = default;
-    void InitApp();
 };

@@ -35,23 +35,26 @@ void AboutPanel::CreateControls() {
 }
 
 void AboutPanel::_CreateControls0() {
-    staticText1_ = std::make_unique<fw::Label>(*this, 110, 25, 200, 50);
-    staticText1_->SetText("Quillomar");
-    staticText1_->SetFont(32, false, true);
-    staticText1_->SetTextColor(0, 0, 255);
-    staticText1_->SetAlignment(fw::Label::Align::Center);
+    StaticText1 = AddControl<fw::Label>("StaticText1");
+    StaticText1->Place({.left = 110, .top = 25, .width = 200, .height = 50});
+    StaticText1->SetText("Quillomar");
+    StaticText1->SetTextFont(32, false, true);
+    StaticText1->SetTextColor(fw::RGB(0, 0, 255));
+    StaticText1->SetAlignment(fw::Label::Align::Center);
 
-    staticText2_ = std::make_unique<fw::Label>(*this, 50, 110, 340, 130);
-    staticText2_->SetText(kCredits);
-    staticText2_->SetFont(10);
-    staticText2_->SetTextColor(51, 0, 0);
-    staticText2_->SetAlignment(fw::Label::Align::Center);
+    StaticText2 = AddControl<fw::Label>("StaticText2");
+    StaticText2->Place({.left = 50, .top = 110, .width = 340, .height = 130});
+    StaticText2->SetText(kCredits);
+    StaticText2->SetTextFont(10);
+    StaticText2->SetTextColor(fw::RGB(51, 0, 0));
+    StaticText2->SetAlignment(fw::Label::Align::Center);
 
-    staticText3_ = std::make_unique<fw::Label>(*this, 160, 80, 100, 14);
-    staticText3_->SetText("Ver. 2.0a1");
-    staticText3_->SetFont(11);
-    staticText3_->SetTextColor(0, 51, 102);
-    staticText3_->SetAlignment(fw::Label::Align::Center);
+    StaticText3 = AddControl<fw::Label>("StaticText3");
+    StaticText3->Place({.left = 160, .top = 80, .width = 100, .height = 14});
+    StaticText3->SetText("Ver. 2.0a1");
+    StaticText3->SetTextFont(11);
+    StaticText3->SetTextColor(fw::RGB(0, 51, 102));
+    StaticText3->SetAlignment(fw::Label::Align::Center);
 }
 
 bool AboutPanel::Event_MouseDown(int32_t /*x*/, int32_t /*y*/) {

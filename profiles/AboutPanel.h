@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include "framework/Label.h"
 #include "framework/Window.h"
 
@@ -12,9 +10,10 @@ public:
     // The About panel, shown or hidden, or a new one.
     static AboutPanel* Instance();
 
-    fw::Label* StaticText1() { return staticText1_.get(); }
-    fw::Label* StaticText2() { return staticText2_.get(); }
-    fw::Label* StaticText3() { return staticText3_.get(); }
+    // Its controls, owned by the window.
+    fw::Label* StaticText1 = nullptr;
+    fw::Label* StaticText2 = nullptr;
+    fw::Label* StaticText3 = nullptr;
 
     void Layout() override;
     void CreateControls() override;
@@ -23,8 +22,4 @@ public:
 private:
     AboutPanel() : fw::Window(Kind::ModelessDialog) {}
     void _CreateControls0();
-
-    std::unique_ptr<fw::Label> staticText1_;
-    std::unique_ptr<fw::Label> staticText2_;
-    std::unique_ptr<fw::Label> staticText3_;
 };

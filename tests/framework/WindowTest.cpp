@@ -222,7 +222,6 @@ TEST_F(WindowTest, AMouseDownReportsContentCoordinatesAndPassesThroughLabels) {
     menu->Name = "FileMenu";
     menu->Text = "File";
     bar.Append(std::move(menu));
-    std::unique_ptr<fw::Label> label;
     RecordingWindow* w = Make();
     w->onLayout = [&](RecordingWindow& self) {
         self.SetMenuBar(&bar);
@@ -230,7 +229,8 @@ TEST_F(WindowTest, AMouseDownReportsContentCoordinatesAndPassesThroughLabels) {
         self.SetHeight(200);
     };
     w->onCreateControls = [&](RecordingWindow& self) {
-        label = std::make_unique<fw::Label>(self, 100, 100, 80, 20);
+        fw::Label* label = self.AddControl<fw::Label>("status");
+        label->Place({.left = 100, .top = 100, .width = 80, .height = 20});
         label->SetText("status");
     };
     w->Build();
@@ -248,7 +248,8 @@ TEST_F(WindowTest, AMouseDownReportsContentCoordinatesAndPassesThroughLabels) {
 TEST_F(WindowTest, ALabelShowsLineBreaksButKeepsItsText) {
     RecordingWindow* w = Make();
     w->Build();
-    fw::Label label(*w, 10, 10, 200, 60);
+    fw::Label& label = *w->AddControl<fw::Label>("label");
+    label.Place({.left = 10, .top = 10, .width = 200, .height = 60});
     label.SetText("one\rtwo\r\nthree");
     EXPECT_EQ(label.Text(), "one\rtwo\r\nthree");
     auto* shown = w->Widget()->findChild<QLabel*>();

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "shell/CommonModule.h"
 #include "tests/ftp/FtpClientHarness.h"
 #include "tests/ftp/RealFtpServer.h"
 

@@ -6,7 +6,6 @@
 
 #include "framework/ModalHost.h"
 #include "ftp/FtpErrorCodes.h"
-#include "shell/CommonModule.h"
 #include "tests/ftp/ScriptedSession.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include "framework/UserCancel.h"
 #include "ftp/FtpErrorCodes.h"
 #include "ftp/UploadThread.h"
-#include "shell/CommonModule.h"
 #include "tests/ftp/FtpClientHarness.h"
 #include "tests/support/FtpServers.h"
 
@@ -29,7 +28,7 @@ TEST_P(TextUploadOnVsftpd, SendsTheProfilesLineEnds) {
     FtpClientHarness client;
     client.Connect(server.Port(), server.User(), server.Password(), true);
     ASSERT_TRUE(client.WaitForLogin());
-    gLineEndMode = GetParam().lineEndMode;
+    client.data.lineEndMode = GetParam().lineEndMode;
     ASSERT_TRUE(client.Store(TestFile("page.html", "a\r\nb\rc\n"), "/upload/page.html", "A"));
     EXPECT_EQ(testsupport::ReadFile(server.WritableDir() + "/page.html"), GetParam().sent);
     EXPECT_EQ(client.bytes, 6);  // counted in the LF form
@@ -44,7 +43,7 @@ TEST(TextUploadOnVsftpdChunks, ACRLFAcrossTheChunkBoundaryIsOneLineEnd) {
     FtpClientHarness client;
     client.Connect(server.Port(), server.User(), server.Password(), false);
     ASSERT_TRUE(client.WaitForLogin());
-    gLineEndMode = 1;
+    client.data.lineEndMode = 1;
     std::string text(UploadThread::kChunkSize - 1, 'x');
     text += "\r\nyy\r\n";  // the CR is the first chunk's last byte, the LF the next one's first
     ASSERT_TRUE(client.Store(TestFile("split.txt", text), "/upload/split.txt", "A"));

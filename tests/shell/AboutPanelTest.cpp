@@ -64,10 +64,10 @@ TEST_F(AboutPanelTest, AboutCommandShowsTheModelessPanel) {
     EXPECT_FALSE(fw::ModalHost::Active());
     EXPECT_TRUE(fw::ModalHost::Shown().empty());
 
-    EXPECT_EQ(panel->StaticText1()->Text(), "Quillomar");
-    EXPECT_EQ(panel->StaticText3()->Text(), "Ver. 2.0a1");
+    EXPECT_EQ(panel->StaticText1->Text(), "Quillomar");
+    EXPECT_EQ(panel->StaticText3->Text(), "Ver. 2.0a1");
     // Four lines with one, three and one empty lines between them.
-    const std::vector<std::string> lines = SplitAtCarriageReturns(panel->StaticText2()->Text());
+    const std::vector<std::string> lines = SplitAtCarriageReturns(panel->StaticText2->Text());
     ASSERT_EQ(lines.size(), 9u);
     for (size_t i : {1u, 3u, 4u, 5u, 7u}) EXPECT_EQ(lines[i], "") << i;
     for (size_t i : {0u, 2u, 6u, 8u}) EXPECT_FALSE(lines[i].empty()) << i;
@@ -144,7 +144,7 @@ TEST_F(AboutPanelTest, CloseBoxDestroysItAndTheNextAboutBuildsANewOne) {
     AboutPanel* again = ChooseAbout();
     ASSERT_NE(again, nullptr);
     EXPECT_TRUE(again->Visible());
-    EXPECT_EQ(again->StaticText3()->Text(), "Ver. 2.0a1");
+    EXPECT_EQ(again->StaticText3->Text(), "Ver. 2.0a1");
     EXPECT_EQ(OpenPanels(), 1);
 }
 

@@ -1,0 +1,77 @@
+#include "framework/MenuBar.h"
+#include "mainwindow/Window1.h"
+#include "shell/CommonModule.h"
+
+// The main window's own events: its start-up step, closing and quitting, resizing and moving,
+// and the three menu commands it serves.
+
+void Window1::Event_Open() {
+    InitApp();
+}
+
+void Window1::InitApp() {
+    getList = false;
+    closing = false;
+    InitSetlist();
+}
+
+// Closing the window and quitting go the same way; no QUIT is sent on either.
+bool Window1::Event_CancelClose(bool /*appQuitting*/) {
+    if (!dataConnected) {
+        if (!closing) {
+            closing = true;
+            commandSocket.Close();
+        }
+        return false;
+    }
+    if (ShowMsgDlg(2, "切断", "キャンセル", "", "データ転送中ですが終了しますか？",
+                   "終了すると、転送中のデータは破壊されます。", this) != MsgDlgAction)
+        return true;
+    closing = true;
+    // The transfer is broken off, not ended: a server must not keep half a file as a whole one.
+    dataSocket.AbandonTransfer();
+    commandSocket.Close();
+    return false;
+}
+
+void Window1::Event_Close() {
+    dataConnected = false;
+}
+
+void Window1::Event_Resizing() {}
+
+void Window1::Event_Resized() {}
+
+void Window1::Event_Moved() {
+    if (gPref[PrefKeepWindowSize] != 1) return;
+    gPref[PrefWindowLeft] = Left();
+    gPref[PrefWindowTop] = Top();
+}
+
+void Window1::Event_EnableMenuItems() {
+    fw::MenuBar* bar = GetMenuBar();
+    if (!bar) return;
+    for (const char* name : {"FileSaveLog", "EditPreferences"})
+        if (fw::MenuItem* item = bar->Find(name)) item->Enabled = true;
+}
+
+void Window1::AddMenuHandlers() {
+    AddMenuHandler("FileSaveLog", [this] { return _FileSaveLog_Action(); });
+    AddMenuHandler("EditPreferences", [this] { return _EditPreferences_Action(); });
+    AddMenuHandler("FileSaveSyncList", [this] { return _FileSaveSyncList_Action(); });
+}
+
+bool Window1::_FileSaveLog_Action() {
+    SaveLog();
+    return true;
+}
+
+bool Window1::_EditPreferences_Action() {
+    ShowPrefDlg();
+    return true;
+}
+
+bool Window1::_FileSaveSyncList_Action() {
+    SaveSyncList();
+    return true;
+}
