@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QToolBar>
@@ -29,8 +30,13 @@ const char* const kUp = "上へ";
 const char* const kDown = "下へ";
 const char* const kDone = "完了";
 
+// An item without a picture gets an empty one, so that every name in a list starts in line.
 QIcon IconOf(const ToolbarItem& item) {
-    return item.View() ? ToolbarIcon(item.View()->ImageName(0)) : QIcon();
+    QIcon icon = item.View() ? ToolbarIcon(item.View()->ImageName(0)) : QIcon();
+    if (!icon.isNull()) return icon;
+    QPixmap blank(kToolbarIconSize, kToolbarIconSize);
+    blank.fill(Qt::transparent);
+    return QIcon(blank);
 }
 
 QString PaletteName(const ToolbarItem& item) {
