@@ -39,7 +39,8 @@ public:
     // A standard space or flexible space.
     bool IsSpace() const;
 
-    // The platform action that stands for the item on a bar; made on first use.
+    // The platform action that stands for the item on a bar; made on first use. For the layer,
+    // and for tests that look for the item's button.
     QAction* PlatformAction();
 
 private:

@@ -8,7 +8,7 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonRow {
     const std::string& identifier;
     const char* label;  // also the palette label
     const char* toolTip;
@@ -17,8 +17,8 @@ struct ButtonSpec {
 };
 
 // The eight buttons, in the order the item callback compares their identifiers.
-const std::array<ButtonSpec, 8>& Buttons() {
-    static const std::array<ButtonSpec, 8> buttons{{
+const std::array<ButtonRow, 8>& Buttons() {
+    static const std::array<ButtonRow, 8> buttons{{
         {NSToolbar::ToolbarItemIdentifierConnect, "接続", "サーバーに接続します", "NSPlayTemplate",
          TagConnect},
         {NSToolbar::ToolbarItemIdentifierSync, "同期", "リモートとローカルを同期します",
@@ -71,7 +71,7 @@ void NSToolbar::actionEvent(fw::ToolbarControl* sender) {
 
 std::unique_ptr<fw::ToolbarItem> NSToolbar::toolbarItemForItemIdentifierWillBeInsertedIntoToolbar(
     fw::Toolbar& /*toolbar*/, const std::string& identifier, bool /*flag*/) {
-    for (const ButtonSpec& b : Buttons())
+    for (const ButtonRow& b : Buttons())
         if (identifier == b.identifier)
             return setToolItemSegment1(identifier, b.label, b.label, b.toolTip, b.imageName, b.tag);
     return nullptr;

@@ -48,11 +48,11 @@ public:
 
 // The items the test delegate makes: "Plain" has a control without segments; the others a
 // segmented control with a tag.
-struct ItemSpec {
+struct ItemRow {
     std::string identifier, label, toolTip, imageName;
     int32_t tag;
 };
-const std::vector<ItemSpec> kItems = {
+const std::vector<ItemRow> kItems = {
     {"Play", "再生", "再生します", "NSPlayTemplate", 7},
     {"Blank", "絵なし", "絵のないボタンです", "NoSuchPicture", 8},
     {"Plain", "普通", "区切りのない部品です", "", 0},
@@ -80,18 +80,18 @@ protected:
         d.ItemForItemIdentifier = [this](fw::Toolbar&, const std::string& id, bool inserted) {
             requests.push_back({id, inserted});
             std::unique_ptr<fw::ToolbarItem> item;
-            for (const ItemSpec& spec : kItems) {
-                if (spec.identifier != id) continue;
+            for (const ItemRow& row : kItems) {
+                if (row.identifier != id) continue;
                 item = std::make_unique<fw::ToolbarItem>(id);
-                item->SetLabel(spec.label);
-                item->SetPaletteLabel(spec.label + "（パレット）");
-                item->SetToolTip(spec.toolTip);
-                if (spec.tag == 0) {
+                item->SetLabel(row.label);
+                item->SetPaletteLabel(row.label + "（パレット）");
+                item->SetToolTip(row.toolTip);
+                if (row.tag == 0) {
                     item->SetView(std::make_unique<fw::ToolbarControl>());
                 } else {
                     auto control = std::make_unique<fw::ToolbarSegmentedControl>(38, 24);
-                    control->SetImage(spec.imageName, 0);
-                    control->SetTag(spec.tag, 0);
+                    control->SetImage(row.imageName, 0);
+                    control->SetTag(row.tag, 0);
                     item->SetView(std::move(control));
                 }
             }
