@@ -45,6 +45,7 @@ void ListBox::Impl::RowsInserted(int32_t at, int32_t count) {
         shift(e.folder);
         shift(e.next);
     }
+    for (int32_t* row : waitingClicks) shift(*row);
 }
 
 bool ListBox::Impl::RowsRemoved(int32_t first, int32_t count) {
@@ -65,6 +66,10 @@ bool ListBox::Impl::RowsRemoved(int32_t first, int32_t count) {
             e.next = first;
         else
             shift(e.next);
+    }
+    for (int32_t* row : waitingClicks) {
+        if (removed(*row)) *row = kGoneRow;
+        shift(*row);
     }
     return selectionGone;
 }
@@ -153,6 +158,7 @@ void ListBox::Impl::SetCheck(int32_t row, int32_t column, bool checked) {
 
 void ListBox::Impl::UserClick(int32_t row, int32_t column, int32_t x, int32_t y,
                               ListBoxCellPart part) {
+    if (row == kGoneRow) return;  // the row went while the click waited
     if (!rows.Contains(row)) {
         Select(-1);  // the empty area below the rows
         return;
@@ -172,6 +178,7 @@ void ListBox::Impl::UserClick(int32_t row, int32_t column, int32_t x, int32_t y,
 void ListBox::Impl::UserDoubleClick(int32_t row, int32_t column, int32_t x, int32_t y,
                                     ListBoxCellPart part) {
     // The second click of a double click is a click too.
+    if (row == kGoneRow) return;
     UserClick(row, column, x, y, part);
     RaiseEvent(owner.DoubleClick, owner, rows.Contains(row) ? row : -1);
 }

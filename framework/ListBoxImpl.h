@@ -40,6 +40,10 @@ struct ListBox::Impl {
     int32_t selected = -1;
     int32_t lastIndex = -1;
     std::vector<ListBoxExpansion> expansions;  // innermost last
+    // The rows of clicks that wait for the list's running handler to return: they follow their
+    // row as rows come and go, and become kGoneRow when it is removed.
+    std::vector<int32_t*> waitingClicks;
+    static constexpr int32_t kGoneRow = -2;
 
     bool ValidCell(int32_t row, int32_t column) const {
         return rows.Contains(row) && column >= 0 && column < columnCount;

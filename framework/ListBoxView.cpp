@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <algorithm>
+#include <memory>
 
 #include "EventDispatcher.h"
 #include "ListBoxColumnWidths.h"
@@ -340,18 +341,28 @@ ListBoxView::Hit ListBoxView::HitAt(const QPoint& p) {
 
 void ListBoxView::mousePressEvent(QMouseEvent* e) {
     e->accept();
-    if (!list_ || e->button() != Qt::LeftButton) return;
-    const Hit h = HitAt(e->position().toPoint());
-    ListBox::Impl* list = list_;
-    list->owner.Deliver([list, h] { list->UserClick(h.row, h.column, h.x, h.y, h.part); });
+    if (list_ && e->button() == Qt::LeftButton) DeliverClick(HitAt(e->position().toPoint()), false);
 }
 
 void ListBoxView::mouseDoubleClickEvent(QMouseEvent* e) {
     e->accept();
-    if (!list_ || e->button() != Qt::LeftButton) return;
-    const Hit h = HitAt(e->position().toPoint());
+    if (list_ && e->button() == Qt::LeftButton) DeliverClick(HitAt(e->position().toPoint()), true);
+}
+
+void ListBoxView::DeliverClick(const Hit& hit, bool twice) {
+    // The click may have to wait for a handler of the list that is running; its row moves with
+    // the rows that handler adds or removes, so the click lands on the row the user pointed at.
+    auto row = std::make_shared<int32_t>(hit.row);
     ListBox::Impl* list = list_;
-    list->owner.Deliver([list, h] { list->UserDoubleClick(h.row, h.column, h.x, h.y, h.part); });
+    list->waitingClicks.push_back(row.get());
+    list->owner.Deliver([list, hit, row, twice] {
+        auto& waiting = list->waitingClicks;
+        waiting.erase(std::remove(waiting.begin(), waiting.end(), row.get()), waiting.end());
+        if (twice)
+            list->UserDoubleClick(*row, hit.column, hit.x, hit.y, hit.part);
+        else
+            list->UserClick(*row, hit.column, hit.x, hit.y, hit.part);
+    });
 }
 
 void ListBoxView::mouseMoveEvent(QMouseEvent* e) {

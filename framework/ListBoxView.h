@@ -85,6 +85,7 @@ private:
         ListBoxCellPart part = ListBoxCellPart::Text;
     };
     Hit HitAt(const QPoint& p);
+    void DeliverClick(const Hit& hit, bool twice);
     int32_t AvailableWidth() const;
     void UpdateRowHeight();
 
