@@ -177,9 +177,10 @@ void ListBox::Impl::UserClick(int32_t row, int32_t column, int32_t x, int32_t y,
 
 void ListBox::Impl::UserDoubleClick(int32_t row, int32_t column, int32_t x, int32_t y,
                                     ListBoxCellPart part) {
-    // The second click of a double click is a click too.
+    // The second click of a double click is a click too; on a triangle it is only that.
     if (row == kGoneRow) return;
     UserClick(row, column, x, y, part);
+    if (part == ListBoxCellPart::Disclosure) return;
     RaiseEvent(owner.DoubleClick, owner, rows.Contains(row) ? row : -1);
 }
 

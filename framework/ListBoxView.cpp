@@ -8,7 +8,9 @@
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <string>
 
 #include "EventDispatcher.h"
 #include "ListBoxColumnWidths.h"
@@ -44,6 +46,21 @@ void DrawDisclosure(QPainter& painter, const QRect& area, bool open, const QColo
     painter.restore();
 }
 
+// Runs the program's CellBackgroundPaint. What escapes it is reported once the paint is over:
+// a message box must not open in the middle of painting.
+bool PaintBackground(ListBox& owner, Graphics& g, int32_t row, int32_t column) {
+    std::string escaped;
+    try {
+        return owner.CellBackgroundPaint(owner, g, row, column);
+    } catch (const std::exception& e) {
+        escaped = e.what();
+    } catch (...) {
+        escaped = "unknown exception";
+    }
+    QTimer::singleShot(0, [escaped] { ReportUnhandledException(escaped); });
+    return false;
+}
+
 // Paints a cell: the program's background, the selection, then the cell's content.
 class ListBoxDelegate : public QAbstractItemDelegate {
 public:
@@ -60,7 +77,7 @@ public:
         bool handled = false;
         if (owner.CellBackgroundPaint) {
             PainterGraphics g(*painter, cell);
-            RunGuarded([&] { handled = owner.CellBackgroundPaint(owner, g, row, column); });
+            handled = PaintBackground(owner, g, row, column);
             if (!list->rows.Contains(row)) return;
         }
         const QPalette& palette = view_->palette();

@@ -95,7 +95,11 @@ protected:
     }
 
     void Click(const QPoint& at) { QTest::mouseClick(Viewport(), Qt::LeftButton, {}, at); }
-    void DoubleClick(const QPoint& at) { QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, at); }
+    // As the platform sends it: a click, then the second press as a double click.
+    void DoubleClick(const QPoint& at) {
+        QTest::mouseClick(Viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, at);
+    }
     void ClickText(int row, int column) { Click(Layout(row, column).text.center()); }
     void ClickCheckBox(int row, int column) { Click(Layout(row, column).checkBox.center()); }
     void ClickDisclosure(int row) { Click(Layout(row, 0).disclosure.center()); }

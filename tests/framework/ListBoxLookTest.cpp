@@ -3,11 +3,13 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QScrollBar>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "framework/Color.h"
 #include "framework/ListBoxColumnWidths.h"
+#include "tests/framework/FrameworkTestSupport.h"
 #include "tests/framework/ListBoxFixture.h"
 
 namespace {
@@ -155,6 +157,30 @@ TEST_F(ListBoxLookTest, ABackgroundHandlerAnsweringTrueKeepsTheSelectedRowAsItDr
     const QImage image = Viewport()->grab().toImage();
     EXPECT_EQ(Pixel(image, 0, 2), QColor(panel.r, panel.g, panel.b));
     EXPECT_EQ(Pixel(image, 1, 2), QColor(panel.r, panel.g, panel.b));
+}
+
+TEST_F(ListBoxLookTest, AnExceptionFromTheBackgroundHandlerIsReportedAfterThePaint) {
+    CapturedExceptions captured;
+    bool painting = false;
+    bool reportedWhilePainting = false;
+    captured.onReport = [&] { reportedWhilePainting = reportedWhilePainting || painting; };
+    List().CellBackgroundPaint = [&](fw::ListBox&, fw::Graphics&, int32_t row,
+                                     int32_t column) -> bool {
+        if (row == 1 && column == 0) throw std::runtime_error("no paint");
+        return false;
+    };
+    AddRows(2);
+    List().SetListIndex(1);
+    CatchUp();
+    painting = true;
+    const QImage image = Viewport()->grab().toImage();
+    painting = false;
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return !captured.What().empty(); }, 5000));
+    EXPECT_EQ(captured.What().front(), "no paint");
+    EXPECT_FALSE(reportedWhilePainting);
+    // The rest of the row is painted as usual.
+    EXPECT_EQ(Pixel(image, 1, 2), View()->palette().color(QPalette::Active, QPalette::Highlight));
+    List().CellBackgroundPaint = nullptr;
 }
 
 TEST_F(ListBoxLookTest, CheckBoxesAndFoldersAreDrawnWhereTheyAreClicked) {

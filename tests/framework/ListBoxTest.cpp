@@ -417,12 +417,19 @@ TEST_F(ListBoxTest, SpaceTogglesTheSelectedRowsCheckBox) {
 TEST_F(ListBoxTest, DoubleClickNamesTheRowOrMinusOneBelowTheRows) {
     AddRows(2);
     DoubleClick(Layout(1, 1).text.center());
-    EXPECT_EQ(List().ListIndex(), 1);
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), "DoubleClick 1");
+    EXPECT_EQ(log, (Log{"CellClick 1 1", "Change 1", "CellClick 1 1", "DoubleClick 1"}));
+    log.clear();
     const QRect last = CellRect(1, 1);
     DoubleClick(QPoint(last.center().x(), last.bottom() + 40));
-    EXPECT_EQ(log.back(), "DoubleClick -1");
+    EXPECT_EQ(log, (Log{"Change -1", "DoubleClick -1"}));
+}
+
+TEST_F(ListBoxTest, ADoubleClickOnTheTriangleIsTwoClicksOnIt) {
+    List().AddFolder("folder");
+    onExpand = [](fw::ListBox& l, int32_t) { l.AddRow("child"); };
+    DoubleClick(Layout(0, 0).disclosure.center());
+    EXPECT_EQ(log, (Log{"ExpandRow 0", "CollapseRow 0"}));
+    EXPECT_EQ(List().ListCount(), 1);
 }
 
 TEST_F(ListBoxTest, AClickDuringTheListsOwnHandlerWaitsForItToReturn) {
