@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,7 @@ struct RowTexts {
 
 // Lets the window show what changed: every pending event handled, then the list painted.
 void Show(QWidget* widget, const std::function<bool()>& caughtUp) {
+    fw::ProcessPendingEvents();
     fw::RunEventLoopUntil(caughtUp, 60000);
     widget->repaint();
 }
