@@ -113,6 +113,8 @@ void ListBox::Impl::Clear() {
     selected = -1;
     lastIndex = -1;
     for (ListBoxExpansion& e : expansions) e.live = false;
+    for (int32_t* row : waitingClicks)
+        if (*row >= 0) *row = kGoneRow;
     Changed();
     if (hadSelection) RaiseEvent(owner.Change, owner);
 }
@@ -243,12 +245,12 @@ int32_t ListBox::ColumnCount() const {
 }
 
 void ListBox::SetColumnWidths(const std::string& widths) {
-    d->widthSpec = widths;
+    d->columnWidths = widths;
     d->view->ApplyColumnWidths();
 }
 
 std::string ListBox::ColumnWidths() const {
-    return d->widthSpec;
+    return d->columnWidths;
 }
 
 int32_t ListBox::ColumnWidthActual(int32_t column) const {

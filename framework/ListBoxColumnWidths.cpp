@@ -44,13 +44,13 @@ WidthEntry ParseEntry(const std::string& raw) {
     return {WidthEntry::Pixels, v};
 }
 
-std::vector<WidthEntry> ParseSpec(const std::string& spec, int32_t columns) {
+std::vector<WidthEntry> ParseWidthList(const std::string& widthList, int32_t columns) {
     std::vector<WidthEntry> entries;
     size_t start = 0;
-    while (static_cast<int32_t>(entries.size()) < columns && start <= spec.size()) {
-        size_t comma = spec.find(',', start);
-        if (comma == std::string::npos) comma = spec.size();
-        entries.push_back(ParseEntry(spec.substr(start, comma - start)));
+    while (static_cast<int32_t>(entries.size()) < columns && start <= widthList.size()) {
+        size_t comma = widthList.find(',', start);
+        if (comma == std::string::npos) comma = widthList.size();
+        entries.push_back(ParseEntry(widthList.substr(start, comma - start)));
         start = comma + 1;
     }
     entries.resize(static_cast<size_t>(std::max(0, columns)));
@@ -59,8 +59,9 @@ std::vector<WidthEntry> ParseSpec(const std::string& spec, int32_t columns) {
 
 }  // namespace
 
-std::vector<int32_t> ComputeColumnWidths(const std::string& spec, int32_t columns, int32_t total) {
-    std::vector<WidthEntry> entries = ParseSpec(spec, columns);
+std::vector<int32_t> ComputeColumnWidths(const std::string& widthList, int32_t columns,
+                                         int32_t total) {
+    std::vector<WidthEntry> entries = ParseWidthList(widthList, columns);
     std::vector<int32_t> widths(entries.size(), 0);
     total = std::max(0, total);
     int64_t used = 0;

@@ -33,7 +33,7 @@ struct ListBox::Impl {
 
     ListBoxRowStore rows;
     int32_t columnCount = 1;
-    std::string widthSpec;
+    std::string columnWidths;
     std::vector<std::string> headings;
     std::vector<int32_t> headerTypes;
     bool hierarchical = false;

@@ -272,7 +272,7 @@ int32_t ListBoxView::AvailableWidth() const {
 void ListBoxView::ApplyColumnWidths() {
     if (!list_) return;
     const std::vector<int32_t> widths =
-        ComputeColumnWidths(list_->widthSpec, list_->columnCount, AvailableWidth());
+        ComputeColumnWidths(list_->columnWidths, list_->columnCount, AvailableWidth());
     QHeaderView* heading = horizontalHeader();
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         const bool hidden = widths[column] <= 0;

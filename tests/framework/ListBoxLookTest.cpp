@@ -18,7 +18,7 @@ using Widths = std::vector<int32_t>;
 
 TEST(ListBoxColumnWidthsTest, PixelsPercentagesAndSharesFillTheWidth) {
     struct Case {
-        const char* spec;
+        const char* widths;
         int columns;
         int total;
         Widths expected;
@@ -36,8 +36,8 @@ TEST(ListBoxColumnWidthsTest, PixelsPercentagesAndSharesFillTheWidth) {
         {"*,*", 2, 0, {0, 0}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.spec) + " in " + std::to_string(c.total));
-        EXPECT_EQ(fw::ComputeColumnWidths(c.spec, c.columns, c.total), c.expected);
+        SCOPED_TRACE(std::string(c.widths) + " in " + std::to_string(c.total));
+        EXPECT_EQ(fw::ComputeColumnWidths(c.widths, c.columns, c.total), c.expected);
     }
 }
 

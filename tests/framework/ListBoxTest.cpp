@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -445,6 +446,35 @@ TEST_F(ListBoxTest, AClickDuringTheListsOwnHandlerWaitsForItToReturn) {
     // It lands on "other", which the second child has moved down meanwhile.
     EXPECT_EQ(log, (Log{"ExpandRow 0", "still expanding", "CellClick 3 0", "Change 3"}));
     EXPECT_EQ(List().Cell(List().ListIndex(), 0), "other");
+}
+
+TEST_F(ListBoxTest, AWaitingClickWhoseRowGoesIsDropped) {
+    struct Case {
+        const char* what;
+        std::function<void(fw::ListBox&)> meanwhile;
+    };
+    const std::vector<Case> cases = {
+        {"its row removed", [](fw::ListBox& l) { l.RemoveRow(2); }},
+        {"the list emptied and filled again",
+         [](fw::ListBox& l) {
+             l.DeleteAllRows();
+             for (int i = 0; i < 4; ++i) l.AddRow("new");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        List().DeleteAllRows();
+        List().AddFolder("folder");
+        AddRows(3);
+        log.clear();
+        onExpand = [&](fw::ListBox& l, int32_t) {
+            ClickText(2, 0);
+            c.meanwhile(l);
+        };
+        ClickDisclosure(0);
+        EXPECT_EQ(log, (Log{"ExpandRow 0"}));
+        EXPECT_EQ(List().ListIndex(), -1);
+    }
 }
 
 TEST_F(ListBoxTest, OpenIsRaisedAsTheWindowOpens) {
