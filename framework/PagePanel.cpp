@@ -1,5 +1,6 @@
 #include "PagePanel.h"
 
+#include <QCoreApplication>
 #include <QResizeEvent>
 #include <QWidget>
 #include <algorithm>
@@ -14,8 +15,17 @@ class PagePanelWidget : public QWidget {
 public:
     std::vector<QWidget*> pages;  // owned as children
 
+    // The platform tells a hidden widget of its new size only when it is shown; a page that is
+    // not current is told at once, so that the controls on it follow their locks now.
     void FitPages() {
-        for (QWidget* page : pages) page->setGeometry(rect());
+        for (QWidget* page : pages) {
+            const QSize old = page->size();
+            page->setGeometry(rect());
+            if (page->isVisible() || page->size() == old) continue;
+            QResizeEvent resized(page->size(), old);
+            QCoreApplication::sendEvent(page, &resized);
+            page->setAttribute(Qt::WA_PendingResizeEvent, false);
+        }
     }
 
 protected:
