@@ -71,8 +71,13 @@ public:
     // Built and not closed: its window events reach the program.
     bool IsOpen() const { return opened_ && !closed_; }
 
-    // Shows the window modally through the modal host; returns when it is hidden or closed.
-    void ShowModal();
+    // Shows the window modally through the modal host, application-modal; returns when it is
+    // hidden or closed. A dialog window only; a document window is just shown.
+    virtual void ShowModal();
+    // The same, modal to parent only (a sheet); without a parent, application-modal.
+    void ShowModalWithin(Window* parent);
+    // Whether the window is running modally now.
+    bool InModal() const { return modalRuns_ > 0; }
 
     void SetMenuBar(MenuBar* bar);
     MenuBar* GetMenuBar() const { return menuBar_; }
@@ -119,7 +124,9 @@ public:
     struct Impl;
 
 private:
+    void RunModal(Window* parent);
     void DeleteWhenIdle(int delayMs = 0);
+    bool HandlerRunning() const;
     void ApplyTabOrder();
     friend struct Impl;
     std::unique_ptr<Impl> d;
@@ -132,6 +139,7 @@ private:
     bool built_ = false;
     bool opened_ = false;
     bool closed_ = false;
+    int modalRuns_ = 0;
 };
 
 }  // namespace fw
