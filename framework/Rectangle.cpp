@@ -47,6 +47,10 @@ Rectangle::Rectangle(Window& window, std::string name)
 
 void Rectangle::SetFillColor(Color color) {
     fill_ = color;
+    // The opaque controls inside (labels) take the fill as their background.
+    QPalette p = Widget()->palette();
+    p.setColor(QPalette::Window, ToQColor(color));
+    Widget()->setPalette(p);
     Refresh();
 }
 
