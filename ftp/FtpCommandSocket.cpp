@@ -1,5 +1,7 @@
-// The control connection's commands and composite operations. Every command but QUIT clears
-// codeFound and sets the code that will confirm it before its line is written.
+// The control connection's commands and composite operations. Every command clears codeFound and
+// sets the code that will confirm it before its line is written, and every command whose reply
+// moves nothing else on sets a state of its own, so that its reply is never taken for the answer
+// to an earlier command.
 #include "ftp/FtpCommandSocket.h"
 
 #include "framework/FileDialogs.h"
@@ -21,8 +23,15 @@ bool FtpCommandSocket::Expect(const std::string& code, const std::string& word,
     }
     codeFound = false;
     expectedCode = code;
+    ++commandsWritten_;
     Write(hasArgument ? word + " " + argument + "\r\n" : word + "\r\n");
     return true;
+}
+
+void FtpCommandSocket::Connect() {
+    commandsWritten_ = 1;  // the greeting answers the connection
+    finalReplies_ = 0;
+    fw::TCPSocket::Connect();
 }
 
 void FtpCommandSocket::sendUSER() {
@@ -93,15 +102,15 @@ void FtpCommandSocket::sendPASV() {
 }
 
 void FtpCommandSocket::deleteFile(const std::string& name) {
-    Expect("250", "DELE", name);
+    if (Expect("250", "DELE", name)) status = "dele";
 }
 
 void FtpCommandSocket::makeDirectory(const std::string& name) {
-    Expect("257", "MKD", name);
+    if (Expect("257", "MKD", name)) status = "mkd";
 }
 
 void FtpCommandSocket::deleteDirectory(const std::string& name) {
-    Expect("250", "RMD", name);
+    if (Expect("250", "RMD", name)) status = "rmd";
 }
 
 void FtpCommandSocket::SendDataPortCommand() {

@@ -60,6 +60,17 @@ public:
     // Inside gotServerError: the error reply's code.
     int32_t ServerErrorCode() const { return serverErrorCode_; }
 
+    // The server answers commands in the order they were written, one final reply each (1xx
+    // replies are preliminary), the greeting answering the connection itself. Commands are
+    // numbered from the connect request on: the connection is 1, the first command written 2.
+    int64_t CommandsWritten() const { return commandsWritten_; }
+    // Inside gotResponse, on the line that ends a final reply, and inside gotServerError: the
+    // number of the command that reply answers; 0 elsewhere.
+    int64_t ReplyAnswers() const { return replyAnswers_; }
+
+    // Requests the connection (see TCPSocket::Connect) and starts the numbering of its commands.
+    void Connect();
+
     // Commands. Each writes its line and returns at once; the reply arrives later.
     void sendUSER();
     void sendPASS();
@@ -136,4 +147,7 @@ private:
     bool lineCompletesReply_ = false;
     int32_t replyCode_ = 0;
     int32_t serverErrorCode_ = 0;
+    int64_t commandsWritten_ = 0;
+    int64_t finalReplies_ = 0;
+    int64_t replyAnswers_ = 0;
 };

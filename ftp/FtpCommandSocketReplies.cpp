@@ -66,16 +66,21 @@ void FtpCommandSocket::HandleLine(const std::string& line) {
         if (!complete) return;
         std::string text = std::move(reply_.text);
         reply_ = PendingReply{};
+        replyAnswers_ = ++finalReplies_;
         HandleErrorReply(code, text);
+        replyAnswers_ = 0;
         return;
     }
 
     if (complete && Confirms(code)) codeFound = true;
     lineCompletesReply_ = complete;
     replyCode_ = complete ? CodeValue(code) : 0;
+    // A preliminary reply (1xx) leaves its command waiting for the final one.
+    if (complete && !code.empty() && code[0] != '1') replyAnswers_ = ++finalReplies_;
     fw::RaiseEvent(gotResponse, *this, line);
     lineCompletesReply_ = false;
     replyCode_ = 0;
+    replyAnswers_ = 0;
     fw::GiveWay();
     if (!complete) return;
 
@@ -194,5 +199,7 @@ void FtpCommandSocket::Transition(const std::string& code, const std::string& te
     } else if (status == "syst") {
         systemstr = fw::NthField(text, " ", 2);
         status = "";
+    } else if (status == "mkd" || status == "dele" || status == "rmd") {
+        status = "";  // done; nothing follows
     }
 }
