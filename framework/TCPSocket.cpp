@@ -11,7 +11,7 @@
 
 #include "Event.h"
 #include "PlatformInternal.h"
-#include "PostedEvents.h"
+#include "EventLoopInternal.h"
 
 namespace fw {
 
