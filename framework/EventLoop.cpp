@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -77,10 +78,19 @@ public:
     // thread hands out turns.
     void RunTurns(bool waitingOnly) {
         if (current_ || turns_.empty()) return;
-        std::vector<Coroutine*> order;
-        order.reserve(turns_.size());
-        for (const Turn& t : turns_) order.push_back(t.coroutine);
-        for (Coroutine* c : order) {
+        // The order is taken first: a turn may start, end or destroy threads. Mostly there are
+        // few, and this runs for every chunk of a transfer: no allocation for them.
+        constexpr size_t kFew = 8;
+        Coroutine* few[kFew];
+        std::vector<Coroutine*> many;
+        Coroutine** order = few;
+        const size_t count = turns_.size();
+        if (count > kFew) {
+            many.resize(count);
+            order = many.data();
+        }
+        for (size_t i = 0; i < count; ++i) order[i] = turns_[i].coroutine;
+        for (Coroutine* c : std::span(order, count)) {
             const Turn* t = Find(*c);  // an earlier turn may have ended or destroyed it
             if (!t || (waitingOnly && !t->waitingFor) || !CanGoOn(*t)) continue;
             Resume(*c);

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "Strings.h"
 
 namespace fw {
@@ -54,14 +56,14 @@ void BinaryStream::Close() {
 
 namespace {
 
-// count bytes at offset of fd, or StreamError. Positional reads keep a failed read from moving
-// the stream.
-std::string ReadAt(int fd, int64_t offset, int64_t count, bool allowShort) {
+// Reads count bytes from offset of fd into into, or raises StreamError; answers the bytes read,
+// fewer only at the end of the file and only when allowShort. Positional reads keep a failed read
+// from moving the stream.
+size_t ReadAt(int fd, int64_t offset, char* into, size_t count, bool allowShort) {
     if (fd < 0) throw StreamError("read from a closed file");
-    std::string out(static_cast<size_t>(count), '\0');
     size_t got = 0;
-    while (got < out.size()) {
-        ssize_t n = ::pread(fd, out.data() + got, out.size() - got,
+    while (got < count) {
+        ssize_t n = ::pread(fd, into + got, count - got,
                             static_cast<off_t>(offset) + static_cast<off_t>(got));
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -73,21 +75,28 @@ std::string ReadAt(int fd, int64_t offset, int64_t count, bool allowShort) {
         }
         got += static_cast<size_t>(n);
     }
-    out.resize(got);
-    return out;
+    return got;
 }
 
 }  // namespace
 
 // Reads come from a window of the file read ahead in one go: a file read in small pieces (an
-// upload reads 2 KB at a time) costs one system call per window, not one per piece.
+// upload reads 2 KB at a time) costs one system call per window, not one per piece. The window's
+// buffer is kept from one read ahead to the next.
 std::string BinaryStream::ReadRange(int64_t offset, int64_t count, bool allowShort) {
-    int64_t windowEnd = windowStart_ + static_cast<int64_t>(window_.size());
+    int64_t windowEnd = windowStart_ + static_cast<int64_t>(windowSize_);
     if (offset < windowStart_ || offset + count > windowEnd) {
-        if (count > kReadAhead) return ReadAt(fd_, offset, count, allowShort);
-        window_ = ReadAt(fd_, offset, std::min(kReadAhead, length_ - offset), true);
+        if (count > kReadAhead) {
+            std::string bytes(static_cast<size_t>(count), '\0');
+            bytes.resize(ReadAt(fd_, offset, bytes.data(), bytes.size(), allowShort));
+            return bytes;
+        }
+        window_.resize(static_cast<size_t>(kReadAhead));
+        windowSize_ = 0;  // nothing of it holds the file should the read fail
+        windowSize_ = ReadAt(fd_, offset, window_.data(),
+                             static_cast<size_t>(std::min(kReadAhead, length_ - offset)), true);
         windowStart_ = offset;
-        windowEnd = windowStart_ + static_cast<int64_t>(window_.size());
+        windowEnd = windowStart_ + static_cast<int64_t>(windowSize_);
         if (offset + count > windowEnd && !allowShort)
             throw StreamError("read past the end of the file");
     }

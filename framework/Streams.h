@@ -39,7 +39,9 @@ private:
     int fd_;
     int64_t length_;
     int64_t pos_ = 0;
-    std::string window_;  // bytes of the file from windowStart_ on, already read
+    std::string
+        window_;  // its first windowSize_ bytes: the file from windowStart_ on, already read
+    size_t windowSize_ = 0;
     int64_t windowStart_ = 0;
 };
 
