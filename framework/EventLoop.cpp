@@ -212,9 +212,10 @@ void ProcessPendingEvents() {
 
 bool RunEventLoopUntil(const std::function<bool()>& cond, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
-    QTimer timeUp;  // ends the last wait when the time is up
-    timeUp.setSingleShot(true);
-    timeUp.start(std::max(0, timeoutMs));
+    // Bounds each wait: cond may depend on what no event announces (a file another process
+    // writes), and the time must be seen to be up.
+    QTimer wake;
+    wake.start(10);
     while (!cond()) {
         if (deadline.hasExpired()) return false;
         MainLoop::Get().Pass(true);
