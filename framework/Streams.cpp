@@ -191,8 +191,9 @@ struct AtomicFileWriter::Impl {
     QString Prepare(const std::string& target, std::string& error) {
         if (Nameable(target)) return NameOf(target);
         size_t slash = target.rfind('/');
-        std::string folderPath = slash == std::string::npos ? "." : target.substr(0, slash);
-        if (folderPath.empty()) folderPath = "/";
+        const std::string folderPath = slash == std::string::npos ? std::string(".")
+                                       : slash == 0               ? std::string("/")
+                                                                  : target.substr(0, slash);
         name = slash == std::string::npos ? target : target.substr(slash + 1);
         folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (folder < 0) {
