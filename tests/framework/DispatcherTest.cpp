@@ -69,9 +69,12 @@ TEST(DispatcherTest, AHandlerThatDestroysItsSourceDropsItsQueue) {
 }
 
 TEST(DispatcherTest, HooksRunAfterEveryHandler) {
-    // Hooks cannot be removed; each test runs in a process of its own.
-    Log log;
-    fw::AddAfterDispatchHook([&] { log.push_back("hook"); });
+    // Hooks cannot be removed: this one outlives the test, so it must not point into its frame.
+    auto hooked = std::make_shared<Log>();
+    fw::AddAfterDispatchHook([weak = std::weak_ptr<Log>(hooked)] {
+        if (auto log = weak.lock()) log->push_back("hook");
+    });
+    Log& log = *hooked;
     fw::EventSource source;
     source.Deliver([&] {
         log.push_back("first");

@@ -64,6 +64,12 @@ private:
 
 class WindowTest : public testing::Test {
 protected:
+    // No window of one test is left open for the next, which counts the open windows.
+    void TearDown() override {
+        for (fw::Window* w : fw::Window::OpenWindows()) w->Close();
+        fw::ProcessPendingEvents();
+    }
+
     // A closed window deletes itself, so windows live on the heap.
     RecordingWindow* Make(fw::Window::Kind kind = fw::Window::Kind::Document) {
         return new RecordingWindow(&log, kind);
