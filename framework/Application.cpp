@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "PlatformInternal.h"
+#include "RepaintPacing.h"
 #include "Window.h"
 
 namespace fw {
@@ -69,6 +70,7 @@ void EnsurePlatformApplication() {
     auto* app = new QApplication(argc, argv);
     app->setQuitOnLastWindowClosed(false);  // quitting is the program's own path
     InstallCancelKeyFilter();
+    InstallRepaintPacing(app);
     // A session logout quits like the quit command, so the settings are written.
     QObject::connect(app, &QGuiApplication::commitDataRequest, app, [](QSessionManager&) {
         if (Application* a = Application::Instance()) a->Quit();

@@ -22,6 +22,12 @@ public:
     virtual void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
     // Text with its baseline at y.
     virtual void DrawString(const std::string& text, int32_t x, int32_t y) = 0;
+    // The platform's standard caution icon, size pixels square, its top-left corner at x, y.
+    virtual void DrawCautionIcon(int32_t x, int32_t y, int32_t size) {
+        (void)x;
+        (void)y;
+        (void)size;
+    }
 };
 
 }  // namespace fw

@@ -53,4 +53,10 @@ void Label::SetTransparent(bool transparent) {
     Platform(*this)->setAutoFillBackground(!transparent);
 }
 
+void Label::SetUnderline(bool underline) {
+    QFont font = Platform(*this)->font();
+    font.setUnderline(underline);
+    Platform(*this)->setFont(font);
+}
+
 }  // namespace fw

@@ -23,6 +23,7 @@ public:
     void SetMultiline(bool multiline);
     // A transparent label shows what lies below it; an opaque one paints the window's background.
     void SetTransparent(bool transparent);
+    void SetUnderline(bool underline);
 
 private:
     std::string text_;

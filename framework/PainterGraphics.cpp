@@ -1,5 +1,8 @@
 #include "PainterGraphics.h"
 
+#include <QApplication>
+#include <QStyle>
+
 #include "PlatformInternal.h"
 
 namespace fw {
@@ -33,6 +36,14 @@ void PainterGraphics::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 void PainterGraphics::DrawString(const std::string& text, int32_t x, int32_t y) {
     painter_.setPen(Pen());
     painter_.drawText(x, y, ToQString(text));
+}
+
+void PainterGraphics::DrawCautionIcon(int32_t x, int32_t y, int32_t size) {
+    const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    // The style may have it smaller only: it is drawn at the size asked for all the same.
+    const QPixmap pixmap = icon.pixmap(QSize(size, size))
+                               .scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    painter_.drawPixmap(x, y, pixmap);
 }
 
 }  // namespace fw

@@ -23,6 +23,7 @@ public:
     void DrawRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
     void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
     void DrawString(const std::string& text, int32_t x, int32_t y) override;
+    void DrawCautionIcon(int32_t x, int32_t y, int32_t size) override;
 
 private:
     QColor Pen() const { return QColor(ForeColor.r, ForeColor.g, ForeColor.b); }
