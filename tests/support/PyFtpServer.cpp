@@ -35,6 +35,8 @@ std::vector<std::string> ScriptArguments(const PyFtpServerOptions& o) {
         args.insert(args.end(), {"--abort-stor-after", std::to_string(o.abortStorAfterBytes),
                                  "--abort-stor-times", std::to_string(o.abortStorTimes)});
     }
+    if (o.port > 0) args.insert(args.end(), {"--port", std::to_string(o.port)});
+    if (o.logCommands) args.push_back("--log-commands");
     if (!o.masqueradeAddress.empty()) {
         args.insert(args.end(), {"--masquerade-address", o.masqueradeAddress});
     }

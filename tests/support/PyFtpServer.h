@@ -27,10 +27,13 @@ struct PyFtpServerOptions {
     int64_t abortStorAfterBytes = 0;
     int abortStorTimes = 0;         // how many STORs to break; 0: every one
     std::string masqueradeAddress;  // non-empty: the address the 227 reply names
+    int port = 0;              // the port to listen on (21 in a private network namespace); 0: any
+    bool logCommands = false;  // every command received in the log, as "<- COMMAND argument"
 };
 
-// pyftpdlib (Debian's python3-pyftpdlib) on 127.0.0.1 and a port of its own choosing, started by
-// the constructor and stopped by the destructor. Throws std::runtime_error when it cannot start.
+// pyftpdlib (Debian's python3-pyftpdlib) on 127.0.0.1 and a port of its own choosing (or the one
+// given), started by the constructor and stopped by the destructor. Throws std::runtime_error when
+// it cannot start.
 //
 // Note that pyftpdlib stores an ASCII-mode (TYPE A) upload with its CR LF turned into LF; TYPE I
 // stores the bytes as sent.

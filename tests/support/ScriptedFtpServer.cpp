@@ -105,8 +105,8 @@ void ScriptedFtpServer::Impl::DropData() {
     data = nullptr;
 }
 
-ScriptedFtpServer::ScriptedFtpServer() : impl_(std::make_unique<Impl>(*this)) {
-    if (!impl_->control.listen(QHostAddress::LocalHost, 0)) {
+ScriptedFtpServer::ScriptedFtpServer(int port) : impl_(std::make_unique<Impl>(*this)) {
+    if (!impl_->control.listen(QHostAddress::LocalHost, static_cast<quint16>(port))) {
         throw std::runtime_error("scripted FTP server cannot listen: " +
                                  impl_->control.errorString().toStdString());
     }

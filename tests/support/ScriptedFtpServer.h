@@ -16,7 +16,8 @@ namespace testsupport {
 // one has closed. Received() and ReceivedLines() cover all of them.
 class ScriptedFtpServer {
 public:
-    ScriptedFtpServer();  // listening at once
+    // Listening at once, on the port given (21 in a private network namespace) or a free one.
+    explicit ScriptedFtpServer(int port = 0);
     ~ScriptedFtpServer();
     ScriptedFtpServer(const ScriptedFtpServer&) = delete;
     ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;

@@ -143,7 +143,7 @@ void VsftpdServer::MakeServable(const std::string& localPath, bool isDir) {
 }
 
 bool VsftpdServer::StartOnce(std::string& failure, bool& portTaken) {
-    port_ = PickFreeTcpPort();
+    port_ = options_.port > 0 ? options_.port : PickFreeTcpPort();
     const std::string dir = folder_->Path();
     std::ostringstream config;
     config << "listen=YES\nlisten_ipv6=NO\nbackground=NO\nseccomp_sandbox=NO\n"

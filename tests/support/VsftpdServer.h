@@ -19,6 +19,7 @@ struct VsftpdServerOptions {
     bool createSampleContent = false;
     std::string writableDirName = "upload";
     std::vector<std::string> extraConfig;  // "key=value" lines, after (and over) the defaults
+    int port = 0;  // the port to listen on (21 in a private network namespace); 0: a free one
 };
 
 // vsftpd (Debian's /usr/sbin/vsftpd) on 127.0.0.1, for anonymous login ("ftp", any password). Its

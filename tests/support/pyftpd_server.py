@@ -1,6 +1,6 @@
 """An FTP server for the tests, on pyftpdlib.
 
-Listens on the given address and a port the system picks, prints "PORT <n>" on stdout once it
+Listens on the given address and port (by default one the system picks), prints "PORT <n>" on stdout once it
 accepts connections, and serves until it is killed. pyftpdlib's log goes to stderr.
 """
 
@@ -82,6 +82,7 @@ class TestFTPHandler(FTPHandler):
 def parse_args():
     p = argparse.ArgumentParser()
     p.add_argument("--host", default="127.0.0.1")
+    p.add_argument("--port", type=int, default=0)
     p.add_argument("--root", required=True)
     p.add_argument("--user", default="user")
     p.add_argument("--password", default="secret")
@@ -93,12 +94,15 @@ def parse_args():
     p.add_argument("--abort-stor-after", type=int, default=0)
     p.add_argument("--abort-stor-times", type=int, default=0)
     p.add_argument("--masquerade-address")
+    p.add_argument("--log-commands", action="store_true")
     return p.parse_args()
 
 
 def main():
     args = parse_args()
-    logging.basicConfig(stream=sys.stderr, level=logging.INFO,
+    # At DEBUG pyftpdlib logs every command received ("<- ...") and reply sent ("-> ...").
+    logging.basicConfig(stream=sys.stderr,
+                        level=logging.DEBUG if args.log_commands else logging.INFO,
                         format="%(asctime)s %(message)s")
 
     authorizer = DummyAuthorizer()
@@ -127,7 +131,7 @@ def main():
         AbortingDTPHandler.abort_times = args.abort_stor_times
         handler.dtp_handler = AbortingDTPHandler
 
-    server = FTPServer((args.host, 0), handler)
+    server = FTPServer((args.host, args.port), handler)
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever()
 
