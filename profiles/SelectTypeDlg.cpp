@@ -1,0 +1,84 @@
+#include "profiles/SelectTypeDlg.h"
+
+#include "framework/Graphics.h"
+
+namespace {
+
+constexpr int32_t kIconSize = 64;
+
+}  // namespace
+
+SelectTypeDlg* SelectTypeDlg::New() {
+    auto* dialog = new SelectTypeDlg;
+    dialog->SetVisibleOnOpen(false);  // the caller shows it, modally
+    dialog->Build();
+    return dialog;
+}
+
+void SelectTypeDlg::Layout() {
+    SetTitle("");
+    SetWidth(474);
+    SetHeight(144);
+    SetMinimumSize(64, 64);
+    SetMaximumSize(32000, 32000);
+    SetResizable(false);
+}
+
+void SelectTypeDlg::CreateControls() {
+    _CreateControls0();
+}
+
+void SelectTypeDlg::_CreateControls0() {
+    StaticText1 = AddControl<fw::Label>("StaticText1");
+    StaticText1->Place({.left = 103, .top = 13, .width = 352, .height = 25, .tab = 0});
+    StaticText1->SetText("ファイルタイプが不明です。");
+    StaticText1->SetTextFont(13, true);
+
+    StaticText2 = AddControl<fw::Label>("StaticText2");
+    StaticText2->Place({.left = 103, .top = 38, .width = 352, .height = 20, .tab = 1});
+    StaticText2->SetText("AsciiかBinaryを選択してください。");
+    StaticText2->SetTextFont(12);
+
+    Canvas1 = AddControl<fw::Canvas>("Canvas1");
+    Canvas1->Place({.left = 26, .top = 17, .width = kIconSize, .height = kIconSize, .tab = 2});
+    Canvas1->Paint = [this](fw::Canvas& c, fw::Graphics& g) { Canvas1_Paint(c, g); };
+
+    PushButton1 = AddControl<fw::PushButton>("PushButton1");
+    PushButton1->Place({.left = 253, .top = 104, .width = 94, .height = 20, .tab = 3});
+    PushButton1->SetCaption("キャンセル");
+    PushButton1->SetTextFont(12);
+    PushButton1->SetCancel(true);
+    PushButton1->Action = [this](fw::PushButton& b) { PushButton1_Action(b); };
+
+    PushButton2 = AddControl<fw::PushButton>("PushButton2");
+    PushButton2->Place({.left = 360, .top = 104, .width = 94, .height = 20, .tab = 4});
+    PushButton2->SetCaption("実行");
+    PushButton2->SetTextFont(12);
+    PushButton2->SetDefault(true);
+    PushButton2->Action = [this](fw::PushButton& b) { PushButton2_Action(b); };
+
+    RadioButton1 = AddControl<fw::RadioButton>("RadioButton1");
+    RadioButton1->Place({.left = 113, .top = 58, .width = 100, .height = 20, .tab = 5});
+    RadioButton1->SetCaption("Ascii");
+    RadioButton1->SetTextFont(12);
+    RadioButton1->SetValue(true);
+
+    RadioButton2 = AddControl<fw::RadioButton>("RadioButton2");
+    RadioButton2->Place({.left = 113, .top = 79, .width = 100, .height = 20, .tab = 6});
+    RadioButton2->SetCaption("Binary");
+    RadioButton2->SetTextFont(12);
+}
+
+void SelectTypeDlg::Canvas1_Paint(fw::Canvas& /*canvas*/, fw::Graphics& g) {
+    g.DrawCautionIcon(0, 0, kIconSize);
+}
+
+void SelectTypeDlg::PushButton1_Action(fw::PushButton& /*button*/) {
+    pRetString = "C";
+    Hide();
+}
+
+void SelectTypeDlg::PushButton2_Action(fw::PushButton& /*button*/) {
+    pRetString = RadioButton1->Value() ? "A" : "I";
+    Hide();
+}

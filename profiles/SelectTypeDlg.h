@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "framework/Canvas.h"
+#include "framework/Label.h"
+#include "framework/PushButton.h"
+#include "framework/RadioButton.h"
+#include "framework/Window.h"
+
+namespace fw {
+class Graphics;
+}
+
+// The question for a file whose extension the file-type table lacks: text ("Ascii") or binary
+// ("Binary")? A new dialog for each question, titled with the file's name; the answer serves
+// that one file.
+class SelectTypeDlg : public fw::Window {
+public:
+    // A new question, not shown yet.
+    static SelectTypeDlg* New();
+
+    // "A" ("実行" with "Ascii"), "I" ("実行" with "Binary"), "C" ("キャンセル"); empty while no
+    // button has been pressed.
+    std::string pRetString;
+
+    // Its controls, owned by the window.
+    fw::Label* StaticText1 = nullptr;
+    fw::Label* StaticText2 = nullptr;
+    fw::Canvas* Canvas1 = nullptr;
+    fw::PushButton* PushButton1 = nullptr;
+    fw::PushButton* PushButton2 = nullptr;
+    fw::RadioButton* RadioButton1 = nullptr;
+    fw::RadioButton* RadioButton2 = nullptr;
+
+    void Layout() override;
+    void CreateControls() override;
+    void Canvas1_Paint(fw::Canvas& canvas, fw::Graphics& g);
+    void PushButton1_Action(fw::PushButton& button);
+    void PushButton2_Action(fw::PushButton& button);
+
+private:
+    SelectTypeDlg() : fw::Window(Kind::ModalDialog) {}
+    void _CreateControls0();
+};
