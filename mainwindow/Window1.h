@@ -40,6 +40,15 @@ enum ThreadStep : int32_t {
     StepUploadStarted = 3,
     StepPhaseDone = 4
 };
+// The value of pRunState: where a sync run stands. A step is taken only while its phase runs.
+enum SyncRunState : int32_t {
+    RunIdle = 0,        // no run, or the last one is done
+    RunBuilding = 1,    // a phase's work list is being built
+    RunConfirming = 2,  // the work list waits for the user's confirmation
+    RunUploading = 3,
+    RunRemoving = 4,
+    RunStopped = 5,  // stopped by an error or cancelled; errors that follow are only logged
+};
 // The pages of the profile panel PagePanel1.
 enum ProfilePanelPage : int32_t { PageEmpty = 0, PageView = 1, PageEdit = 2 };
 // The tags of the toolbar's buttons.
@@ -68,7 +77,7 @@ public:
     // --- State
 
     // Transfer progress.
-    int32_t bps = 0;
+    int64_t bps = 0;
     std::optional<fw::Date> clock;  // when the current data connection opened
     int64_t totalBytes = 0;
 
@@ -105,6 +114,14 @@ public:
     int32_t pThreadStep = 0;
     std::optional<fw::FolderItem> pThreadFI;
     std::string pSyncResult;
+    int32_t pRunState = RunIdle;
+    int32_t pRunMode = 0;        // the sync mode, read once when Sync is pressed
+    int64_t pStepCommand = 0;    // the pending step's first command (FtpCommandSocket numbering)
+    std::string pStepFolder;     // the remote folder of a pending MKD
+    bool pStepDeferred = false;  // a step fell due while a data connection was open
+    bool pCompared = false;      // this connection's comparison is complete: Sync may run
+    int64_t pLoginCwd = 0;       // the CWD sent after the login, until it is answered
+    std::vector<std::string> pMadeFolders;  // remote folders created during this connection
 
     // --- Controls, in the order of their creation; the window owns them.
     fw::Rectangle* Rectangle1 = nullptr;
@@ -261,6 +278,20 @@ public:
     void SyncRemoveSort();
     std::string SyncRemove2Path(int32_t index);
     bool ShowSyncDlg(const std::string& title);
+    // The run's course (sync/): whether a run is under way; its three ends; the next step after
+    // the pending one has completed; the end of a phase; the window's switch to disconnected.
+    bool SyncRunActive() const;
+    void SyncRunEnd(int32_t endState);
+    void SyncRunDone(const std::string& marker);
+    void SyncRunStop(const std::string& reason);
+    void SyncRunCancel();
+    void SyncRunContinue();
+    void SyncRunTakeDeferred();
+    void SyncUploadPhaseEnd(const std::string& marker);
+    void SyncRunEnableSync();
+    bool DataConnectionOpen() const;
+    void ShowDisconnected();
+    void ConnectionLost(const std::string& reason);
     // Profiles, file types and dialogs (profiles/).
     void ShowMapDlg();
     std::string ChkFileType(const std::string& name);

@@ -1,17 +1,170 @@
+#include <algorithm>
+
+#include "framework/MessageDialog.h"
+#include "framework/Strings.h"
 #include "mainwindow/Window1.h"
+#include "shell/CommonModule.h"
 
-// The events of the control and the data connection, and the transfer progress.
+// The events of the control connection: replies go to the log as they arrive; the login and every
+// confirmed change of folder lead to a listing; the final reply to a sync step's command moves
+// the run on, and an error reply stops it; a lost connection ends the connection in the window.
 
-void Window1::commandSocket_Error(FtpCommandSocket&) {}
-void Window1::commandSocket_gotResponse(FtpCommandSocket&, const std::string&) {}
-void Window1::commandSocket_gotServerError(FtpCommandSocket&, const std::string&) {}
-void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string&) {}
-void Window1::commandSocket_remoteDirChanged(FtpCommandSocket&, const std::string&) {}
-void Window1::commandSocket_userCancelledUpload(FtpCommandSocket&) {}
-void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t) {}
-void Window1::dataSocket_Connected(FtpDataSocket&) {}
-void Window1::dataSocket_Error(FtpDataSocket&) {}
-void Window1::dataSocket_FileTransferComplete(FtpDataSocket&) {}
-void Window1::dataSocket_gotList(FtpDataSocket&, const std::string&) {}
-void Window1::statusTimer_Action(fw::Timer&) {}
-void Window1::Timer3_Action(fw::Timer&) {}
+namespace {
+
+std::string WithoutCRLF(const std::string& text) {
+    return fw::ReplaceAll(text, "\r\n", "");
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// MKD refused because the folder is already there (521, or 550 for a folder the server is known to
+// have: listed by the comparison or made earlier on this connection).
+bool FolderAlreadyThere(const Window1& w, int32_t code) {
+    if (code == 521) return true;
+    if (code != 550) return false;
+    if (Contains(w.pMadeFolders, w.pStepFolder)) return true;
+    for (const SyncEntry& entry : w.pSyncR)
+        if (entry.kind == "d" && entry.path == w.pStepFolder) return true;
+    return false;
+}
+
+}  // namespace
+
+void Window1::updateStatus(const std::string& text) {
+    EditField5->AppendText(text + "\n");
+    EditField5->ScrollToEnd();
+}
+
+void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::string& line) {
+    const std::string text = fw::ReplaceAll(line, "\r\n", "\n");
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (!line.empty()) updateStatus(text.substr(start, end - start));
+        if (getList && (fw::StartsWith(line, "226") || fw::StartsWith(line, "250"))) {
+            getList = false;
+            commandSocket.getList();
+            ProgressBar1->SetMaximum(0);
+        }
+        start = end + 1;
+    }
+    if (socket.ReplyAnswers() == 0) return;  // not the end of a final reply
+    if (socket.ReplyAnswers() == pLoginCwd) pLoginCwd = 0;
+
+    // The final reply to the pending MKD, DELE or RMD completes its step.
+    const bool controlStep = (pRunState == RunUploading && pUpload == UploadFolder) ||
+                             (pRunState == RunRemoving && pRemove);
+    if (!controlStep || socket.ReplyAnswers() != pStepCommand) return;
+    if (socket.ReplyCode() / 100 != 2) {
+        SyncRunStop("An error occurred: " + line);
+        return;
+    }
+    pStepCommand = 0;
+    if (pUpload == UploadFolder) {
+        pMadeFolders.push_back(pStepFolder);
+        pUpload = UploadNone;
+    } else {
+        pRemove = false;
+    }
+    SyncRunContinue();
+}
+
+void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::string& text) {
+    const std::string flat = WithoutCRLF(text);
+    const int32_t code = socket.ServerErrorCode();
+    const int64_t answers = socket.ReplyAnswers();
+
+    // Only the refusal of the CWD after the login says that the remote folder is a file.
+    if (code == 550 && answers != 0 && answers == pLoginCwd) {
+        pLoginCwd = 0;
+        std::string type;
+        for (size_t i = 1; i < gFileTypes.size(); ++i) {
+            const std::string& ext = gFileTypes[i].ext;
+            if (fw::EqualsText(fw::Right(path, static_cast<int32_t>(ext.size())), ext)) {
+                type = gFileTypes[i].bin == "A" ? "A" : "I";
+                break;
+            }
+        }
+        getList = true;
+        if (!type.empty()) commandSocket.getFile(path, "", type, "", "");
+        updateStatus(flat);
+        return;
+    }
+    if (answers == pLoginCwd) pLoginCwd = 0;
+
+    // 421: the server is closing the connection. Its end is this one failure, not another.
+    if (code == 421) {
+        updateStatus(flat);
+        closing = true;
+        commandSocket.Close();
+        ConnectionLost("An error occurred: " + flat);
+        return;
+    }
+
+    dataConnected = DataConnectionOpen();  // the client has abandoned a transfer it refused
+    ProgressBar1->SetMaximum(1);
+    const bool stepPending = (pRunState == RunUploading && pUpload != UploadNone) ||
+                             (pRunState == RunRemoving && pRemove);
+    if (stepPending && answers >= pStepCommand) {
+        updateStatus(flat);
+        if (pUpload == UploadFolder && answers == pStepCommand && FolderAlreadyThere(*this, code)) {
+            updateStatus("フォルダは既にあります: " + pStepFolder);
+            pStepCommand = 0;
+            pUpload = UploadNone;
+            SyncRunContinue();
+            return;
+        }
+        SyncRunStop("An error occurred: " + flat);
+        return;
+    }
+    if (pRunState == RunStopped) {
+        updateStatus(flat);  // the run has stopped already, with its message
+        return;
+    }
+    fw::MsgBox("An error occurred: " + flat);
+    updateStatus(flat);
+    SyncRunTakeDeferred();  // a refused transfer has closed its data connection
+}
+
+void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string&) {
+    if (path.empty()) {
+        commandSocket.getList();
+    } else {
+        commandSocket.sendCWD(path);
+        pLoginCwd = commandSocket.CommandsWritten();
+    }
+}
+
+void Window1::commandSocket_remoteDirChanged(FtpCommandSocket&, const std::string&) {
+    commandSocket.getList();
+    ProgressBar1->SetMaximum(0);
+}
+
+void Window1::commandSocket_userCancelledUpload(FtpCommandSocket&) {
+    ProgressBar1->SetMaximum(1);
+}
+
+void Window1::commandSocket_Error(FtpCommandSocket& socket) {
+    if (closing) return;
+    ConnectionLost("Error: " + std::to_string(socket.LastErrorCode()));
+}
+
+// The control connection has failed or the server has closed it: nothing can go on over it, so
+// the window shows the connection as ended, and a run as stopped, with one message.
+void Window1::ConnectionLost(const std::string& reason) {
+    if (dataSocket.TransferRunning()) dataSocket.AbandonTransfer();
+    dataConnected = false;
+    ProgressBar1->SetMaximum(1);
+    ShowDisconnected();
+    pMode = ConnectClosed;
+    if (SyncRunActive()) {
+        SyncRunStop(reason);
+    } else if (pRunState == RunStopped) {
+        updateStatus(reason);
+    } else {
+        fw::MsgBox(reason);
+    }
+}

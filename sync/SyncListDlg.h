@@ -1,0 +1,33 @@
+#pragma once
+
+#include "framework/Label.h"
+#include "framework/ListBox.h"
+#include "framework/PushButton.h"
+#include "framework/Window.h"
+
+// The confirmation of a sync phase: its work list, one row per entry, under the phase's heading,
+// with "キャンセル" and "実行". It only shows the list; the caller decides what a refusal means.
+// Shown as a sheet of the main window and closed after each use.
+class SyncListDlg : public fw::Window {
+public:
+    // The dialog, shown or hidden, or a new one.
+    static SyncListDlg* Instance();
+
+    // True when the dialog was left with "実行", false when with "キャンセル" or any other way.
+    bool pReturn = false;
+
+    // Its controls, owned by the window.
+    fw::ListBox* Listbox1 = nullptr;
+    fw::PushButton* PushButton1 = nullptr;
+    fw::PushButton* PushButton2 = nullptr;
+    fw::Label* StaticText1 = nullptr;
+
+    void Layout() override;
+    void CreateControls() override;
+    void PushButton1_Action(fw::PushButton& button);
+    void PushButton2_Action(fw::PushButton& button);
+
+private:
+    SyncListDlg() : fw::Window(Kind::ModalDialog) {}
+    void _CreateControls0();
+};

@@ -1,0 +1,128 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "framework/MessageDialog.h"
+#include "framework/Strings.h"
+#include "mainwindow/Window1.h"
+#include "sync/Timer3Requests.h"
+
+// The events of the data connection, the transfer rate, and Timer3, which carries what the upload
+// reports over to the main thread: the progress display, the next step of the run after each
+// uploaded file, and the end of the upload phase.
+
+namespace {
+
+constexpr int64_t kKilobyte = 1024;
+
+int32_t ToBar(int64_t v) {
+    return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX));
+}
+
+}  // namespace
+
+void Window1::dataSocket_Connected(FtpDataSocket&) {
+    totalBytes = 0;
+    dataConnected = true;
+    clock = fw::Date();
+}
+
+void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t n) {
+    if (n != 0) totalBytes += n;
+    pThreadStep = StepProgress;
+    ArmForProgress(Timer3);
+}
+
+// Raised once the upload's data has all gone and the server has confirmed it (or a download has
+// been written).
+void Window1::dataSocket_FileTransferComplete(FtpDataSocket&) {
+    dataConnected = false;
+    pThreadStep = StepTransferDone;
+    ArmForStep(Timer3);
+}
+
+void Window1::dataSocket_Error(FtpDataSocket& socket) {
+    const std::string text =
+        "An error " + std::to_string(socket.LastErrorCode()) + "occurred in the data port!";
+    dataConnected = false;
+    ProgressBar1->SetMaximum(1);
+    if (pRunState == RunUploading && pUpload == UploadFile) {
+        updateStatus(text);
+        SyncRunStop(text);
+        return;
+    }
+    if (pRunState == RunStopped) {
+        updateStatus(text);  // the run has stopped already, with its message
+        return;
+    }
+    fw::MsgBox(text);
+    SyncRunTakeDeferred();
+}
+
+void Window1::dataSocket_gotList(FtpDataSocket&, const std::string& text) {
+    dataConnected = false;
+    const std::string lines = fw::ReplaceAll(text, "\r\n", "\n");
+    listData.assign(1, "");
+    // The text after the last line end is not a whole line.
+    size_t start = 0;
+    for (size_t end = lines.find('\n'); end != std::string::npos; end = lines.find('\n', start)) {
+        std::string line = lines.substr(start, end - start);
+        start = end + 1;
+        if (fw::Left(line, 5) == "total") continue;
+        if (line.find(" .") != std::string::npos) continue;  // ".", ".." and hidden entries
+        listData.push_back(std::move(line));
+    }
+    ProgressBar1->SetMaximum(1);
+    SyncRunTakeDeferred();
+}
+
+void Window1::statusTimer_Action(fw::Timer&) {
+    if (!dataConnected || dataSocket.status == "list" || !clock) return;
+    const double elapsed = clock->SecondsUntilNow();
+    bps = elapsed < 1 ? totalBytes : std::llround(static_cast<double>(totalBytes) / elapsed);
+    bpsText->SetText(std::to_string(bps));
+}
+
+void Window1::Timer3_Action(fw::Timer&) {
+    const auto resetDisplay = [this] {
+        ProgressBar1->SetMaximum(1);
+        ProgressBar1->SetValue(0);
+        tBytesText->SetText("0");
+        bpsText->SetText("0");
+    };
+    switch (pThreadStep) {
+        case StepProgress: {
+            const bool byBytes = pThreadFI && pThreadFI->Length() <= kKilobyte;
+            ProgressBar1->SetValue(ToBar(byBytes ? totalBytes : totalBytes / kKilobyte));
+            break;
+        }
+        case StepTransferDone:
+            resetDisplay();
+            if (pRunState == RunUploading && pUpload == UploadFile) {
+                pUpload = UploadNone;
+                pStepCommand = 0;
+                SyncUpload2();
+                if (pFin2) {
+                    pThreadStep = StepPhaseDone;
+                    ArmForStep(Timer3);
+                }
+            }
+            break;
+        case StepUploadStarted: {
+            if (!pThreadFI) break;
+            const int64_t length = pThreadFI->Length();
+            ProgressBar1->SetValue(0);
+            tBytesText->SetText(std::to_string(length));
+            // An empty file still gets a scale: a maximum of 0 would show the bar as busy.
+            ProgressBar1->SetMaximum(
+                ToBar(std::max<int64_t>(1, length > kKilobyte ? length / kKilobyte : length)));
+            break;
+        }
+        case StepPhaseDone:
+            resetDisplay();
+            if (pRunState == RunUploading && pFin2) SyncUploadPhaseEnd("[dat]");
+            break;
+        default:
+            break;
+    }
+}

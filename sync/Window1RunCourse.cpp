@@ -1,0 +1,85 @@
+#include "mainwindow/Window1.h"
+#include "shell/CommonModule.h"
+
+// The course of a sync run as a whole: whether one is under way, how it moves on once a step has
+// completed, and its three ends (done, stopped with the reason, cancelled), each told with one
+// message. A run takes a step only while its phase runs, from that phase's confirmed list, and
+// only when the step before it has completed.
+
+bool Window1::SyncRunActive() const {
+    return pRunState == RunBuilding || pRunState == RunConfirming || pRunState == RunUploading ||
+           pRunState == RunRemoving;
+}
+
+// A data connection is open, or being set up, for a listing or a transfer.
+bool Window1::DataConnectionOpen() const {
+    return dataSocket.TransferRunning() || dataSocket.IsConnected();
+}
+
+void Window1::SyncRunEnableSync() {
+    const bool ready =
+        pMode == ConnectOpen && pCompared && !SyncRunActive() && commandSocket.IsConnected();
+    if (ready) ToolbarItemStatus(TagSync, true);
+}
+
+void Window1::SyncRunEnd(int32_t endState) {
+    pRunState = endState;
+    pUpload = UploadNone;
+    pRemove = false;
+    pFin2 = false;
+    pStepDeferred = false;
+    pStepCommand = 0;
+    pStepFolder.clear();
+    // A display request still waiting in the mailbox belongs to the run that has ended.
+    pThreadStep = 0;
+    ProgressBar1->SetMaximum(1);
+    ProgressBar1->SetValue(0);
+    tBytesText->SetText("0");
+    bpsText->SetText("0");
+    SyncRunEnableSync();
+}
+
+void Window1::SyncRunDone(const std::string& marker) {
+    SyncRunEnd(RunIdle);
+    ShowMsgOK("同期が終了しました。 " + marker, "", this);
+}
+
+void Window1::SyncRunStop(const std::string& reason) {
+    SyncRunEnd(RunStopped);
+    ShowMsgOK("同期を中断しました。", reason, this);
+}
+
+void Window1::SyncRunCancel() {
+    SyncRunEnd(RunStopped);
+    ShowMsgOK("同期を中止しました。", "", this);
+}
+
+// The upload work list has run out: the removal phase follows in the upload-and-delete mode.
+void Window1::SyncUploadPhaseEnd(const std::string& marker) {
+    pFin2 = false;
+    if (pRunMode != 0)
+        SyncRemove();
+    else
+        SyncRunDone(marker);
+}
+
+// The pending step of a control command has completed, or a deferred step may now be taken.
+void Window1::SyncRunContinue() {
+    if (pRunState == RunUploading) {
+        SyncUpload2();
+        if (pFin2) SyncUploadPhaseEnd("[cmd]");
+    } else if (pRunState == RunRemoving) {
+        SyncRemove2();
+        if (pFin2) {
+            pFin2 = false;
+            SyncRunDone("[cmd]");
+        }
+    }
+}
+
+// A step that fell due while a data connection was open, once it has closed.
+void Window1::SyncRunTakeDeferred() {
+    if (!pStepDeferred || DataConnectionOpen()) return;
+    pStepDeferred = false;
+    SyncRunContinue();
+}

@@ -1,0 +1,142 @@
+#include <algorithm>
+#include <utility>
+
+#include "framework/FolderItem.h"
+#include "framework/Strings.h"
+#include "framework/Thread.h"
+#include "mainwindow/Window1.h"
+#include "shell/CommonModule.h"
+#include "sync/SyncPaths.h"
+#include "sync/Timer3Requests.h"
+
+// The upload phase of a sync run: the work list from the ticked local entries, in the order of
+// their remote paths, confirmed, then one MKD or one upload per step.
+
+namespace {
+
+// Long loops give way now and then, so that the window stays alive.
+constexpr size_t kPassesPerGiveWay = 256;
+
+}  // namespace
+
+void Window1::SyncUpload() {
+    if (SyncRunActive() || !pCompared || !commandSocket.IsConnected()) return;
+    // Whatever an earlier run left pending is dropped: this run starts from its own list.
+    SyncRunEnd(RunBuilding);
+    pRunMode = PopupMenu1->ListIndex();  // the mode holds for the whole run
+    ToolbarItemStatus(TagSync, false);
+    pSyncList.clear();
+    pSyncListIdx = 0;
+
+    for (SyncEntry& entry : pSyncL) entry.sync.reset();
+    for (size_t i = 0; i < pSyncL.size(); ++i) {
+        const SyncEntry& entry = pSyncL[i];
+        if (entry.check) {
+            // A ticked folder brings its direct entries, ticked or not, before itself.
+            if (entry.kind == "d")
+                for (int32_t j = 0; j < entry.childCount; ++j) SyncAppend("Local", entry.child + j);
+            SyncAppend("Local", static_cast<int32_t>(i));
+        }
+        if (i % kPassesPerGiveWay == kPassesPerGiveWay - 1) {
+            fw::GiveWay();
+            if (pRunState != RunBuilding) return;  // ended meanwhile (the connection was lost)
+        }
+    }
+    SyncUploadSort();
+
+    if (gPref[PrefConfirmSync] == 1) {
+        pRunState = RunConfirming;
+        const bool go = ShowSyncDlg("upload");
+        if (pRunState != RunConfirming) return;
+        if (!go) {
+            // Declining the uploads still leads to the removals in the upload-and-delete mode.
+            if (pRunMode != 0)
+                SyncRemove();
+            else
+                SyncRunCancel();
+            return;
+        }
+    }
+
+    if (pSyncList.empty()) {
+        SyncUploadPhaseEnd("[cmd]");
+        return;
+    }
+    ToolbarItemStatus(TagSyncList, true);
+    SetSyncResult("アップロード対象");
+    pRunState = RunUploading;
+    SyncUpload2();
+    if (pFin2) SyncUploadPhaseEnd("[cmd]");  // nothing could be sent
+}
+
+// Ascending byte order of the remote target paths, so that a folder's MKD comes before
+// everything that goes into it.
+void Window1::SyncUploadSort() {
+    std::vector<std::pair<std::string, int32_t>> keyed;
+    keyed.reserve(pSyncList.size());
+    for (int32_t index : pSyncList) keyed.emplace_back(SyncUpload2Path(index, "full"), index);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return fw::StrCompBytes(a.first, b.first) < 0;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i) pSyncList[i] = keyed[i].second;
+}
+
+// One step: the MKD of a folder or the upload of a file, or, when the list has run out, pFin2.
+// Entries that must not or cannot be sent are passed over with a line in the log.
+void Window1::SyncUpload2() {
+    if (pRunState != RunUploading) return;
+    if (DataConnectionOpen()) {
+        pStepDeferred = true;  // taken once the data connection has closed
+        return;
+    }
+    while (true) {
+        if (pSyncListIdx >= static_cast<int32_t>(pSyncList.size())) {
+            pUpload = UploadNone;
+            pFin2 = true;
+            return;
+        }
+        const int32_t index = pSyncList[pSyncListIdx];
+        ++pSyncListIdx;  // an entry whose step fails is not tried again
+        const SyncEntry& entry = pSyncL[index];
+        const std::string relative = SyncUpload2Path(index, "underRoot");
+        const std::vector<std::string> pieces = PathPieces(entry.path);
+        const size_t depth = pLocalFolder ? RootDepth(pLocalFolder->AbsolutePath()) : 0;
+        bool unsendable = pieces.size() <= depth;
+        for (size_t i = depth; i < pieces.size(); ++i) unsendable |= UnsendableName(pieces[i]);
+        if (unsendable) {
+            updateStatus("送信できない名前のため飛ばしました: " + LoggableName(relative));
+            continue;
+        }
+        const std::string remote = SyncUpload2Path(index, "full");
+
+        if (entry.kind == "d") {
+            pUpload = UploadFolder;
+            pStepFolder = remote;
+            commandSocket.makeDirectory(remote);
+            pStepCommand = commandSocket.CommandsWritten();
+            SetSyncResult(relative);
+            return;
+        }
+
+        // A file that has gone or can't be read is passed over; the server is not touched.
+        std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(entry.path);
+        if (!file || !file->Exists() || file->Directory() || !file->OpenAsBinaryFile()) {
+            updateStatus("読み込めないファイルのため飛ばしました: " + LoggableName(relative));
+            continue;
+        }
+        pThreadFI = file;
+        pThreadStep = StepUploadStarted;
+        ArmForStep(Timer3);
+        const std::string type = ChkFileType(file->Name());
+        if (pRunState != RunUploading) return;  // ended while the question was open
+        if (type == "C") {
+            SyncRunCancel();
+            return;
+        }
+        pUpload = UploadFile;
+        pStepCommand = commandSocket.CommandsWritten() + 1;  // TYPE, then PASV or PORT, STOR
+        commandSocket.storFile(entry.path, remote, type);
+        SetSyncResult(relative);
+        return;
+    }
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+// A well-behaved FTP server that the test plays, on 127.0.0.1:21, for what a real server will not
+// do on cue: hold a reply back, keep a data connection open, answer in pieces. It answers the
+// commands of a login, a remote walk and a sync run of an empty site by itself; a test takes over
+// any command it wants through Intercept, and releases what it held with the Send functions.
+
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "tests/support/FtpServers.h"
+
+namespace synctest {
+
+class ScriptedSite {
+public:
+    ScriptedSite() : server(21) {
+        server.OnConnected = [this] { server.Send("220 Scripted site ready\r\n"); };
+        server.OnLine = [this](const std::string& line) {
+            if (Intercept && Intercept(line)) return;
+            Answer(line);
+        };
+        // Transfers move on as their data connection comes and goes.
+        poll_.setInterval(2);
+        QObject::connect(&poll_, &QTimer::timeout, [this] { MoveTransfers(); });
+        poll_.start();
+    }
+
+    // The well-behaved answer to a command line.
+    void Answer(const std::string& line) {
+        const std::string verb = line.substr(0, line.find(' '));
+        const std::string argument = line.size() > verb.size() ? line.substr(verb.size() + 1) : "";
+        if (verb == "USER") {
+            server.Send("331 Password please\r\n");
+        } else if (verb == "PASS") {
+            server.Send("230 Logged in\r\n");
+        } else if (verb == "PWD") {
+            server.Send("257 \"" + cwd_ + "\" is the current directory\r\n");
+        } else if (verb == "CWD") {
+            cwd_ = argument;
+            server.Send("250 Okay\r\n");
+        } else if (verb == "TYPE") {
+            server.Send("200 Type set\r\n");
+        } else if (verb == "PASV") {
+            server.Send(testsupport::ScriptedFtpServer::Pasv227Text(server.OpenPassiveDataPort()) +
+                        "\r\n");
+        } else if (verb == "LIST") {
+            listing_ = true;
+        } else if (verb == "STOR") {
+            storing_ = true;
+            server.Send("150 Ok to send data\r\n");
+        } else if (verb == "MKD") {
+            server.Send("257 \"" + argument + "\" created\r\n");
+        } else if (verb == "DELE" || verb == "RMD") {
+            server.Send("250 Done\r\n");
+        } else if (verb == "QUIT") {
+            server.Send("221 Goodbye\r\n");
+            server.CloseClient();
+        } else {
+            server.Send("502 Not here\r\n");
+        }
+    }
+
+    // The text of the listings it sends (an empty folder unless set).
+    std::string listingText;
+    // While set, an upload's final reply waits for ReleaseUpload.
+    bool holdUploadReply = false;
+    bool UploadReplyHeld() const { return uploadHeld_; }
+    void ReleaseUpload() {
+        uploadHeld_ = false;
+        server.Send("226 Transfer complete\r\n");
+    }
+    // While set, a listing's data connection stays open after its text until ReleaseListing.
+    bool holdListing = false;
+    bool ListingHeld() const { return listingHeld_; }
+    void ReleaseListing() {
+        listingHeld_ = false;
+        server.CloseData();
+        server.Send("226 Listing sent\r\n");
+    }
+
+    std::function<bool(const std::string& line)> Intercept;
+    testsupport::ScriptedFtpServer server;
+
+private:
+    void MoveTransfers() {
+        if (listing_ && server.DataConnected()) {
+            listing_ = false;
+            server.Send("150 Here comes the listing\r\n");
+            server.SendData(listingText);
+            if (holdListing) {
+                listingHeld_ = true;
+            } else {
+                server.CloseData();
+                server.Send("226 Listing sent\r\n");
+            }
+        }
+        if (storing_ && server.DataClosedByClient()) {
+            storing_ = false;
+            if (holdUploadReply)
+                uploadHeld_ = true;
+            else
+                server.Send("226 Transfer complete\r\n");
+        }
+    }
+
+    QTimer poll_;
+    std::string cwd_ = "/";
+    bool listing_ = false;
+    bool listingHeld_ = false;
+    bool storing_ = false;
+    bool uploadHeld_ = false;
+};
+
+}  // namespace synctest

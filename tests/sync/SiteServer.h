@@ -1,0 +1,114 @@
+#pragma once
+
+// A real FTP server on 127.0.0.1:21 (the port the program connects to; see PrivateNetwork.h),
+// holding the remote folder of a site, with the face the sync tests need: the folder as the
+// profile names it and as a local path, and a place beside it that no sync may touch.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/FtpServers.h"
+
+namespace synctest {
+
+enum class ServerKind { Vsftpd, Pyftpdlib };
+
+struct SiteServerOptions {
+    std::string permissions = "elradfmwMT";  // pyftpdlib's
+    int64_t abortStorAfterBytes = 0;  // pyftpdlib: break STOR uploads (see PyFtpServerOptions)
+    int abortStorTimes = 0;
+    std::vector<std::string> vsftpdConfig = {};  // vsftpd: "key=value" lines over the defaults
+};
+
+class SiteServer {
+public:
+    explicit SiteServer(ServerKind kind, SiteServerOptions options = {}) : kind_(kind) {
+        if (kind == ServerKind::Vsftpd) {
+            testsupport::VsftpdServer::Options o;
+            o.port = 21;
+            // Every command in its log, so that a test can see what reached the server.
+            o.extraConfig = {"xferlog_enable=YES", "log_ftp_protocol=YES"};
+            o.extraConfig.insert(o.extraConfig.end(), options.vsftpdConfig.begin(),
+                                 options.vsftpdConfig.end());
+            vs_ = std::make_unique<testsupport::VsftpdServer>(o);
+            remoteRoot_ = vs_->RemoteWritableDir() + "/site";
+            beside_ = vs_->RemoteWritableDir();
+        } else {
+            testsupport::PyFtpServer::Options o;
+            o.port = 21;
+            o.permissions = options.permissions;
+            o.abortStorAfterBytes = options.abortStorAfterBytes;
+            o.abortStorTimes = options.abortStorTimes;
+            o.logCommands = true;
+            py_ = std::make_unique<testsupport::PyFtpServer>(o);
+            remoteRoot_ = "/site";
+            beside_ = "";
+        }
+        PutDir("");
+    }
+
+    ServerKind Kind() const { return kind_; }
+    std::string User() const { return vs_ ? vs_->User() : py_->User(); }
+    std::string Password() const { return vs_ ? vs_->Password() : py_->Password(); }
+    // The site's remote folder as the profile names it, and its local path on this machine.
+    const std::string& RemoteRoot() const { return remoteRoot_; }
+    std::string LocalRoot() const { return Local(remoteRoot_); }
+    // A path beside the site's folder, as the server names it and as a local path.
+    std::string BesideRemote(const std::string& name) const { return beside_ + "/" + name; }
+    std::string BesideLocal(const std::string& name) const { return Local(BesideRemote(name)); }
+
+    // A file or folder below the site's folder, which the client may overwrite and delete.
+    void Put(const std::string& relative, const std::string& bytes) const {
+        PutAt(remoteRoot_ + "/" + relative, bytes);
+    }
+    void PutDir(const std::string& relative) const {
+        PutDirAt(relative.empty() ? remoteRoot_ : remoteRoot_ + "/" + relative);
+    }
+    void PutAt(const std::string& remotePath, const std::string& bytes) const {
+        if (vs_)
+            vs_->PutFile(remotePath, bytes);
+        else
+            testsupport::WriteFile(Local(remotePath), bytes);
+    }
+    void PutDirAt(const std::string& remotePath) const {
+        if (vs_)
+            vs_->PutDir(remotePath);
+        else
+            std::filesystem::create_directories(Local(remotePath));
+    }
+    // Stores text uploads as they are sent (vsftpd), or with LF line ends (pyftpdlib).
+    bool KeepsSentLineEnds() const { return vs_ != nullptr; }
+    std::string Log() const { return vs_ ? vs_->LogText() : py_->LogText(); }
+    // How many commands with this verb (and the argument's start) the server received.
+    int Received(const std::string& command) const {
+        const std::string needle = vs_ ? "\"" + command : "<- " + command;
+        const std::string log = Log();
+        int count = 0;
+        for (size_t at = log.find(needle); at != std::string::npos; at = log.find(needle, at + 1))
+            ++count;
+        return count;
+    }
+
+private:
+    std::string Local(const std::string& remotePath) const {
+        if (vs_)
+            return vs_->Root() + (remotePath.rfind(vs_->Root(), 0) == 0
+                                      ? remotePath.substr(vs_->Root().size())
+                                      : remotePath);
+        return py_->Root() + remotePath;
+    }
+
+    ServerKind kind_;
+    std::unique_ptr<testsupport::VsftpdServer> vs_;
+    std::unique_ptr<testsupport::PyFtpServer> py_;
+    std::string remoteRoot_;
+    std::string beside_;
+};
+
+inline std::string KindName(ServerKind kind) {
+    return kind == ServerKind::Vsftpd ? "Vsftpd" : "Pyftpdlib";
+}
+
+}  // namespace synctest
