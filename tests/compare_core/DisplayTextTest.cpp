@@ -3,6 +3,7 @@
 
 #include "compare/RemoteDate.h"
 #include "compare/SizeText.h"
+#include "compare/WorkingFolderReply.h"
 
 namespace {
 
@@ -67,6 +68,25 @@ TEST(RemoteDate, ReadsTheZoneAsTyped) {
         {"", 0}, {"9", 9}, {"-5", -5}, {"9.5", 9}, {" 3", 3}, {"abc", 0}, {"+2", 2},
     };
     for (const auto& [text, hours] : cases) EXPECT_EQ(ZoneHours(text), hours) << text;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WorkingFolderReply, NamesTheQuotedFolder) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"257 \"/\" is the current directory\r\n", "/"},
+        {"257 \"/home/ftp/site\"\r\n", "/home/ftp/site"},
+        {"257 \"/a \"\"quoted\"\" name\" is current\r\n", "/a \"quoted\" name"},
+        {"257 \"/日本語\"\r\n", "/日本語"},
+        {"257 current directory unknown\r\n", std::nullopt},
+        {"257 \"\"\r\n", std::nullopt},
+        {"257 \"relative\"\r\n", std::nullopt},
+        {"257 \"/unterminated\r\n", std::nullopt},
+    };
+    for (const auto& [reply, folder] : cases)
+        EXPECT_EQ(WorkingFolderOfReply(reply), folder) << reply;
 }
 
 }  // namespace
