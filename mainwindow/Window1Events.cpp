@@ -1,4 +1,5 @@
 #include "framework/MenuBar.h"
+#include "mainwindow/NSToolbar.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
 
@@ -12,6 +13,10 @@ void Window1::Event_Open() {
 void Window1::InitApp() {
     getList = false;
     closing = false;
+    // The window keeps its bar; the object that made it is not kept.
+    NSToolbar(*this, [this](fw::ToolbarControl* sender) { ToolbarItemClicked(sender); });
+    for (int32_t tag : {TagConnect, TagSync, TagDiscon, TagClear, TagLog, TagSyncList})
+        ToolbarItemStatus(tag, false);
     InitSetlist();
 }
 
