@@ -21,7 +21,13 @@ class Graphics;
 // CollapseRow.
 //
 // The rows live in the list's own store, shown through a view, so that a hundred thousand rows
-// fill in well under a second.
+// fill in well under a second. Every read answers from the store at once; the view catches up as
+// soon as the program waits for events.
+//
+// The user's input: a click on a folder's triangle opens or closes it (nothing else); a click on
+// a cell raises CellClick, then selects the row and toggles a check box it hit; a click below the
+// rows selects none. Up and down move the selection, right and left open and close the selected
+// folder, space toggles the check box in column 0 of the selected row.
 class ListBox : public Control {
 public:
     enum CellTypeKind : int32_t { TypeDefault = 0, TypeNormal = 1, TypeCheckBox = 2 };
@@ -45,6 +51,7 @@ public:
     void SetHeaderType(int32_t column, int32_t type);
     int32_t HeaderType(int32_t column) const;
     void SetColumnsResizable(bool resizable);
+    // Without it, AddFolder adds a plain row.
     void SetHierarchical(bool hierarchical);
     void SetScrollBars(bool vertical, bool horizontal);
 
@@ -74,8 +81,9 @@ public:
 
     // The selected row, -1 for none (single selection). Every real change of the selection
     // raises Change: a click, the keyboard, SetListIndex, and removing the selected row or
-    // emptying the list.
+    // emptying the list. The selected row stays selected as rows come and go around it.
     int32_t ListIndex() const;
+    // A negative row selects none; a row the list does not have changes nothing.
     void SetListIndex(int32_t row);
 
     // --- Events
