@@ -8,6 +8,7 @@
 #include <sys/time.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,6 +77,27 @@ public:
     bool Compare(const Connection& c) {
         Start(c);
         return WaitForComparison();
+    }
+
+    // A comparison without a server: the remote walk is handed each listing it asks for (by the
+    // remote folder's path) the way the connection hands it over.
+    void CompareWithListings(const std::string& localFolder,
+                             const std::map<std::string, std::string>& listings,
+                             const std::string& root = "/site") {
+        w->pLocalFolder = fw::FolderItem(localFolder);
+        w->EditField4->SetText(root);
+        w->EditField8->SetText("");
+        w->path = root;
+        w->commandSocket.usePASV = true;
+        w->commandSocket.dataPort = &w->dataSocket;
+        w->GetCompareList();
+        w->commandSocket_loggedIn(w->commandSocket, "257 \"/\" is the current directory\r\n");
+        while (w->pSyncRFlg) {
+            w->commandSocket_remoteDirChanged(w->commandSocket,
+                                              "257 \"" + w->currentPath + "\"\r\n");
+            auto listing = listings.find(w->currentPath);
+            w->dataSocket_gotList(w->dataSocket, listing == listings.end() ? "" : listing->second);
+        }
     }
 
     // The marked entries, by path below the given root.
