@@ -66,7 +66,7 @@ public:
         listings_["/site"] = rootListing;
     }
 
-    const std::map<std::string, std::string>& Listings() const { return listings_; }
+    std::map<std::string, std::string>& Listings() { return listings_; }
     int Files() const { return files_; }
 
 private:
@@ -108,7 +108,7 @@ struct Run {
 
 // Hands every listing to the walk in the order it asks for them; times the last hand-over, which
 // runs the comparison pass.
-Run Compare(Window1& w, const GeneratedSite& site, const std::string& localRoot) {
+Run Compare(Window1& w, GeneratedSite& site, const std::string& localRoot) {
     w.ClearVal();
     w.pLocalFolder = fw::FolderItem(localRoot);
     w.EditField4->SetText("/site");
@@ -121,8 +121,10 @@ Run Compare(Window1& w, const GeneratedSite& site, const std::string& localRoot)
     Run run;
     while (w.pSyncRFlg) {
         w.commandSocket_remoteDirChanged(w.commandSocket, "257 \"" + w.currentPath + "\"");
-        auto listing = site.Listings().find(w.currentPath);
-        const std::string text = listing == site.Listings().end() ? "" : listing->second;
+        // Each listing is dropped once handed over, as one that came from the server would be.
+        std::string text;
+        if (auto listing = site.Listings().find(w.currentPath); listing != site.Listings().end())
+            text = std::move(listing->second);
         auto start = std::chrono::steady_clock::now();
         w.dataSocket_gotList(w.dataSocket, text);
         if (!w.pSyncRFlg) run.passSeconds = Seconds(start);

@@ -33,6 +33,7 @@ void FillGroup(fw::ListBox& list, const std::vector<SyncEntry>& tree,
             list.AddRow("");
         }
         const int32_t r = list.LastIndex();
+        list.SetCell(r, 6, std::to_string(i));  // the last column first: the row's cells at once
         if (e.kind == "d") {
             list.SetCell(r, 1, "-");
             list.SetCell(r, 4, "d");
@@ -47,7 +48,6 @@ void FillGroup(fw::ListBox& list, const std::vector<SyncEntry>& tree,
         list.SetCellCheck(r, 0, e.check);
         list.SetCell(r, 2, e.date);
         list.SetCell(r, 3, e.path);
-        list.SetCell(r, 6, std::to_string(i));
     }
     list.Refresh();
 }

@@ -69,6 +69,7 @@ void Window1::GetCompareList32l(const fw::FolderItem& folder) {
     PeriodicGiveWay yield;
     scan.giveWay = [&yield] { yield(); };
     if (!scan.Scan(folder.AbsolutePath())) pRootLOpaque = true;
+    pSyncL.shrink_to_fit();  // it grows no more
 }
 
 void Window1::GetCompareList32lSort(std::vector<SyncEntry>& entries) {

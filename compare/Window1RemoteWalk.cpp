@@ -58,7 +58,8 @@ void Window1::GetCompareList() {
     pSyncRFlg = true;
     pRootR = EditField4->Text();
     if (pRootR.empty() || pRootR[0] != '/') pRootR = "/" + pRootR;
-    commandSocket.sendCWD(pRootR);
+    // Nothing is written before the login: the login handler's CWD is the walk's first command,
+    // and the server's answer to PWD after it names the root.
     currentPath = pRootR;
     pWalkStage = WalkLogin;
     pWalkFolder = -1;
@@ -197,6 +198,7 @@ void Window1::GetCompareList2rNext() {
         return;
     }
     // No folder is left: back to the root, and the rest of the comparison.
+    pSyncR.shrink_to_fit();  // it grows no more
     pFin = true;
     pSyncRFlg = false;
     pWalkStage = WalkIdle;
