@@ -5,7 +5,32 @@
 
 #include "framework/Strings.h"
 
+namespace {
+
+bool Ascii(const std::string& s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+unsigned char Folded(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
 int CompareNames(const std::string& a, const std::string& b) {
+    // Two plain ASCII names compare as the text mode compares them, without converting them:
+    // letter by letter with capitals folded, then the shorter first.
+    if (Ascii(a) && Ascii(b)) {
+        const size_t n = std::min(a.size(), b.size());
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned char x = Folded(static_cast<unsigned char>(a[i]));
+            const unsigned char y = Folded(static_cast<unsigned char>(b[i]));
+            if (x != y) return x < y ? -1 : 1;
+        }
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    }
     return fw::StrCompText(a, b);
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 #include "compare/SizeText.h"
 
@@ -22,6 +23,16 @@ std::string TwoDigits(int32_t v) {
 
 std::string LocalDateText(const fw::Date& date) {
     return date.AbbreviatedDate() + " " + TwoDigits(date.Hour()) + ":" + TwoDigits(date.Minute());
+}
+
+std::string LocalDateText(int64_t unixSeconds) {
+    const time_t t = static_cast<time_t>(unixSeconds);
+    struct tm local {};
+    if (localtime_r(&t, &local) == nullptr) return LocalDateText(fw::Date::FromUnixSeconds(0));
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+    return text;
 }
 
 std::string LocalScan::UnreadableText(const std::string& path) {
@@ -87,7 +98,7 @@ void LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         const bool reachable = ::fstatat(fd, name.c_str(), &st, 0) == 0;
         if (!reachable && ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         entry.group = groupCounter_;
-        entry.date = LocalDateText(fw::Date::FromUnixSeconds(static_cast<int64_t>(st.st_mtime)));
+        entry.date = LocalDateText(static_cast<int64_t>(st.st_mtime));
         if (reachable && S_ISDIR(st.st_mode)) {
             entry.kind = "d";
             entry.size = "-";

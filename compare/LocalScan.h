@@ -11,6 +11,7 @@
 
 // The comparison's date text of a local item: yyyy/MM/dd HH:mm in local time.
 std::string LocalDateText(const fw::Date& date);
+std::string LocalDateText(int64_t unixSeconds);  // the same for a file's modification time
 
 // The depth-first scan of a local folder into the flattened local tree: each folder's visible
 // items (names not beginning with ".") become one run, sorted by name and appended at once, then

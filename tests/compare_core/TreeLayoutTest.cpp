@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/ChildCounts.h"
+#include "framework/Strings.h"
 #include "tests/compare_core/TreeBuilder.h"
 
 namespace {
@@ -49,6 +50,17 @@ TEST(BatchSort, AppendsOneRunInNameOrderWithOnlyItsOwnValues) {
     EXPECT_EQ(tree.size(), 4u);
     EXPECT_EQ(RunOf(runs, 2).count, 0);
     EXPECT_EQ(RunOf(runs, 7).count, 0);
+}
+
+TEST(BatchSort, NamesCompareAsTheTextModeComparesThem) {
+    // Plain ASCII names take a shorter way; it must give the text mode's answer every time.
+    const std::vector<std::string> names = {
+        "",   "a",  "A",     "ab",    "aB", "b", "B", "_", "[", "`",      "{",     "Z",         "z",
+        "a1", "a_", "a.txt", "A.TXT", "~",  "0", " ", "é", "É", "日本語", "a\xff", "index.html"};
+    auto sign = [](int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); };
+    for (const std::string& a : names)
+        for (const std::string& b : names)
+            EXPECT_EQ(sign(CompareNames(a, b)), sign(fw::StrCompText(a, b))) << a << " " << b;
 }
 
 struct PathCase {
