@@ -1,11 +1,13 @@
 // The remote walk and the comparison against vsftpd on loopback, with nothing to do: the local
 // folder is the very tree the server serves. 10,000 entries in 1,010 folders and 100,000 entries
 // in 10,100 folders (9 files of 100 bytes in each leaf folder), from the connect to both lists
-// filled; beside it, in the same run, lftp's dry-run mirror of the 10,000-entry tree.
+// filled; beside it, in the same run, lftp's dry-run mirror of the 10,000-entry tree. The walk
+// is judged by the ratio of the two 10,000-entry times and by its growth to 100,000 entries.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -100,6 +102,11 @@ double WalkWithLftp(const testsupport::VsftpdServer& server, const std::string& 
     return Seconds(start);
 }
 
+// The better of two times; a failed run (negative) spoils both.
+double Best(double a, double b) {
+    return a < 0 || b < 0 ? -1 : std::min(a, b);
+}
+
 }  // namespace
 
 int main() {
@@ -112,13 +119,15 @@ int main() {
         std::fprintf(stderr, "could not make the trees\n");
         return 1;
     }
-    const double ours10k = WalkWithProgram(server, "/walk10k", small);
+    // The 10,000-entry figures are the better of two runs each, ours and lftp's alike.
+    const double ours10k = Best(WalkWithProgram(server, "/walk10k", small),
+                                WalkWithProgram(server, "/walk10k", small));
     std::printf("walk 10000 entries: %.3f s\n", ours10k);
     std::fflush(stdout);
     const double ours100k = WalkWithProgram(server, "/walk100k", large);
     std::printf("walk 100000 entries: %.3f s\n", ours100k);
     std::printf("walk growth: %.2f\n", ours100k / ours10k);
-    const double lftp10k = WalkWithLftp(server, "/walk10k");
+    const double lftp10k = Best(WalkWithLftp(server, "/walk10k"), WalkWithLftp(server, "/walk10k"));
     std::printf("walk lftp 10000 entries: %.3f s\n", lftp10k);
     std::printf("walk ratio 10000 (ours/lftp): %.2f\n", ours10k / lftp10k);
     Window1::Instance()->Close();
