@@ -138,6 +138,22 @@ TEST_F(WalkFailures, FoldersDeeperOrLongerThanTheWalkGoesAreOpaque) {
     for (const std::string& cwd : tree.cwds) EXPECT_LE(cwd.size(), 4096u);
 }
 
+TEST_F(WalkFailures, EveryLineOfAListingCountsButTheTotalAndHiddenNames) {
+    // A name with " ." in it is an entry; so is a last line without its line end.
+    tree.listings["/"] = "total 3\r\n" + ScriptedTreeServer::Line('-', "notes .txt") +
+                         ScriptedTreeServer::Line('-', ".hidden") +
+                         ScriptedTreeServer::Line('d', "..") + "\r\n" +
+                         "-rw-r--r--   1 user  group  5 Jun 15  2020 last.txt";
+    ASSERT_TRUE(Compare("/"));
+    ASSERT_EQ(cw.w->pSyncR.size(), 2u);
+    EXPECT_EQ(cw.w->pSyncR[0].name, "last.txt");
+    EXPECT_EQ(cw.w->pSyncR[1].name, "notes .txt");
+    // The handler keeps the lines as they came, less the total, from element 1 on.
+    EXPECT_EQ(cw.w->listData.size(), 6u);
+    EXPECT_EQ(cw.w->listData[0], "");
+    EXPECT_EQ(cw.w->listData[4], "");
+}
+
 TEST_F(WalkFailures, AListingNobodyAskedForIsNotTaken) {
     tree.listings["/"] = ScriptedTreeServer::Line('-', "real.txt");
     cw.Start(Connection("/"));

@@ -19,6 +19,10 @@ LineCase Skipped(const char* what, std::string line) {
     return {what, std::move(line), false, "", "", 0, ""};
 }
 
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class ListingLineCases : public testing::TestWithParam<LineCase> {};
 
 TEST_P(ListingLineCases, GiveTheirEntryOrNone) {

@@ -15,6 +15,10 @@ struct MergeCase {
     Paths deletions;  // remote paths
 };
 
+void PrintTo(const MergeCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class Merge : public testing::TestWithParam<MergeCase> {};
 
 TEST_P(Merge, MarksUploadsAndDeletions) {
