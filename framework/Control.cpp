@@ -30,7 +30,8 @@ void Control::Place(const ControlPlacement& p) {
     QWidget* parent = container_ ? container_->ContentWidget(page_) : window_.Widget();
     if (container_) container_->contained_.push_back(this);
     ControlLayout::Watch(parent);
-    QPoint origin = parent == window_.Widget() ? QPoint(0, 0) : parent->mapTo(window_.Widget(), QPoint(0, 0));
+    QPoint origin =
+        parent == window_.Widget() ? QPoint(0, 0) : parent->mapTo(window_.Widget(), QPoint(0, 0));
     if (widget_->parentWidget() != parent) widget_->setParent(parent);
     widget_->setVisible(visible_);
     widget_->setGeometry(p.left - origin.x(), p.top - origin.y(), p.width, p.height);

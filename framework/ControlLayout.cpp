@@ -20,7 +20,8 @@ constexpr char kWatchedProperty[] = "quillomarLockLayout";
 // were placed at.
 class LockFollower : public QObject {
 public:
-    explicit LockFollower(QWidget* holder) : QObject(holder), holder_(holder), size_(holder->size()) {}
+    explicit LockFollower(QWidget* holder)
+        : QObject(holder), holder_(holder), size_(holder->size()) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == holder_ && event->type() == QEvent::Resize) Follow();

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <deque>
 
@@ -72,7 +74,36 @@ void ChooseFile(QFileDialog* files, const std::string& path, const ModalPrompt& 
     if (files->isVisible()) RejectAsUnexpected(files, prompt, "cannot choose \"" + path + "\"");
 }
 
+// Types as the user would: the field must be there, shown, enabled and editable; the text
+// replaces what it holds and goes through the field's own filters.
+bool TypeInto(QDialog* dialog, const ModalAnswer::Typing& typing) {
+    QWidget* target = dialog->findChild<QWidget*>(ToQString(typing.control));
+    if (!target || !target->isVisible() || !target->isEnabled()) return false;
+    if (auto* field = qobject_cast<QLineEdit*>(target)) {
+        if (field->isReadOnly()) return false;
+        field->setFocus(Qt::OtherFocusReason);
+        field->selectAll();
+        field->insert(ToQString(typing.text));
+        return true;
+    }
+    if (auto* area = qobject_cast<QPlainTextEdit*>(target)) {
+        if (area->isReadOnly()) return false;
+        area->setFocus(Qt::OtherFocusReason);
+        area->selectAll();
+        area->insertPlainText(ToQString(typing.text));
+        return true;
+    }
+    return false;
+}
+
 void Apply(QDialog* dialog, const ModalAnswer& answer, const ModalPrompt& prompt) {
+    for (const ModalAnswer::Typing& typing : answer.typed) {
+        if (!TypeInto(dialog, typing)) {
+            RejectAsUnexpected(dialog, prompt,
+                               "no text field \"" + typing.control + "\" to type into");
+            return;
+        }
+    }
     switch (answer.action) {
         case ModalAnswer::Action::Press:
             if (!PressButton(dialog, answer.text))
@@ -111,6 +142,11 @@ int ModalHost::Run(QDialog* dialog, const ModalPrompt& prompt) {
                                [dialog, step, prompt] { Apply(dialog, step(prompt), prompt); });
         }
     }
+    // A handler that hides the dialog and then gives way (runs the event loop itself) takes the
+    // wake-up that ends the modal loop; the loop would then sleep until some other event came.
+    // This timer is such an event.
+    QTimer wake;
+    wake.start(50);
     ++s.depth;
     int result = dialog->exec();
     --s.depth;

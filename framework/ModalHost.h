@@ -21,15 +21,33 @@ struct ModalPrompt {
 // One answer of a test script, applied from inside the modal loop to the real widgets.
 struct ModalAnswer {
     enum class Action { Press, Cancel, Choose, Custom };
+    // A text typed into a window's text field (or text area), found by the control's name.
+    struct Typing {
+        std::string control;
+        std::string text;
+    };
+
+    ModalAnswer() = default;
+    ModalAnswer(Action action, std::string text = {}, std::function<void(QDialog*)> custom = {})
+        : action(action), text(std::move(text)), custom(std::move(custom)) {}
+
     Action action = Action::Cancel;
     std::string text;  // Press: the button caption; Choose: the path to pick
     std::function<void(QDialog*)> custom;
+    std::vector<Typing> typed;  // typed in this order before the action
 
-    static ModalAnswer Press(std::string caption) {
-        return {Action::Press, std::move(caption), {}};
+    static ModalAnswer Press(std::string caption) { return {Action::Press, std::move(caption)}; }
+    // Ends the dialog as its cancel button does (a window's marked cancel button is pressed);
+    // one without such a button is simply ended.
+    static ModalAnswer Cancel() { return {Action::Cancel}; }
+    static ModalAnswer Choose(std::string path) { return {Action::Choose, std::move(path)}; }
+    // The same answer, after typing text into the field named control (replacing its text, as
+    // a user who selects all and types): ModalAnswer::Press("OK").WithText("EditField1", "x").
+    ModalAnswer WithText(std::string control, std::string typedText) const {
+        ModalAnswer answer = *this;
+        answer.typed.push_back({std::move(control), std::move(typedText)});
+        return answer;
     }
-    static ModalAnswer Cancel() { return {Action::Cancel, {}, {}}; }
-    static ModalAnswer Choose(std::string path) { return {Action::Choose, std::move(path), {}}; }
 };
 
 // Every modal dialog, modal window, save dialog and folder chooser runs through here, in a real

@@ -14,6 +14,7 @@ public:
 
     int32_t Maximum() const { return maximum_; }
     void SetMaximum(int32_t maximum);
+    // The value as set; the bar shows it within 0 to Maximum.
     int32_t Value() const { return value_; }
     void SetValue(int32_t value);
 

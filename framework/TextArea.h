@@ -18,6 +18,8 @@ public:
     // Adds text at the end, keeping what is there; a view scrolled to the end follows it.
     void AppendText(const std::string& text);
     void SetReadOnly(bool readOnly);
+    bool ReadOnly() const;
+    // Without a horizontal scroll bar long lines wrap at the area's width.
     void SetScrollBars(bool vertical, bool horizontal);
     void ScrollToEnd();
 

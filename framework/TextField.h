@@ -19,6 +19,7 @@ public:
     void SetText(const std::string& text);
     // Masked entry (a password).
     void SetPassword(bool masked);
+    bool Password() const;
     void SetReadOnly(bool readOnly);
     // At most this many bytes of UTF-8 (0: no limit); longer input is cut at a character
     // boundary.
@@ -27,6 +28,9 @@ public:
 
     // Every change of the text, by the user or by the program.
     std::function<void(TextField&)> TextChange;
+
+private:
+    std::string text_;  // as last reported by TextChange
 };
 
 }  // namespace fw

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include "Application.h"
 #include "ModalHost.h"
 #include "PlatformInternal.h"
+#include "PushButton.h"
 
 namespace fw {
 
@@ -56,18 +59,57 @@ protected:
         Base::mousePressEvent(e);
     }
 
-private:
+protected:
     Window* owner_;
 };
+
+// The push button of a dialog marked as its default (Return) or cancel (Escape) button, among
+// those the user can see.
+PushButton* MarkedButton(const Window& window, bool cancel) {
+    for (const auto& c : window.Controls())
+        if (auto* b = dynamic_cast<PushButton*>(c.get()))
+            if ((cancel ? b->Cancel() : b->Default()) && b->Shown()) return b;
+    return nullptr;
+}
 
 class DocumentWidget : public ForwardingWidget<QMainWindow> {
 public:
     using ForwardingWidget::ForwardingWidget;
 };
 
+// In a dialog, Return presses the default button and Escape the cancel button, and no other
+// button answers either key. A close by the window manager counts as the cancel button; a modal
+// dialog without one stays open, a modeless one closes as a window does.
 class DialogWidget : public ForwardingWidget<QDialog> {
 public:
     using ForwardingWidget::ForwardingWidget;
+
+    // What the platform (and the modal host's cancel) ends a dialog with.
+    void reject() override {
+        if (PushButton* cancel = MarkedButton(*owner_, true)) cancel->Push();
+        if (isVisible()) QDialog::reject();  // nothing hid it: the dialog must not stay up
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+        const bool confirm = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+        const bool cancel = e->key() == Qt::Key_Escape;
+        if (mods != Qt::NoModifier || (!confirm && !cancel)) {
+            e->ignore();
+            return;
+        }
+        if (PushButton* b = MarkedButton(*owner_, cancel)) b->Push();
+    }
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();
+        if (PushButton* cancel = MarkedButton(*owner_, true)) {
+            cancel->Push();
+            return;
+        }
+        if (owner_->InModal()) return;
+        owner_->Deliver([o = owner_] { o->RequestClose(); });
+    }
 };
 
 }  // namespace
@@ -75,6 +117,7 @@ public:
 struct Window::Impl {
     QWidget* top = nullptr;      // the platform window
     QWidget* content = nullptr;  // where the controls go
+    int sheets = 0;              // windows shown modally within this one now
 
     // Height of what the platform window has above and below the content (menu bar, toolbars).
     int Chrome() const {
@@ -221,14 +264,22 @@ void Window::Close() {
 }
 
 // Deleted once the event that closed it has been handled, and not while one of its own handlers
-// is still running further down the stack (one that gives way, say).
+// or its controls' is still running further down the stack (one that gives way, say), nor while
+// it or a sheet on it is modal: whoever showed it reads its answer after the modal call returns.
 void Window::DeleteWhenIdle(int delayMs) {
     QTimer::singleShot(delayMs, qApp, [this] {
-        if (Busy())
+        if (HandlerRunning())
             DeleteWhenIdle(10);
         else
             delete this;
     });
+}
+
+bool Window::HandlerRunning() const {
+    if (Busy() || modalRuns_ > 0 || d->sheets > 0) return true;
+    for (const auto& c : controls_)
+        if (c->Busy()) return true;
+    return false;
 }
 
 void Window::RequestClose() {
@@ -241,14 +292,43 @@ void Window::RequestClose() {
 }
 
 void Window::ShowModal() {
-    if (kind_ != Kind::ModalDialog) {
+    RunModal(nullptr);
+}
+
+void Window::ShowModalWithin(Window* parent) {
+    RunModal(parent);
+}
+
+void Window::RunModal(Window* parent) {
+    if (closed_ || modalRuns_ > 0) return;
+    if (kind_ == Kind::Document) {
         Show();
         return;
     }
+    auto* dialog = static_cast<QDialog*>(d->top);
+    if (parent && (parent == this || parent->IsClosed())) parent = nullptr;
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    dialog->hide();  // a window's modality takes effect as it is shown
+    if (parent) dialog->setParent(parent->d->top, flags);
+    dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+
     ModalPrompt prompt;
     prompt.kind = "window";
     prompt.title = Title();
-    ModalHost::Run(static_cast<QDialog*>(d->top), prompt);
+    for (const auto& c : controls_)
+        if (auto* b = dynamic_cast<PushButton*>(c.get()); b && b->Shown())
+            prompt.buttons.push_back(b->Caption());
+
+    QPointer<QDialog> alive = dialog;
+    ++modalRuns_;
+    if (parent) ++parent->d->sheets;
+    ModalHost::Run(dialog, prompt);
+    if (parent) --parent->d->sheets;
+    if (!alive) return;  // destroyed from outside while it ran
+    --modalRuns_;
+    // A sheet leaves its parent again: a window lives exactly as long as its own object.
+    if (parent) dialog->setParent(nullptr, flags);
+    dialog->setWindowModality(kind_ == Kind::ModalDialog ? Qt::ApplicationModal : Qt::NonModal);
 }
 
 void Window::SetMenuBar(MenuBar* bar) {

@@ -19,6 +19,10 @@ class MenuBar;
 // A window of the program. It is built in a fixed order by Build: Layout (window properties),
 // CreateControls (then the focus order of its controls is set), AddMenuHandlers, then it opens:
 // it is registered as open, its Open event runs and it is shown when Visible.
+//
+// In a dialog window Return presses the push button marked default and Escape the one marked
+// cancel; no other button answers either key. The window manager's close box counts as the cancel
+// button; without one, a modal dialog stays open and a modeless one closes as any window does.
 class Window : public EventSource {
 public:
     enum class Kind { Document, ModelessDialog, ModalDialog };
@@ -71,8 +75,13 @@ public:
     // Built and not closed: its window events reach the program.
     bool IsOpen() const { return opened_ && !closed_; }
 
-    // Shows the window modally through the modal host; returns when it is hidden or closed.
-    void ShowModal();
+    // Shows the window modally through the modal host, application-modal; returns when it is
+    // hidden or closed. A dialog window only; a document window is just shown.
+    virtual void ShowModal();
+    // The same, modal to parent only (a sheet); without a parent, application-modal.
+    void ShowModalWithin(Window* parent);
+    // Whether the window is running modally now.
+    bool InModal() const { return modalRuns_ > 0; }
 
     void SetMenuBar(MenuBar* bar);
     MenuBar* GetMenuBar() const { return menuBar_; }
@@ -119,7 +128,9 @@ public:
     struct Impl;
 
 private:
+    void RunModal(Window* parent);
     void DeleteWhenIdle(int delayMs = 0);
+    bool HandlerRunning() const;
     void ApplyTabOrder();
     friend struct Impl;
     std::unique_ptr<Impl> d;
@@ -132,6 +143,7 @@ private:
     bool built_ = false;
     bool opened_ = false;
     bool closed_ = false;
+    int modalRuns_ = 0;
 };
 
 }  // namespace fw

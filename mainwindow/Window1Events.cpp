@@ -17,6 +17,8 @@ void Window1::InitApp() {
     NSToolbar(*this, [this](fw::ToolbarControl* sender) { ToolbarItemClicked(sender); });
     for (int32_t tag : {TagConnect, TagSync, TagDiscon, TagClear, TagLog, TagSyncList})
         ToolbarItemStatus(tag, false);
+    // The profile's name takes the whole width; the hidden second column holds its index.
+    ListBox1->SetColumnWidths("100%,0");
     InitSetlist();
 }
 
@@ -41,11 +43,35 @@ bool Window1::Event_CancelClose(bool /*appQuitting*/) {
 
 void Window1::Event_Close() {
     dataConnected = false;
+    ProgressBar1->SetMaximum(1);  // out of its busy state
 }
 
-void Window1::Event_Resizing() {}
+namespace {
 
-void Window1::Event_Resized() {}
+// The two comparison lists share the width right of the profile list, each caption centred below
+// its list.
+void LayOutLists(Window1& w) {
+    const double spare = w.Width() - w.ListBox1->Width();
+    w.localListBox->SetWidth(static_cast<int32_t>(spare / 2));
+    w.remoteListBox->SetWidth(w.localListBox->Width());
+    w.remoteListBox->SetLeft(w.ListBox1->Width() + w.localListBox->Width());
+    w.StaticText27->SetLeft(
+        w.localListBox->Left() +
+        static_cast<int32_t>((w.localListBox->Width() - w.StaticText27->Width()) / 2.0));
+    w.StaticText28->SetLeft(
+        w.remoteListBox->Left() +
+        static_cast<int32_t>((w.remoteListBox->Width() - w.StaticText28->Width()) / 2.0));
+}
+
+}  // namespace
+
+void Window1::Event_Resizing() {
+    LayOutLists(*this);
+}
+
+void Window1::Event_Resized() {
+    LayOutLists(*this);
+}
 
 void Window1::Event_Moved() {
     if (gPref[PrefKeepWindowSize] != 1) return;
