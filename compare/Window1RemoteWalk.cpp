@@ -63,6 +63,8 @@ void Window1::GetCompareList() {
     currentPath = pRootR;
     pWalkStage = WalkLogin;
     pWalkFolder = -1;
+    pWalkReplyDueFor = kNoReplyDue;
+    pWalkEndDue = false;
     pWalkListArrived = false;
     pWalkListReplied = false;
     pWalkFailed = false;
@@ -94,20 +96,49 @@ void Window1::GetCompareList2r() {
     if (pWalkStage != WalkListing || pWalkListArrived)
         return;  // not the listing the walk asked for
     pWalkListArrived = true;
-    if (!pWalkListReplied && ListReplyAwaited(commandSocket)) return;  // the server's word is due
+    // The data connection has ended normally: the listing is whole. The walk goes on at once;
+    // the server's final reply to the LIST is the next reply to come, and is waited for there.
+    if (!pWalkListReplied && ListReplyAwaited(commandSocket)) pWalkReplyDueFor = pWalkFolder;
     GetCompareList2rFolderDone();
 }
 
+// The final reply to the LIST of a folder the walk has left has come: a refusal makes that
+// folder opaque after all (nothing below it is then marked, however far the walk has gone).
+void Window1::GetCompareList2rLateReply(bool refused) {
+    const int32_t folder = pWalkReplyDueFor;
+    pWalkReplyDueFor = kNoReplyDue;
+    if (refused) {
+        if (folder >= 0) {
+            pSyncR[static_cast<size_t>(folder)].opaque = true;
+            updateStatus(RefusedText(pSyncR[static_cast<size_t>(folder)].path));
+        } else {
+            pRootROpaque = true;
+            updateStatus(RefusedText(pRootR));
+        }
+    }
+    if (pWalkEndDue) GetCompareList2rNext();
+}
+
 void Window1::GetCompareList2rReply(FtpCommandSocket& socket) {
-    if (!pSyncRFlg || pWalkStage != WalkListing || pWalkListReplied) return;
-    if (!socket.LineCompletesReply() || (socket.ReplyCode() != 226 && socket.ReplyCode() != 250))
+    if (!pSyncRFlg || !socket.LineCompletesReply()) return;
+    if (pWalkReplyDueFor != kNoReplyDue) {
+        GetCompareList2rLateReply(false);
         return;
+    }
+    if (pWalkStage != WalkListing || pWalkListReplied) return;
+    if (socket.ReplyCode() != 226 && socket.ReplyCode() != 250) return;
     pWalkListReplied = true;
     if (pWalkListArrived) GetCompareList2rFolderDone();
 }
 
 bool Window1::GetCompareList2rRefused(FtpCommandSocket&, const std::string&) {
-    if (!pSyncRFlg || (pWalkStage != WalkChanging && pWalkStage != WalkListing)) return false;
+    if (!pSyncRFlg) return false;
+    if (pWalkReplyDueFor != kNoReplyDue) {
+        const bool root = pWalkReplyDueFor < 0;
+        GetCompareList2rLateReply(true);
+        return !root;
+    }
+    if (pWalkStage != WalkChanging && pWalkStage != WalkListing) return false;
     // The client has abandoned the folder's data connection with the refusal: nothing more
     // comes for this folder.
     const bool root = pWalkFolder < 0;
@@ -197,7 +228,11 @@ void Window1::GetCompareList2rNext() {
         commandSocket.sendCWD(currentPath);
         return;
     }
-    // No folder is left: back to the root, and the rest of the comparison.
+    // No folder is left: once the last LIST's final reply is in, back to the root, and the
+    // rest of the comparison.
+    pWalkStage = WalkIdle;
+    pWalkEndDue = pWalkReplyDueFor != kNoReplyDue;
+    if (pWalkEndDue) return;
     pSyncR.shrink_to_fit();  // it grows no more
     pFin = true;
     pSyncRFlg = false;

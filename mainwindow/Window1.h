@@ -104,6 +104,11 @@ public:
     bool pWalkListArrived = false;  // its listing has come, or its data connection has failed
     bool pWalkListReplied = false;  // the server's final reply to its LIST has come
     bool pWalkFailed = false;       // a command for it was refused, or its data connection failed
+    // The folder whose LIST's final reply is still to come after the walk has gone on (-1 the
+    // root), and whether the end of the walk waits for it.
+    static constexpr int32_t kNoReplyDue = -2;
+    int32_t pWalkReplyDueFor = kNoReplyDue;
+    bool pWalkEndDue = false;
     bool pRootROpaque = false;      // the remote root could not be listed
     bool pRootLOpaque = false;      // the local root could not be read
     bool pComparePass = false;      // GetCompareList3 is running
@@ -299,6 +304,7 @@ public:
     void GetCompareList2rReply(FtpCommandSocket& socket);
     bool GetCompareList2rRefused(FtpCommandSocket& socket, const std::string& text);
     bool GetCompareList2rDataError(FtpDataSocket& socket);
+    void GetCompareList2rLateReply(bool refused);
     void GetCompareList2rFolderDone();
     void GetCompareList2rNext();
     void GetCompareList3();

@@ -24,7 +24,8 @@ public:
     std::map<std::string, std::string> listings;
     std::string loginFolder = "/";
     // Paths where a command fails: "CWD", "PASV" (names a port where nothing listens), "LIST"
-    // (refused once the data connection is up).
+    // (refused once the data connection is up), "LIST-AFTER" (refused after the listing was
+    // sent whole).
     std::map<std::string, std::string> failures;
     std::vector<std::string> cwds;  // every CWD argument received after the login
 
@@ -89,6 +90,11 @@ private:
             server.Send("150 Here comes the directory listing.\r\n");
             server.SendData(listings[cwd_]);
             server.CloseData();
+            if (Fails("LIST-AFTER")) {
+                // The listing went out and its connection ended normally, and yet.
+                server.Send("451 Local error in processing.\r\n");
+                return;
+            }
             server.Send("226 Directory send OK.\r\n");
         } else if (command == "TYPE") {
             server.Send("200 Switching mode.\r\n");

@@ -86,6 +86,26 @@ INSTANTIATE_TEST_SUITE_P(Commands, OneFolderFails,
                              return std::string(info.param.command);
                          });
 
+TEST_F(WalkFailures, ARefusalAfterAWholeListingStillMakesItsFolderOpaque) {
+    // The walk has gone on when the refusal comes; b is the last folder, so the end of the walk
+    // waits for it, and a's refusal comes while b is being entered.
+    tree.listings["/"] = ScriptedTreeServer::Line('d', "a") + ScriptedTreeServer::Line('d', "b");
+    tree.listings["/a"] = ScriptedTreeServer::Line('-', "in-a.txt");
+    tree.listings["/b"] = ScriptedTreeServer::Line('-', "in-b.txt");
+    tree.failures["/a"] = "LIST-AFTER";
+    tree.failures["/b"] = "LIST-AFTER";
+    ASSERT_TRUE(Compare("/"));
+    for (const char* folder : {"//a", "//b"}) {
+        ASSERT_NE(Remote(folder), nullptr);
+        EXPECT_TRUE(Remote(folder)->opaque) << folder;
+        EXPECT_FALSE(Remote(folder)->check) << folder;
+        EXPECT_FALSE(Remote(std::string(folder) + "/in-" + (folder + 2) + ".txt")->check);
+        EXPECT_TRUE(
+            cw.Logged(std::string("サーバーで一覧できないため比較から除外しました: ") + folder));
+    }
+    EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, local), std::set<std::string>{"keep.txt"});
+}
+
 TEST_F(WalkFailures, ARefusedRootMarksNothing) {
     tree.listings["/"] = ScriptedTreeServer::Line('d', "other");
     tree.failures["/site"] = "CWD";
