@@ -1,6 +1,6 @@
 #pragma once
 
-// A server the test plays, serving a tree of listings in passive mode, for what real servers will
+// A server the test plays, serving a tree of listings in either mode, for what real servers will
 // not do on demand: name the working folder elsewhere than typed, refuse one command of one
 // folder, name a dead data port, send listings of any depth.
 
@@ -23,7 +23,8 @@ public:
     // The listing of a folder, by its path as the server names it.
     std::map<std::string, std::string> listings;
     std::string loginFolder = "/";
-    // Paths where a command fails: "CWD", "PASV" (names a port where nothing listens), "LIST"
+    // Paths where a command fails: "CWD", "PWD", "PORT", "PASV" (names a port where nothing
+    // listens), "LIST"
     // (refused once the data connection is up), "LIST-AFTER" (refused after the listing was
     // sent whole).
     std::map<std::string, std::string> failures;
@@ -62,6 +63,10 @@ private:
         } else if (!loggedIn_) {
             server.Send("530 Please log in first\r\n");
         } else if (command == "PWD") {
+            if (Fails("PWD")) {
+                server.Send("550 Cannot tell.\r\n");
+                return;
+            }
             server.Send("257 \"" + cwd_ + "\" is the current directory\r\n");
         } else if (command == "CWD") {
             cwds.push_back(arg);
@@ -75,10 +80,23 @@ private:
             server.Send("250 Directory changed\r\n");
         } else if (command == "PASV") {
             deadPort_ = Fails("PASV");
+            activePort_ = 0;
             int port = deadPort_ ? testsupport::PickFreeTcpPort() : server.OpenPassiveDataPort();
             server.Send("227 Entering Passive Mode (127,0,0,1," + std::to_string(port / 256) + "," +
                         std::to_string(port % 256) + ")\r\n");
+        } else if (command == "PORT") {
+            if (Fails("PORT")) {
+                server.Send("500 Illegal PORT command.\r\n");
+                return;
+            }
+            // h1,h2,h3,h4,p1,p2: the port is p1 * 256 + p2.
+            const size_t last = arg.rfind(','), before = arg.rfind(',', last - 1);
+            activePort_ = std::stoi(arg.substr(before + 1)) * 256 + std::stoi(arg.substr(last + 1));
+            deadPort_ = false;
+            server.Send("200 PORT command successful.\r\n");
         } else if (command == "LIST") {
+            if (activePort_ != 0) server.ConnectData(activePort_);
+            activePort_ = 0;
             if (deadPort_ || !server.WaitForDataConnection(5000)) {
                 server.Send("425 Can't open data connection.\r\n");
                 return;
@@ -105,5 +123,6 @@ private:
 
     bool loggedIn_ = false;
     bool deadPort_ = false;
+    int activePort_ = 0;
     std::string cwd_ = "/";
 };

@@ -49,6 +49,7 @@ TEST_F(WalkFailures, TheRootIsTheFolderTheServerNames) {
 
 struct FailureCase {
     const char* command;
+    bool passive;
 };
 
 class OneFolderFails : public WalkFailures, public testing::WithParamInterface<FailureCase> {};
@@ -60,7 +61,9 @@ TEST_P(OneFolderFails, ThatFolderIsOpaqueOnceAndTheWalkGoesOn) {
     tree.listings["/b"] = ScriptedTreeServer::Line('-', "in-b.txt");
     tree.listings["/c"] = ScriptedTreeServer::Line('-', "in-c.txt");
     tree.failures["/b"] = GetParam().command;
-    ASSERT_TRUE(Compare("/"));
+    CompareWindow::Connection c = Connection("/");
+    c.passive = GetParam().passive;
+    ASSERT_TRUE(cw.Compare(c));
     EXPECT_EQ(cw.w->pRootR, "/");
     ASSERT_NE(Remote("//b"), nullptr);
     EXPECT_TRUE(Remote("//b")->opaque);
@@ -80,10 +83,12 @@ TEST_P(OneFolderFails, ThatFolderIsOpaqueOnceAndTheWalkGoesOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, OneFolderFails,
-                         testing::Values(FailureCase{"CWD"}, FailureCase{"PASV"},
-                                         FailureCase{"LIST"}),
+                         testing::Values(FailureCase{"CWD", true}, FailureCase{"PWD", true},
+                                         FailureCase{"PASV", true}, FailureCase{"PORT", false},
+                                         FailureCase{"LIST", true}, FailureCase{"LIST", false}),
                          [](const testing::TestParamInfo<FailureCase>& info) {
-                             return std::string(info.param.command);
+                             return std::string(info.param.command) +
+                                    (info.param.passive ? "Passive" : "Active");
                          });
 
 TEST_F(WalkFailures, ARefusalAfterAWholeListingStillMakesItsFolderOpaque) {
@@ -104,6 +109,20 @@ TEST_F(WalkFailures, ARefusalAfterAWholeListingStillMakesItsFolderOpaque) {
             cw.Logged(std::string("サーバーで一覧できないため比較から除外しました: ") + folder));
     }
     EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, local), std::set<std::string>{"keep.txt"});
+}
+
+TEST_F(WalkFailures, AnEmptyRemoteRootEndsTheWalkAndEverythingGoesUp) {
+    tree.listings["/"] = "total 0\r\n";
+    fs::create_directories(local + "sub");
+    testsupport::WriteFile(local + "sub/a.txt", "a");
+    ASSERT_TRUE(Compare("/"));
+    EXPECT_TRUE(cw.w->pSyncR.empty());
+    EXPECT_EQ(cw.w->pGroupR, 0);
+    EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, local),
+              (std::set<std::string>{"keep.txt", "sub/", "sub/a.txt"}));
+    EXPECT_EQ(cw.w->remoteListBox->ListCount(), 0);
+    // Entered nothing but the root, and went back to it.
+    EXPECT_EQ(tree.cwds, (std::vector<std::string>{"/", "/"}));
 }
 
 TEST_F(WalkFailures, ARefusedRootMarksNothing) {
