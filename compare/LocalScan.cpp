@@ -100,11 +100,12 @@ void LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         entry.group = groupCounter_;
         entry.date = LocalDateText(static_cast<int64_t>(st.st_mtime));
         if (reachable && S_ISDIR(st.st_mode)) {
-            entry.kind = "d";
-            entry.size = "-";
+            // assign(), not "=": GCC 12 warns falsely of overlapping copies for the latter.
+            entry.kind.assign(1, 'd');
+            entry.size.assign(1, '-');
             entry.path = path + name + "/";
         } else {
-            entry.kind = "f";
+            entry.kind.assign(1, 'f');
             entry.size = SizeText(reachable ? static_cast<int64_t>(st.st_size) : 0);
             entry.path = path + name;
             if (!reachable) {
