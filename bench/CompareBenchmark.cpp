@@ -63,10 +63,9 @@ public:
         t.tm_isdst = -1;
         const struct timespec stamp[2] = {{mktime(&t), 0}, {mktime(&t), 0}};
         for (int a = 0; a < topFolders_; ++a) {
-            MakeFolder("folder" + std::to_string(a) + "/", a * 100, stamp);
+            MakeFolder("folder" + std::to_string(a) + "/", stamp);
             for (int b = 0; b < kSubfoldersPerFolder; ++b)
-                MakeFolder("folder" + std::to_string(a) + "/sub" + std::to_string(b) + "/",
-                           a * 100 + 1 + b, stamp);
+                MakeFolder("folder" + std::to_string(a) + "/sub" + std::to_string(b) + "/", stamp);
         }
     }
 
@@ -95,7 +94,7 @@ public:
     }
 
 private:
-    void MakeFolder(const std::string& relative, int, const struct timespec* stamp) {
+    void MakeFolder(const std::string& relative, const struct timespec* stamp) {
         std::filesystem::create_directories(localRoot_ + relative);
         for (int f = 0; f < kFilesPerFolder; ++f) {
             const std::string path = localRoot_ + relative + "file" + std::to_string(f) + ".html";
