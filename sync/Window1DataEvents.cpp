@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "compare/ListingLine.h"
 #include "framework/MessageDialog.h"
 #include "framework/Strings.h"
 #include "mainwindow/Window1.h"
@@ -42,6 +43,13 @@ void Window1::dataSocket_FileTransferComplete(FtpDataSocket&) {
 }
 
 void Window1::dataSocket_Error(FtpDataSocket& socket) {
+    // The remote walk takes the failed listings of folders below the root.
+    const bool walkTookIt = GetCompareList2rDataError(socket);
+    SyncCheckCompared();
+    if (walkTookIt) {
+        dataConnected = false;
+        return;
+    }
     const std::string text =
         "An error " + std::to_string(socket.LastErrorCode()) + "occurred in the data port!";
     dataConnected = false;
@@ -59,20 +67,15 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
     SyncRunTakeDeferred();
 }
 
+// A whole listing: its lines go to listData from element 1 on; while the remote walk collects,
+// it takes them.
 void Window1::dataSocket_gotList(FtpDataSocket&, const std::string& text) {
     dataConnected = false;
-    const std::string lines = fw::ReplaceAll(text, "\r\n", "\n");
     listData.assign(1, "");
-    // The text after the last line end is not a whole line.
-    size_t start = 0;
-    for (size_t end = lines.find('\n'); end != std::string::npos; end = lines.find('\n', start)) {
-        std::string line = lines.substr(start, end - start);
-        start = end + 1;
-        if (fw::Left(line, 5) == "total") continue;
-        if (line.find(" .") != std::string::npos) continue;  // ".", ".." and hidden entries
-        listData.push_back(std::move(line));
-    }
+    for (std::string& line : ListingLines(text)) listData.push_back(std::move(line));
     ProgressBar1->SetMaximum(1);
+    if (pSyncRFlg) GetCompareList2r();
+    SyncCheckCompared();
     SyncRunTakeDeferred();
 }
 

@@ -15,6 +15,7 @@ void ReportSaving(const SavedTextFile& saved, Window1& w) {
 }  // namespace
 
 void Window1::ClearLog() {
+    if (CompareRunning()) return;  // the comparison is still making the trees and their lists
     if (ShowMsgDlg(2, "クリア", "キャンセル", "", "本当にクリアしますか？",
                    "この操作は取り消しができません。", this) != MsgDlgAction)
         return;

@@ -83,3 +83,11 @@ void Window1::SyncRunTakeDeferred() {
     pStepDeferred = false;
     SyncRunContinue();
 }
+
+// The comparison of this connection has ended, whole: from now on Sync may run.
+void Window1::SyncCheckCompared() {
+    if (pCompared || !pFin || CompareRunning() || pCompareCancelled || pMode != ConnectOpen)
+        return;
+    pCompared = true;
+    SyncRunEnableSync();
+}

@@ -51,6 +51,8 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
         }
         start = end + 1;
     }
+    GetCompareList2rReply(socket);  // the end of a listing of the remote walk
+    SyncCheckCompared();
     if (socket.ReplyAnswers() == 0) return;  // not the end of a final reply
     if (socket.ReplyAnswers() == pLoginCwd) pLoginCwd = 0;
 
@@ -73,6 +75,10 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
 }
 
 void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::string& text) {
+    // The remote walk takes the refusals of its own commands below the root.
+    const bool walkTookIt = GetCompareList2rRefused(socket, text);
+    SyncCheckCompared();
+    if (walkTookIt) return;
     const std::string flat = WithoutCRLF(text);
     const int32_t code = socket.ServerErrorCode();
     const int64_t answers = socket.ReplyAnswers();
@@ -129,7 +135,10 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
     SyncRunTakeDeferred();  // a refused transfer has closed its data connection
 }
 
-void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string&) {
+// After the login, the remote folder as typed is changed into (the login folder itself is
+// listed when none was typed); either way a listing follows.
+void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string& text) {
+    GetCompareList2rWorkingFolder(text, true);
     if (path.empty()) {
         commandSocket.getList();
     } else {
@@ -138,7 +147,9 @@ void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string&) {
     }
 }
 
-void Window1::commandSocket_remoteDirChanged(FtpCommandSocket&, const std::string&) {
+// Every confirmed change of folder is followed by a listing of it.
+void Window1::commandSocket_remoteDirChanged(FtpCommandSocket&, const std::string& text) {
+    GetCompareList2rWorkingFolder(text, false);
     commandSocket.getList();
     ProgressBar1->SetMaximum(0);
 }

@@ -20,7 +20,8 @@ constexpr size_t kPassesPerGiveWay = 256;
 }  // namespace
 
 void Window1::SyncUpload() {
-    if (SyncRunActive() || !pCompared || !commandSocket.IsConnected()) return;
+    // The comparison must have made the trees and their marks, and no run may be under way.
+    if (SyncRunActive() || !pCompared || CompareRunning() || !commandSocket.IsConnected()) return;
     // Whatever an earlier run left pending is dropped: this run starts from its own list.
     SyncRunEnd(RunBuilding);
     pRunMode = PopupMenu1->ListIndex();  // the mode holds for the whole run

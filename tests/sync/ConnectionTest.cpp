@@ -16,7 +16,7 @@ TEST_F(Connection, ConnectsWithTheEditPageAsItStands) {
     w->EditField3->SetText(" ");         // a single blank is a password
     w->EditField4->SetText("site/www");  // as typed, without a leading "/"
     w->PopupMenu2->SetListIndex(LineEndCR);
-    ASSERT_TRUE(Connect());
+    ASSERT_TRUE(ConnectAndCompare());
     EXPECT_EQ(site->server.CountLines("USER ftp"), 1);
     EXPECT_EQ(site->server.CountLines("PASS  "), 1);
     EXPECT_EQ(site->server.CountLines("CWD site/www"), 1);
@@ -24,11 +24,11 @@ TEST_F(Connection, ConnectsWithTheEditPageAsItStands) {
     EXPECT_EQ(w->dataSocket.lineEndMode, LineEndCR);
     EXPECT_EQ(w->path, "site/www");
     EXPECT_TRUE(w->usePassive);
-    EXPECT_EQ(site->server.CountLines("PASV"), 1);
+    EXPECT_GE(site->server.CountLines("PASV"), 1);
 
     EXPECT_EQ(w->pMode, ConnectOpen);
     EXPECT_FALSE(Enabled(TagConnect));
-    EXPECT_FALSE(Enabled(TagSync)) << "until the comparison has ended";
+    EXPECT_TRUE(Enabled(TagSync)) << "the comparison has ended";
     EXPECT_TRUE(Enabled(TagDiscon));
     EXPECT_FALSE(Enabled(TagClear));
     EXPECT_TRUE(Enabled(TagLog));
@@ -62,7 +62,7 @@ TEST_F(Connection, AMissingPasswordIsAskedFor) {
     EXPECT_TRUE(Enabled(TagConnect));
 
     fw::ModalHost::Expect(fw::ModalAnswer::Press("入力").WithText("EditField1", "typed pw"));
-    ASSERT_TRUE(Connect());
+    ASSERT_TRUE(ConnectAndCompare());
     EXPECT_EQ(site->server.CountLines("PASS typed pw"), 1);
     EXPECT_EQ(w->EditField3->Text(), "") << "the edit page keeps what it had";
 }
@@ -89,7 +89,7 @@ TEST_F(Connection, TheResultsOfAnEarlierConnectionAreClearedOnlyWhenTheUserAgree
     EXPECT_EQ(site->server.ConnectionCount(), 1);
 
     ExpectPress("実行");
-    ASSERT_TRUE(Connect());
+    ASSERT_TRUE(ConnectAndCompare());
     EXPECT_EQ(LogText().find(log), std::string::npos) << "the log starts anew";
     EXPECT_EQ(w->pSyncResult, "アップロード対象\n") << "the sync list stays";
     EXPECT_TRUE(Enabled(TagSyncList));
@@ -111,7 +111,7 @@ TEST_F(Connection, TheLocalFolderIsTheOneTheEditPageShows) {
     // Another folder chosen on the edit page, written without its final "/".
     std::filesystem::create_directories(localRoot + "other");
     w->EditField6->SetText(localRoot + "other");
-    ASSERT_TRUE(Connect());
+    ASSERT_TRUE(ConnectAndCompare());
     ASSERT_TRUE(w->pLocalFolder.has_value());
     EXPECT_EQ(w->pLocalFolder->AbsolutePath(), localRoot + "other/");
 }

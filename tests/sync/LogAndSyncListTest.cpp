@@ -46,7 +46,7 @@ TEST_F(LogAndSyncList, ClearAsksAndThenEmptiesTheLogButNotTheSyncList) {
 
     // The next disconnect switches Clear on again.
     ExpectPress("実行");
-    ASSERT_TRUE(Connect());
+    ASSERT_TRUE(ConnectAndCompare());
     ASSERT_TRUE(Click(TagDiscon));
     ExpectPress("クリア");
     ASSERT_TRUE(Click(TagClear));
@@ -64,7 +64,7 @@ TEST_F(LogAndSyncList, ClearAsksAndThenEmptiesTheLogButNotTheSyncList) {
     ASSERT_TRUE(w->HandleMenu("FileSaveSyncList"));
     ASSERT_TRUE(WaitForScript());
     EXPECT_EQ(testsupport::ReadFile(target), "アップロード対象\na.txt\n");
-    ASSERT_TRUE(Connect());
+    ASSERT_TRUE(ConnectAndCompare());
     EXPECT_TRUE(Unexpected().empty());
 }
 

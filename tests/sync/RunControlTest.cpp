@@ -195,9 +195,13 @@ TEST_F(RunControl, TheSyncModeIsTheOneShownWhenSyncWasPressed) {
 TEST_F(RunControl, SyncCanBePressedOnlyBetweenRunsOfAComparedConnection) {
     MakeTree(localRoot, {{"a", kFolder}});
     EXPECT_FALSE(Enabled(TagSync));
-    ASSERT_TRUE(Connect());
+    site->holdListing = true;  // the walk's first listing is still coming
+    ASSERT_TRUE(Click(TagConnect));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return site->ListingHeld(); }));
     EXPECT_FALSE(Enabled(TagSync)) << "the comparison has not ended";
-    ASSERT_TRUE(Compare());
+    site->holdListing = false;
+    site->ReleaseListing();
+    ASSERT_TRUE(Compared());
 
     gPref[PrefConfirmSync] = 0;
     Hold("MKD /site/a");

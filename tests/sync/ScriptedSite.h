@@ -6,6 +6,7 @@
 // any command it wants through Intercept, and releases what it held with the Send functions.
 
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -62,8 +63,9 @@ public:
         }
     }
 
-    // The text of the listings it sends (an empty folder unless set).
-    std::string listingText;
+    // The local folder that holds the site's remote tree: the listing of a remote folder below
+    // "/site" is made from the folder at the same place below it (empty when unset).
+    std::string treeRoot;
     // While set, an upload's final reply waits for ReleaseUpload.
     bool holdUploadReply = false;
     bool UploadReplyHeld() const { return uploadHeld_; }
@@ -84,11 +86,28 @@ public:
     testsupport::ScriptedFtpServer server;
 
 private:
+    // A long listing of a remote folder, as vsftpd writes one. Its entries are dated far ahead,
+    // so that no local file is newer than its copy on the server.
+    std::string ListingOf(const std::string& remote) const {
+        namespace fs = std::filesystem;
+        const std::string below = remote.rfind("/site", 0) == 0 ? remote.substr(5) : "/..";
+        const fs::path local = treeRoot + below;
+        if (treeRoot.empty() || !fs::is_directory(local)) return "";
+        std::string text;
+        for (const auto& e : fs::directory_iterator(local)) {
+            const bool folder = e.is_directory();
+            text += std::string(folder ? "drwxr-xr-x" : "-rw-r--r--") + "    1 ftp      ftp " +
+                    std::to_string(folder ? 4096 : e.file_size()) + " Jan 01  2099 " +
+                    e.path().filename().string() + "\r\n";
+        }
+        return text;
+    }
+
     void MoveTransfers() {
         if (listing_ && server.DataConnected()) {
             listing_ = false;
             server.Send("150 Here comes the listing\r\n");
-            server.SendData(listingText);
+            server.SendData(ListingOf(cwd_));
             if (holdListing) {
                 listingHeld_ = true;
             } else {

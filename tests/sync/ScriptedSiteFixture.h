@@ -17,27 +17,12 @@ protected:
         if (IsSkipped()) return;
         site = std::make_unique<ScriptedSite>();
         remote_ = std::make_unique<testsupport::TempFolder>("remote");
+        site->treeRoot = remote_->Path();
         FillEditPage("user", "secret", "/site", true);
     }
 
-    // The remote tree the comparison finds (kept in a local folder standing for it).
+    // The remote tree the site lists (kept in a local folder standing for it).
     void SetRemoteTree(const Tree& tree) { MakeTree(remote_->Path(), tree); }
-
-    bool ConnectAndCompare() { return Connect() && Compare(); }
-    // Connects; true once the remote folder has been listed.
-    bool Connect() {
-        const int listings = site->server.CountLines("LIST");
-        if (!Click(TagConnect)) return false;
-        return testsupport::WaitUntil([&] {
-            return site->server.CountLines("LIST") > listings && !w->DataConnectionOpen() &&
-                   !LogLines("226").empty();
-        });
-    }
-    // The comparison's end; true when Sync may be pressed.
-    bool Compare() {
-        HandCompare(*w, localRoot, remote_->Path());
-        return Enabled(TagSync);
-    }
 
     // The commands the site received that begin with one of the verbs, in order.
     std::vector<std::string> Received(const std::vector<std::string>& verbs) const {

@@ -8,6 +8,7 @@
 
 #include <QTest>
 #include <QToolButton>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -24,7 +25,6 @@
 #include "sync/SyncListDlg.h"
 #include "tests/framework/ToolbarDriver.h"
 #include "tests/shell/ShellTestFixture.h"
-#include "tests/sync/HandComparison.h"
 #include "tests/sync/PrivateNetwork.h"
 #include "tests/sync/SiteServer.h"
 
@@ -46,13 +46,17 @@ inline Tree TreeOf(const std::string& root) {
     return tree;
 }
 
+// The files are dated an hour back: what the server stores during a test is newer.
 inline void MakeTree(const std::string& root, const Tree& tree) {
     fs::create_directories(root);
+    const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (const auto& [relative, bytes] : tree) {
-        if (bytes == kFolder)
+        if (bytes == kFolder) {
             fs::create_directories(root + "/" + relative);
-        else
+        } else {
             ASSERT_TRUE(testsupport::WriteFile(root + "/" + relative, bytes)) << relative;
+            fs::last_write_time(root + "/" + relative, anHourAgo);
+        }
     }
 }
 
@@ -138,14 +142,16 @@ protected:
         return *server;
     }
 
-    // Connects and waits for the comparison to end.
-    bool ConnectAndCompare() {
-        if (!Click(TagConnect)) return false;
-        if (!testsupport::WaitUntil([&] { return LogText().find("\n226") != std::string::npos; }))
-            return false;
-        HandCompare(*w, localRoot, server->LocalRoot());
-        return Enabled(TagSync);
+    // Connects, and waits for the comparison to end and the connection to fall quiet (the walk's
+    // last listing included).
+    bool ConnectAndCompare() { return Click(TagConnect) && Compared(); }
+    bool Compared() {
+        return testsupport::WaitUntil(
+                   [&] { return (Enabled(TagSync) && Quiet()) || !Unexpected().empty(); }) &&
+               Enabled(TagSync);
     }
+    // No command awaits its reply and no data connection is open.
+    bool Quiet() const { return w->commandSocket.expectedCode.empty() && !w->DataConnectionOpen(); }
 
     // What the server keeps of a file sent as text with these line ends: pyftpdlib turns CR LF
     // into LF.

@@ -67,7 +67,8 @@ TEST_F(WorkList, ATickedFolderBringsItsDirectEntriesTickedOrNot) {
 }
 
 TEST_F(WorkList, AnUntickedEntryOfAFolderToRemoveIsAskedAbout) {
-    SetRemoteTree({{"old", kFolder}, {"old/a.txt", "a"}, {"old/b.txt", "b"}});
+    MakeTree(localRoot, {{"keep.txt", "k"}});  // (an empty local folder gets no marks)
+    SetRemoteTree({{"keep.txt", "k"}, {"old", kFolder}, {"old/a.txt", "a"}, {"old/b.txt", "b"}});
     w->PopupMenu1->SetListIndex(1);
     ASSERT_TRUE(ConnectAndCompare());
     Remote("b.txt").check = false;
@@ -91,7 +92,8 @@ TEST_F(WorkList, AnUntickedEntryOfAFolderToRemoveIsAskedAbout) {
 }
 
 TEST_F(WorkList, CancellingTheQuestionEndsTheRunWithNothingRemoved) {
-    SetRemoteTree({{"old", kFolder}, {"old/a.txt", "a"}});
+    MakeTree(localRoot, {{"keep.txt", "k"}});
+    SetRemoteTree({{"keep.txt", "k"}, {"old", kFolder}, {"old/a.txt", "a"}});
     w->PopupMenu1->SetListIndex(1);
     ASSERT_TRUE(ConnectAndCompare());
     Remote("a.txt").check = false;
