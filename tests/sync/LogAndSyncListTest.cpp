@@ -2,6 +2,8 @@
 // saved as text files through the save dialog, exactly as held, or a failure said so.
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
+
 #include "shell/CommonModule.h"
 #include "tests/sync/ScriptedSiteFixture.h"
 
@@ -99,17 +101,28 @@ TEST_F(LogAndSyncList, TheLogAndTheSyncListAreSavedAsTheyAre) {
 }
 
 TEST_F(LogAndSyncList, AFileThatCannotBeWrittenIsReported) {
+    // The folder chosen in the dialog is gone by the time the file is written.
+    const std::string folder = Desktop() + "/gone";
+    std::filesystem::create_directories(folder);
     w->updateStatus("line");
-    fw::ModalHost::ExpectStep(
-        [](const fw::ModalPrompt&) { return fw::ModalAnswer::Choose("/proc/quillomar-log.txt"); });
-    fw::ModalHost::ExpectStep([](const fw::ModalPrompt& p) {
+    fw::ModalHost::ExpectStep([folder](const fw::ModalPrompt&) {
+        return fw::ModalAnswer{fw::ModalAnswer::Action::Custom, {}, [folder](QDialog* d) {
+                                   auto* files = qobject_cast<QFileDialog*>(d);
+                                   ASSERT_NE(files, nullptr);
+                                   files->setOption(QFileDialog::DontConfirmOverwrite, true);
+                                   files->selectFile(QString::fromStdString(folder + "/log.txt"));
+                                   static_cast<QDialog*>(files)->accept();
+                                   std::filesystem::remove_all(folder);
+                               }};
+    });
+    fw::ModalHost::ExpectStep([folder](const fw::ModalPrompt& p) {
         EXPECT_EQ(p.message, "ファイルを保存できませんでした。");
-        EXPECT_EQ(p.explanation.rfind("/proc/quillomar-log.txt\n", 0), 0u) << p.explanation;
+        EXPECT_EQ(p.explanation.rfind(folder + "/log.txt\n", 0), 0u) << p.explanation;
         return fw::ModalAnswer::Press("OK");
     });
     w->SaveLog();
     ASSERT_TRUE(WaitForScript());
-    EXPECT_FALSE(std::filesystem::exists("/proc/quillomar-log.txt"));
+    EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 }  // namespace
