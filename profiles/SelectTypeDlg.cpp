@@ -6,6 +6,11 @@ namespace {
 
 constexpr int32_t kIconSize = 64;
 
+// The answers, as strings: assigning a literal trips a false -Wrestrict of GCC 12's optimiser.
+const std::string kAscii = "A";
+const std::string kBinary = "I";
+const std::string kCancel = "C";
+
 }  // namespace
 
 SelectTypeDlg* SelectTypeDlg::New() {
@@ -74,11 +79,11 @@ void SelectTypeDlg::Canvas1_Paint(fw::Canvas& /*canvas*/, fw::Graphics& g) {
 }
 
 void SelectTypeDlg::PushButton1_Action(fw::PushButton& /*button*/) {
-    pRetString = "C";
+    pRetString = kCancel;
     Hide();
 }
 
 void SelectTypeDlg::PushButton2_Action(fw::PushButton& /*button*/) {
-    pRetString = RadioButton1->Value() ? "A" : "I";
+    pRetString = RadioButton1->Value() ? kAscii : kBinary;
     Hide();
 }

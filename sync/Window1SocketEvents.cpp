@@ -86,16 +86,15 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
     // Only the refusal of the CWD after the login says that the remote folder is a file.
     if (code == 550 && answers != 0 && answers == pLoginCwd) {
         pLoginCwd = 0;
-        std::string type;
-        for (size_t i = 1; i < gFileTypes.size(); ++i) {
+        // The table from its second entry on; the first entry whose extension ends the path.
+        const FileTypeEntry* found = nullptr;
+        for (size_t i = 1; i < gFileTypes.size() && !found; ++i) {
             const std::string& ext = gFileTypes[i].ext;
-            if (fw::EqualsText(fw::Right(path, static_cast<int32_t>(ext.size())), ext)) {
-                type = gFileTypes[i].bin == "A" ? "A" : "I";
-                break;
-            }
+            if (fw::EqualsText(fw::Right(path, static_cast<int32_t>(ext.size())), ext))
+                found = &gFileTypes[i];
         }
         getList = true;
-        if (!type.empty()) commandSocket.getFile(path, "", type, "", "");
+        if (found) commandSocket.getFile(path, "", found->bin == "A" ? "A" : "I", "", "");
         updateStatus(flat);
         return;
     }
