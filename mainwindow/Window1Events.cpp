@@ -22,6 +22,17 @@ void Window1::InitApp() {
     InitSetlist();
 }
 
+namespace {
+
+// Work handed over to later (a list's check box, the selections, the next step of a sync run)
+// must not start on a window that is going: a step could ask a question or touch the toolbar
+// during the quit.
+void StopDeferredWork(Window1& w) {
+    for (fw::Timer* timer : {&w.Timer1, &w.Timer2, &w.Timer3}) timer->SetMode(fw::Timer::kModeOff);
+}
+
+}  // namespace
+
 // Closing the window and quitting go the same way; no QUIT is sent on either.
 bool Window1::Event_CancelClose(bool /*appQuitting*/) {
     if (!dataConnected) {
@@ -29,21 +40,29 @@ bool Window1::Event_CancelClose(bool /*appQuitting*/) {
             closing = true;
             commandSocket.Close();
         }
+        StopDeferredWork(*this);
         return false;
     }
     if (ShowMsgDlg(2, "切断", "キャンセル", "", "データ転送中ですが終了しますか？",
                    "終了すると、転送中のデータは破壊されます。", this) != MsgDlgAction)
         return true;
     closing = true;
-    // The transfer is broken off, not ended: a server must not keep half a file as a whole one.
+    // The transfer is broken off, not ended: the upload thread is stopped here and now, and the
+    // connection is reset, so that a server does not keep half a file as a whole one.
     dataSocket.AbandonTransfer();
     commandSocket.Close();
+    StopDeferredWork(*this);
     return false;
 }
 
 void Window1::Event_Close() {
     dataConnected = false;
     ProgressBar1->SetMaximum(1);  // out of its busy state
+    // Nothing reaches the window any more: not its timers, not its connections.
+    StopDeferredWork(*this);
+    statusTimer.SetMode(fw::Timer::kModeOff);
+    dataSocket.AbandonTransfer();
+    commandSocket.Close();
 }
 
 namespace {

@@ -242,6 +242,8 @@ TEST_F(ToolbarButtonsTest, AClickRunsItsButtonsCommandOnceAndClearsItsSelection)
         SCOPED_TRACE(tag);
         w->ToolbarItemStatus(tag, true);
         arrivals.clear();
+        // The preferences are a modal dialog: left with its cancel button.
+        if (tag == 301) fw::ModalHost::Expect(fw::ModalAnswer::Press("キャンセル"));
         QToolButton* button = Widget(tag);
         QTest::mouseClick(button, Qt::LeftButton);
         ASSERT_EQ(arrivals.size(), 1u);
@@ -253,7 +255,9 @@ TEST_F(ToolbarButtonsTest, AClickRunsItsButtonsCommandOnceAndClearsItsSelection)
         // Clear switches itself off before its command; the others leave the states alone.
         EXPECT_EQ(Button(tag)->Enabled(), tag != 131);
     }
-    EXPECT_TRUE(fw::ModalHost::Shown().empty());
+    ASSERT_EQ(fw::ModalHost::Shown().size(), 1u);
+    EXPECT_EQ(fw::ModalHost::Shown()[0].kind, "window");
+    EXPECT_EQ(fw::ModalHost::PendingSteps(), 0u);
 }
 
 TEST_F(ToolbarButtonsTest, AClickWithoutASelectedSegmentOrAKnownTagDoesNothing) {
