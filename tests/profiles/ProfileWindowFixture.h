@@ -22,6 +22,7 @@
 #include "framework/ToolbarItem.h"
 #include "framework/ToolbarSegmentedControl.h"
 #include "mainwindow/Window1.h"
+#include "tests/framework/ToolbarDriver.h"
 #include "tests/shell/ShellTestFixture.h"
 
 namespace profiletest {
@@ -126,17 +127,27 @@ protected:
         if (box->Value() != ticked) Click(box);
     }
 
-    // --- The toolbar's Connect button
+    // --- The toolbar
 
-    static bool ConnectEnabled(Window1& w) {
+    static fw::ToolbarItem* ToolbarButton(Window1& w, int32_t tag) {
         fw::Toolbar* bar = fw::Toolbar::Of(w);
-        if (!bar) return false;
+        if (!bar) return nullptr;
         for (fw::ToolbarItem* item : bar->VisibleItems()) {
             auto* control = dynamic_cast<fw::ToolbarSegmentedControl*>(item->View());
-            if (control && control->TagForSegment(0) == TagConnect) return item->Enabled();
+            if (control && control->TagForSegment(0) == tag) return item;
         }
-        ADD_FAILURE() << "no Connect button";
-        return false;
+        return nullptr;
+    }
+    static bool ConnectEnabled(Window1& w) {
+        fw::ToolbarItem* button = ToolbarButton(w, TagConnect);
+        EXPECT_NE(button, nullptr) << "no Connect button";
+        return button && button->Enabled();
+    }
+    static void ClickToolbarButton(Window1& w, int32_t tag) {
+        fw::ToolbarItem* button = ToolbarButton(w, tag);
+        ASSERT_NE(button, nullptr) << tag;
+        QTest::mouseClick(toolbartest::ButtonOf(*fw::Toolbar::Of(w), button), Qt::LeftButton);
+        fw::ProcessPendingEvents();
     }
 
     static void ExpectMessage(const fw::ModalPrompt& p, const std::string& message) {
