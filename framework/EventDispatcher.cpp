@@ -1,26 +1,11 @@
 #include "EventDispatcher.h"
 
 #include <exception>
-#include <vector>
 
-#include "MessageDialog.h"
+#include "EventLoopInternal.h"
 #include "Thread.h"
 
 namespace fw {
-
-namespace {
-
-UnhandledExceptionHook& ExceptionHook() {
-    static UnhandledExceptionHook hook;
-    return hook;
-}
-
-std::vector<std::function<void()>>& AfterDispatchHooks() {
-    static std::vector<std::function<void()>> hooks;
-    return hooks;
-}
-
-}  // namespace
 
 EventSource::~EventSource() {
     if (destroyed_) *destroyed_ = true;
@@ -48,7 +33,7 @@ void EventSource::Deliver(std::function<void()> handler) {
         }
         // After every handler, not once the queue is empty: a thread waiting for what this handler
         // did must not wait for the handlers queued behind it.
-        RunAfterDispatchHooks();
+        WakeWaitingThreads();
         if (destroyed) return;  // a handler destroyed this source; its queue went with it
     }
     busy_ = false;
@@ -65,26 +50,6 @@ void RunGuarded(const std::function<void()>& fn) {
     } catch (...) {
         ReportUnhandledException("unknown exception");
     }
-}
-
-void SetUnhandledExceptionHook(UnhandledExceptionHook hook) {
-    ExceptionHook() = std::move(hook);
-}
-
-void ReportUnhandledException(const std::string& what) {
-    if (ExceptionHook()) {
-        ExceptionHook()(what);
-        return;
-    }
-    MsgBox("An exception was not handled: " + what);
-}
-
-void AddAfterDispatchHook(std::function<void()> hook) {
-    AfterDispatchHooks().push_back(std::move(hook));
-}
-
-void RunAfterDispatchHooks() {
-    for (auto& hook : AfterDispatchHooks()) hook();
 }
 
 }  // namespace fw

@@ -4,12 +4,15 @@
 #include <functional>
 #include <string>
 
+#include "UnhandledException.h"
+
 namespace fw {
 
 // Every event that comes from outside the program (sockets, timers, clicks, menu commands) enters
 // through here. A source never runs its handler while its previous handler is still running: the
 // event waits in the source's queue and runs right after. An exception that escapes a handler is
-// shown in a message box and the loop goes on.
+// shown in a message box and the loop goes on. After every handler the main loop looks whether a
+// cooperative thread waiting for what the handler did can go on.
 class EventSource {
 public:
     EventSource() = default;
@@ -29,16 +32,5 @@ private:
 
 // Runs fn, catching whatever escapes it the way the event loop does.
 void RunGuarded(const std::function<void()>& fn);
-
-// What happens to an exception that escaped a handler. The default shows a message box; tests
-// install their own to fail the test.
-using UnhandledExceptionHook = std::function<void(const std::string& what)>;
-void SetUnhandledExceptionHook(UnhandledExceptionHook hook);
-void ReportUnhandledException(const std::string& what);
-
-// Hooks run after every handler that came through a source; the cooperative threads use this to
-// wake a thread whose wait condition may now hold.
-void AddAfterDispatchHook(std::function<void()> hook);
-void RunAfterDispatchHooks();
 
 }  // namespace fw

@@ -150,12 +150,17 @@ std::vector<FolderItem> FolderItem::Entries() const {
     return items;
 }
 
+const std::vector<FolderItem>& FolderItem::ListedEntries() const {
+    if (!listed_) listed_ = std::make_shared<const std::vector<FolderItem>>(Entries());
+    return *listed_;
+}
+
 int32_t FolderItem::Count() const {
-    return static_cast<int32_t>(Entries().size());
+    return static_cast<int32_t>(ListedEntries().size());
 }
 
 FolderItem FolderItem::Item(int32_t index) const {
-    std::vector<FolderItem> entries = Entries();
+    const std::vector<FolderItem>& entries = ListedEntries();
     if (index < 1 || static_cast<size_t>(index) > entries.size()) return FolderItem();
     return entries[static_cast<size_t>(index) - 1];
 }

@@ -40,9 +40,11 @@ public:
     int64_t Length() const;
     Date ModificationDate() const;
 
-    // A folder's entries, in name order (byte order), hidden ones included; Count and Item are
-    // 1-based like the rest of the program's model.
+    // A folder's entries, in name order (byte order), hidden ones included, read anew.
     std::vector<FolderItem> Entries() const;
+    // The same, 1-based like the rest of the program's model. The folder is read once, at the
+    // first Count or Item of this item (or of the item it was copied from): a loop that counts and
+    // then takes each entry walks one listing. A new item for the folder reads it anew.
     int32_t Count() const;
     FolderItem Item(int32_t index) const;
 
@@ -64,7 +66,10 @@ public:
     bool operator==(const FolderItem& o) const { return path_ == o.path_; }
 
 private:
+    const std::vector<FolderItem>& ListedEntries() const;
+
     std::string path_;  // absolute, without a trailing "/" (except the root "/")
+    mutable std::shared_ptr<const std::vector<FolderItem>> listed_;  // for Count and Item
 };
 
 // The platform's special folders.

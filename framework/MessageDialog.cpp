@@ -1,6 +1,8 @@
 #include "MessageDialog.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,6 +15,40 @@ namespace fw {
 namespace {
 
 int g_beeps = 0;
+
+// Return answers the default button and Escape the cancel button, and nothing else answers
+// either key: no button becomes the default by taking the focus, and a box without a cancel
+// button stays up on Escape and on a close by the window manager.
+class MessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+    QPushButton* Add(const std::string& caption, ButtonRole role) {
+        QPushButton* button = addButton(ToQString(caption), role);
+        button->setAutoDefault(false);
+        return button;
+    }
+    void SetCancel(QPushButton* button) {
+        cancel_ = button;
+        setEscapeButton(button);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Escape && (e->modifiers() & ~Qt::KeypadModifier) == 0) {
+            if (cancel_) cancel_->click();
+            return;
+        }
+        QMessageBox::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();
+        if (cancel_) cancel_->click();
+    }
+
+private:
+    QPushButton* cancel_ = nullptr;
+};
 
 QMessageBox::Icon PlatformIcon(int icon) {
     switch (icon) {
@@ -34,7 +70,7 @@ MessageDialog::MessageDialog() {
 }
 
 MessageDialogButton* MessageDialog::ShowModalWithin(Window* parent) {
-    QMessageBox box(parent && !parent->IsClosed() ? parent->Widget()->window() : nullptr);
+    MessageBox box(parent && !parent->IsClosed() ? parent->Widget()->window() : nullptr);
     box.setIcon(PlatformIcon(Icon));
     box.setWindowTitle(ToQString(Title));
     box.setText(ToQString(Message));
@@ -46,19 +82,16 @@ MessageDialogButton* MessageDialog::ShowModalWithin(Window* parent) {
     prompt.message = Message;
     prompt.explanation = Explanation;
 
-    QPushButton* action = box.addButton(ToQString(ActionButton.Caption), QMessageBox::AcceptRole);
+    QPushButton* action = box.Add(ActionButton.Caption, QMessageBox::AcceptRole);
     box.setDefaultButton(action);
     prompt.buttons.push_back(ActionButton.Caption);
-    QPushButton* cancel = nullptr;
     if (CancelButton.Visible) {
-        cancel = box.addButton(ToQString(CancelButton.Caption), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
+        box.SetCancel(box.Add(CancelButton.Caption, QMessageBox::RejectRole));
         prompt.buttons.push_back(CancelButton.Caption);
     }
     QPushButton* alternate = nullptr;
     if (AlternateActionButton.Visible) {
-        alternate =
-            box.addButton(ToQString(AlternateActionButton.Caption), QMessageBox::DestructiveRole);
+        alternate = box.Add(AlternateActionButton.Caption, QMessageBox::DestructiveRole);
         prompt.buttons.push_back(AlternateActionButton.Caption);
     }
 
@@ -70,9 +103,9 @@ MessageDialogButton* MessageDialog::ShowModalWithin(Window* parent) {
 }
 
 void MsgBox(const std::string& text) {
-    QMessageBox box(QApplication::activeWindow());
+    MessageBox box(QApplication::activeWindow());
     box.setText(ToQString(text));
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(box.Add("OK", QMessageBox::AcceptRole));
     ModalPrompt prompt;
     prompt.kind = "msgbox";
     prompt.message = text;

@@ -12,7 +12,7 @@ struct MessageDialogButton {
 };
 
 // A modal message with up to three buttons. The action button is the default (Return); the cancel
-// button answers Escape and the close box.
+// button answers Escape and the close box, which do nothing when it is not shown.
 class MessageDialog {
 public:
     enum Icon { kIconNote = 0, kIconCaution = 1, kIconStop = 2 };

@@ -142,6 +142,11 @@ int ModalHost::Run(QDialog* dialog, const ModalPrompt& prompt) {
                                [dialog, step, prompt] { Apply(dialog, step(prompt), prompt); });
         }
     }
+    // A handler that hides the dialog and then gives way (runs the event loop itself) takes the
+    // wake-up that ends the modal loop; the loop would then sleep until some other event came.
+    // This timer is such an event.
+    QTimer wake;
+    wake.start(50);
     ++s.depth;
     int result = dialog->exec();
     --s.depth;

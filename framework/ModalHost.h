@@ -37,6 +37,8 @@ struct ModalAnswer {
     std::vector<Typing> typed;  // typed in this order before the action
 
     static ModalAnswer Press(std::string caption) { return {Action::Press, std::move(caption)}; }
+    // Ends the dialog as its cancel button does (a window's marked cancel button is pressed);
+    // one without such a button is simply ended.
     static ModalAnswer Cancel() { return {Action::Cancel}; }
     static ModalAnswer Choose(std::string path) { return {Action::Choose, std::move(path)}; }
     // The same answer, after typing text into the field named control (replacing its text, as

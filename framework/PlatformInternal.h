@@ -9,9 +9,6 @@ class QString;
 namespace fw {
 
 void InstallCancelKeyFilter();
-// Whether a cooperative thread could take a turn now, or is waiting for its condition.
-bool CooperativeThreadsRunnable();
-bool CooperativeThreadsWaiting();
 QString ToQString(const std::string& utf8);
 std::string FromQString(const QString& s);
 

@@ -7,6 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+
 #include "Strings.h"
 
 namespace fw {
@@ -37,6 +41,18 @@ mode_t CurrentUmask() {
     return mask;
 }
 
+// The permissions of a POSIX mode.
+QFile::Permissions FromMode(mode_t mode) {
+    QFile::Permissions p;
+    if (mode & S_IRUSR) p |= QFile::ReadOwner | QFile::ReadUser;
+    if (mode & S_IWUSR) p |= QFile::WriteOwner | QFile::WriteUser;
+    if (mode & S_IRGRP) p |= QFile::ReadGroup;
+    if (mode & S_IWGRP) p |= QFile::WriteGroup;
+    if (mode & S_IROTH) p |= QFile::ReadOther;
+    if (mode & S_IWOTH) p |= QFile::WriteOther;
+    return p;
+}
+
 }  // namespace
 
 // ---- BinaryStream
@@ -54,14 +70,14 @@ void BinaryStream::Close() {
 
 namespace {
 
-// count bytes at offset of fd, or StreamError. Positional reads keep a failed read from moving
-// the stream.
-std::string ReadAt(int fd, int64_t offset, int64_t count, bool allowShort) {
+// Reads count bytes from offset of fd into into, or raises StreamError; answers the bytes read,
+// fewer only at the end of the file and only when allowShort. Positional reads keep a failed read
+// from moving the stream.
+size_t ReadAt(int fd, int64_t offset, char* into, size_t count, bool allowShort) {
     if (fd < 0) throw StreamError("read from a closed file");
-    std::string out(static_cast<size_t>(count), '\0');
     size_t got = 0;
-    while (got < out.size()) {
-        ssize_t n = ::pread(fd, out.data() + got, out.size() - got,
+    while (got < count) {
+        ssize_t n = ::pread(fd, into + got, count - got,
                             static_cast<off_t>(offset) + static_cast<off_t>(got));
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -73,21 +89,28 @@ std::string ReadAt(int fd, int64_t offset, int64_t count, bool allowShort) {
         }
         got += static_cast<size_t>(n);
     }
-    out.resize(got);
-    return out;
+    return got;
 }
 
 }  // namespace
 
 // Reads come from a window of the file read ahead in one go: a file read in small pieces (an
-// upload reads 2 KB at a time) costs one system call per window, not one per piece.
+// upload reads 2 KB at a time) costs one system call per window, not one per piece. The window's
+// buffer is kept from one read ahead to the next.
 std::string BinaryStream::ReadRange(int64_t offset, int64_t count, bool allowShort) {
-    int64_t windowEnd = windowStart_ + static_cast<int64_t>(window_.size());
+    int64_t windowEnd = windowStart_ + static_cast<int64_t>(windowSize_);
     if (offset < windowStart_ || offset + count > windowEnd) {
-        if (count > kReadAhead) return ReadAt(fd_, offset, count, allowShort);
-        window_ = ReadAt(fd_, offset, std::min(kReadAhead, length_ - offset), true);
+        if (count > kReadAhead) {
+            std::string bytes(static_cast<size_t>(count), '\0');
+            bytes.resize(ReadAt(fd_, offset, bytes.data(), bytes.size(), allowShort));
+            return bytes;
+        }
+        window_.resize(static_cast<size_t>(kReadAhead));
+        windowSize_ = 0;  // nothing of it holds the file should the read fail
+        windowSize_ = ReadAt(fd_, offset, window_.data(),
+                             static_cast<size_t>(std::min(kReadAhead, length_ - offset)), true);
         windowStart_ = offset;
-        windowEnd = windowStart_ + static_cast<int64_t>(window_.size());
+        windowEnd = windowStart_ + static_cast<int64_t>(windowSize_);
         if (offset + count > windowEnd && !allowShort)
             throw StreamError("read past the end of the file");
     }
@@ -135,68 +158,121 @@ std::string BinaryStream::ReadBlock() {
 
 // ---- AtomicFileWriter
 
+namespace {
+
+// Whether the platform's file functions can name path: they take file names as UTF-8 text.
+bool Nameable(const std::string& path) {
+    QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+    return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+}
+
+QString NameOf(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+}  // namespace
+
+// The platform's save file does the work: an unnamed temporary file in the target's folder, synced
+// and put in place at the commit. A path it can't name (a local name that is not UTF-8) is reached
+// through the folder opened by its own bytes; a name it can't name is written under a stand-in
+// name beside it, which the commit renames over the target.
+struct AtomicFileWriter::Impl {
+    std::unique_ptr<QSaveFile>
+        file;                 // gone once committed or abandoned; abandoned, it leaves nothing
+    int folder = -1;          // the target's folder, when the platform can't name its path
+    std::string name;         // the target's name in it
+    std::string placeholder;  // the stand-in name, when the platform can't name the target's name
+
+    ~Impl() {
+        if (folder >= 0) ::close(folder);
+    }
+
+    // The platform's name for the file to write, or "" with error set.
+    QString Prepare(const std::string& target, std::string& error) {
+        if (Nameable(target)) return NameOf(target);
+        size_t slash = target.rfind('/');
+        const std::string folderPath = slash == std::string::npos ? std::string(".")
+                                       : slash == 0               ? std::string("/")
+                                                                  : target.substr(0, slash);
+        name = slash == std::string::npos ? target : target.substr(slash + 1);
+        folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0) {
+            error = ErrnoText("can't open the folder of " + target, errno);
+            return {};
+        }
+        std::string written = name;
+        if (!Nameable(name)) {
+            std::string pattern = folderPath + "/.tmp-XXXXXX";
+            int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+            if (fd < 0) {
+                error = ErrnoText("can't create " + pattern, errno);
+                return {};
+            }
+            ::close(fd);
+            placeholder = pattern.substr(pattern.rfind('/') + 1);
+            written = placeholder;
+        }
+        return QStringLiteral("/proc/self/fd/%1/").arg(folder) + NameOf(written);
+    }
+
+    void RemovePlaceholder() {
+        if (!placeholder.empty()) ::unlinkat(folder, placeholder.c_str(), 0);
+        placeholder.clear();
+    }
+};
+
 AtomicFileWriter::AtomicFileWriter(std::string targetPath, bool privateAccess)
-    : target_(std::move(targetPath)) {
-    mode_t mode = privateAccess ? 0600 : (0666 & ~CurrentUmask());
-    std::string pattern = target_ + ".tmp-XXXXXX";
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error_ = ErrnoText("can't create " + pattern, errno);
-        return;
+    : d(std::make_unique<Impl>()) {
+    QString name = d->Prepare(targetPath, error_);
+    if (name.isEmpty()) return;
+    d->file = std::make_unique<QSaveFile>(name);
+    // The platform would give a file that replaces another that one's permissions.
+    const QFile::Permissions permissions =
+        privateAccess ? (QFile::ReadOwner | QFile::WriteOwner) : FromMode(0666 & ~CurrentUmask());
+    if (!d->file->open(QIODevice::WriteOnly) || !d->file->setPermissions(permissions)) {
+        error_ = "can't create " + targetPath + ": " + d->file->errorString().toStdString();
+        Discard();
     }
-    temp_ = pattern;
-    if (::fchmod(fd, mode) != 0) {
-        error_ = ErrnoText("can't set the permissions of " + temp_, errno);
-        ::close(fd);
-        ::unlink(temp_.c_str());
-        temp_.clear();
-        return;
-    }
-    fd_ = fd;
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
     Discard();
 }
 
+bool AtomicFileWriter::Ok() const {
+    return d->file && d->file->isOpen();
+}
+
 void AtomicFileWriter::Write(const std::string& bytes) {
-    if (fd_ < 0) throw StreamError(error_.empty() ? "write to a closed file" : error_);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw StreamError(ErrnoText("can't write " + temp_, errno));
-        }
-        done += static_cast<size_t>(n);
-    }
+    if (!Ok()) throw StreamError(error_.empty() ? "write to a closed file" : error_);
+    if (d->file->write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+        static_cast<qint64>(bytes.size()))
+        throw StreamError("can't write: " + d->file->errorString().toStdString());
 }
 
 void AtomicFileWriter::Commit() {
     if (committed_) return;
-    if (fd_ < 0) throw StreamError(error_.empty() ? "commit of a closed file" : error_);
+    if (!Ok()) throw StreamError(error_.empty() ? "commit of a closed file" : error_);
     std::string failure;
-    if (::fsync(fd_) != 0) failure = ErrnoText("can't flush " + temp_, errno);
-    // close can report a failed delayed write (NFS), so its answer counts.
-    if (::close(fd_) != 0 && failure.empty()) failure = ErrnoText("can't close " + temp_, errno);
-    fd_ = -1;
-    if (failure.empty() && ::rename(temp_.c_str(), target_.c_str()) != 0)
-        failure = ErrnoText("can't replace " + target_, errno);
+    if (!d->file->commit())
+        failure = "can't replace the file: " + d->file->errorString().toStdString();
+    else if (!d->placeholder.empty() &&
+             ::renameat(d->folder, d->placeholder.c_str(), d->folder, d->name.c_str()) != 0)
+        failure = ErrnoText("can't replace the file", errno);
+    else
+        d->placeholder.clear();
+    d->file.reset();
+    d->RemovePlaceholder();
     if (!failure.empty()) {
-        ::unlink(temp_.c_str());
-        temp_.clear();
         error_ = failure;
         throw StreamError(failure);
     }
-    temp_.clear();
     committed_ = true;
 }
 
 void AtomicFileWriter::Discard() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (!temp_.empty()) ::unlink(temp_.c_str());
-    temp_.clear();
+    d->file.reset();
+    d->RemovePlaceholder();
 }
 
 // ---- BinaryOutputStream

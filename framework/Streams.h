@@ -39,12 +39,15 @@ private:
     int fd_;
     int64_t length_;
     int64_t pos_ = 0;
-    std::string window_;  // bytes of the file from windowStart_ on, already read
+    std::string
+        window_;  // its first windowSize_ bytes: the file from windowStart_ on, already read
+    size_t windowSize_ = 0;
     int64_t windowStart_ = 0;
 };
 
 // Writes a new file: the bytes go to a temporary file in the same folder, which replaces the
-// target when Commit succeeds. Destroyed without Commit, it leaves the target as it was.
+// target when Commit succeeds. Destroyed without Commit, it leaves the target as it was. A private
+// file is readable by its owner only, from its first byte on.
 class AtomicFileWriter {
 public:
     AtomicFileWriter(std::string targetPath, bool privateAccess);
@@ -52,7 +55,7 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    bool Ok() const { return fd_ >= 0; }
+    bool Ok() const;
     const std::string& ErrorText() const { return error_; }
     void Write(const std::string& bytes);  // raises StreamError on failure
     void Commit();                         // raises StreamError on failure
@@ -60,9 +63,8 @@ public:
     bool Committed() const { return committed_; }
 
 private:
-    std::string target_;
-    std::string temp_;
-    int fd_ = -1;
+    struct Impl;
+    std::unique_ptr<Impl> d;
     bool committed_ = false;
     std::string error_;
 };

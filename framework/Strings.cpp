@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 
@@ -70,12 +71,11 @@ std::string ReplaceAll(const std::string& s, const std::string& from, const std:
 }
 
 bool StartsWith(const std::string& s, const std::string& prefix) {
-    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+    return s.starts_with(prefix);
 }
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() &&
-           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return s.ends_with(suffix);
 }
 
 int StrCompBytes(const std::string& a, const std::string& b) {
@@ -97,43 +97,39 @@ bool EqualsText(const std::string& a, const std::string& b) {
     return StrCompText(a, b) == 0;
 }
 
+namespace {
+
+// Past a plus sign at p, which from_chars does not take (it takes a minus sign only). Answers
+// false when a minus sign follows it: one sign at most.
+bool SkipPlus(const char*& p, const char* end) {
+    if (p == end || *p != '+') return true;
+    ++p;
+    return p == end || *p != '-';
+}
+
+}  // namespace
+
 int64_t Val(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    // Accumulated as a negative number so that INT64_MIN is reachable.
-    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    const char* p = s.data();
+    const char* end = p + s.size();
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    if (!SkipPlus(p, end)) return 0;
     int64_t value = 0;
-    bool saturated = false;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        int digit = s[i] - '0';
-        if (value < (kMin + digit) / 10) {
-            saturated = true;
-            break;
-        }
-        value = value * 10 - digit;
-    }
-    if (saturated) return negative ? kMin : std::numeric_limits<int64_t>::max();
-    if (negative) return value;
-    return value == kMin ? std::numeric_limits<int64_t>::max() : -value;
+    auto [stop, error] = std::from_chars(p, end, value);
+    if (error == std::errc::result_out_of_range)
+        return *p == '-' ? std::numeric_limits<int64_t>::min()
+                         : std::numeric_limits<int64_t>::max();
+    return error == std::errc() ? value : 0;
 }
 
 bool ParseInt32(const std::string& s, int32_t& out) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    if (i == s.size()) return false;
-    int64_t value = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        value = value * 10 + (s[i] - '0');
-        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return false;
-    }
-    if (negative) value = -value;
-    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
-        return false;
-    out = static_cast<int32_t>(value);
+    const char* p = s.data();
+    const char* end = p + s.size();
+    if (!SkipPlus(p, end)) return false;
+    int32_t value = 0;
+    auto [stop, error] = std::from_chars(p, end, value);
+    if (error != std::errc() || stop != end) return false;
+    out = value;
     return true;
 }
 

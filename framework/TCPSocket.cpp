@@ -1,5 +1,6 @@
 #include "TCPSocket.h"
 
+#include <errno.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -10,8 +11,8 @@
 #include <QTcpSocket>
 
 #include "Event.h"
+#include "EventLoopInternal.h"
 #include "PlatformInternal.h"
-#include "PostedEvents.h"
 
 namespace fw {
 
@@ -27,6 +28,18 @@ int32_t ErrorCode(QAbstractSocket::SocketError e) {
             return kSocketAddressInUse;
         default:
             return kSocketOtherError;
+    }
+}
+
+// Writes what the system takes at once, without waiting; answers how many bytes it took. A
+// failure takes nothing, so the platform's socket meets it on its own write and reports it.
+size_t SendNow(qintptr fd, const std::string& bytes) {
+    if (fd < 0) return 0;
+    for (;;) {
+        ssize_t n =
+            ::send(static_cast<int>(fd), bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n >= 0) return static_cast<size_t>(n);
+        if (errno != EINTR) return 0;
     }
 }
 
@@ -240,7 +253,15 @@ void TCPSocket::Write(const std::string& bytes) {
     QTcpSocket* s = d->sock;
     if (!s) return;
     if (s->state() == QAbstractSocket::ConnectedState) {
-        s->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        // With nothing queued before them the bytes go straight to the system; when it takes them
+        // all, they have left, and SendComplete follows without waiting for the platform's loop
+        // to notice. What it does not take is queued and sent as the connection allows.
+        size_t sent = s->bytesToWrite() == 0 ? SendNow(s->socketDescriptor(), bytes) : 0;
+        if (sent == bytes.size()) {
+            d->Post([this] { Event_SendComplete(); });
+            return;
+        }
+        s->write(bytes.data() + sent, static_cast<qint64>(bytes.size() - sent));
         s->flush();  // hand the bytes to the system now rather than on the next loop pass
     } else if (s->state() == QAbstractSocket::HostLookupState ||
                s->state() == QAbstractSocket::ConnectingState) {

@@ -47,6 +47,13 @@ TextArea::TextArea(Window& window, std::string name)
     edit->setTabChangesFocus(true);
     edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     edit->setUndoRedoEnabled(false);
+    // The selection shows only while the window is active.
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Inactive, QPalette::Base));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Inactive, QPalette::Text));
+    edit->setPalette(palette);
     SetTextFont(12);
     QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] {
         TextAreaWidget* edit = Platform(*this);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <functional>
 #include <memory>
+
+#include "EventLoop.h"  // GiveWay, GiveWayUntil
 
 namespace fw {
 
@@ -37,21 +38,5 @@ protected:
 private:
     std::unique_ptr<Impl> d;
 };
-
-// Gives way once. On a cooperative thread: switch back to the main thread, to be resumed at its
-// next turn. On the main thread: process pending events (re-entrantly) and let every runnable
-// thread take a turn.
-void GiveWay();
-
-// Gives way until ready() holds. A waiting thread is not resumed until its condition holds, so a
-// thread waiting for a socket costs nothing while it waits and goes on as soon as the event that
-// makes the condition true has been handled.
-void GiveWayUntil(const std::function<bool()>& ready);
-
-bool OnCooperativeThread();
-
-// Runs the main thread's share of the scheduler: every thread that can go on takes one turn.
-// Called by GiveWay and by the idle pump; tests may call it directly.
-void RunCooperativeThreads();
 
 }  // namespace fw

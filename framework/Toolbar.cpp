@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "EventDispatcher.h"
+#include "EventLoopInternal.h"
 #include "PlatformInternal.h"
 #include "ToolbarCustomizationDialog.h"
 #include "ToolbarIcons.h"
@@ -196,7 +197,7 @@ void Toolbar::Click(ToolbarItem* item) {
     if (!Action) return;
     const std::function<void(ToolbarControl*)> action = Action;
     RunGuarded([&] { action(view); });
-    RunAfterDispatchHooks();
+    WakeWaitingThreads();  // as after any handler of an outside event
 }
 
 void Toolbar::ShowContextMenu(int x, int y) {

@@ -19,6 +19,10 @@ class MenuBar;
 // A window of the program. It is built in a fixed order by Build: Layout (window properties),
 // CreateControls (then the focus order of its controls is set), AddMenuHandlers, then it opens:
 // it is registered as open, its Open event runs and it is shown when Visible.
+//
+// In a dialog window Return presses the push button marked default and Escape the one marked
+// cancel; no other button answers either key. The window manager's close box counts as the cancel
+// button; without one, a modal dialog stays open and a modeless one closes as any window does.
 class Window : public EventSource {
 public:
     enum class Kind { Document, ModelessDialog, ModalDialog };

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHostAddress>
+#include <QTcpServer>
 #include <QTimer>
 #include <fstream>
 #include <stdexcept>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "framework/EventLoop.h"
+#include "framework/TCPSocket.h"
 #include "framework/Thread.h"
 #include "framework/Timer.h"
 #include "tests/framework/FrameworkTestSupport.h"
@@ -87,13 +91,15 @@ TEST(CooperativeThreadTest, GiveWayUntilWakesRightAfterTheEventThatMakesItTrue) 
     EXPECT_LE(passAtWake - passAtAction, 1);
 }
 
-// A condition that changes outside of any event (here: another thread sets it) is still seen, by
-// the slow pump, while the main thread sits in a plain event loop.
-TEST(CooperativeThreadTest, AWaitingThreadSeesAConditionSetOutsideOfAnyEvent) {
+// A condition that another thread makes true is seen after that thread's turn, while the main
+// thread sits in a plain event loop.
+TEST(CooperativeThreadTest, AWaitingThreadSeesAConditionSetByAnotherThread) {
     bool flag = false, woke = false;
+    QEventLoop loop;
     LambdaThread waiter([&] {
         fw::GiveWayUntil([&] { return flag; });
         woke = true;
+        loop.quit();
     });
     LambdaThread setter([&] {
         fw::GiveWay();
@@ -101,15 +107,71 @@ TEST(CooperativeThreadTest, AWaitingThreadSeesAConditionSetOutsideOfAnyEvent) {
     });
     waiter.Run();
     setter.Run();
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (woke) loop.quit();
-    });
-    check.start(1);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
     EXPECT_TRUE(woke);
+}
+
+// Counts the passes of the platform's event loop while it lives.
+class LoopPasses {
+public:
+    LoopPasses() {
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake,
+                         &context_, [this] { ++count; });
+    }
+    int count = 0;
+
+private:
+    QObject context_;
+};
+
+// What may make a waiting thread's condition true wakes it: a timer's action, a socket's event,
+// a platform signal that bypasses the dispatcher (as a widget's would). Until then the main loop
+// sleeps: nothing polls the condition. The main thread sits in a plain event loop throughout.
+TEST(CooperativeThreadTest, AWaitingThreadIsWokenByWhatChangesItsConditionAndByNothingElse) {
+    QTcpServer peer;
+    ASSERT_TRUE(peer.listen(QHostAddress::LocalHost));
+    fw::TCPSocket socket;
+    socket.Address = "127.0.0.1";
+    socket.Port = peer.serverPort();
+    fw::Timer timer;
+    timer.SetPeriod(200);
+    bool timerFired = false, signalled = false;
+    timer.Action = [&](fw::Timer&) { timerFired = true; };
+
+    struct Case {
+        const char* what;
+        std::function<void()> start;
+        std::function<bool()> ready;
+    };
+    const Case cases[] = {
+        {"a timer's action", [&] { timer.SetMode(fw::Timer::kModeSingle); },
+         [&] { return timerFired; }},
+        {"a socket's state", [&] { socket.Connect(); }, [&] { return socket.IsConnected(); }},
+        {"a platform signal",
+         [&] { QTimer::singleShot(200, QCoreApplication::instance(), [&] { signalled = true; }); },
+         [&] { return signalled; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QEventLoop loop;
+        bool woke = false;
+        LambdaThread waiter([&] {
+            fw::GiveWayUntil(c.ready);
+            woke = true;
+            loop.quit();
+        });
+        waiter.Run();
+        fw::GiveWay();  // the thread starts and waits
+        ASSERT_TRUE(waiter.Running());
+        LoopPasses passes;
+        c.start();
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        EXPECT_TRUE(woke);
+        // A few passes for the event itself; a condition polled every 20 ms would take ten.
+        EXPECT_LT(passes.count, 6);
+    }
 }
 
 // Only the idle pump resumes the thread here: the main thread sits in a plain Qt event loop.

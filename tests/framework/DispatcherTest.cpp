@@ -68,16 +68,26 @@ TEST(DispatcherTest, AHandlerThatDestroysItsSourceDropsItsQueue) {
     EXPECT_FALSE(queuedRan);
 }
 
-TEST(DispatcherTest, HooksRunAfterEveryHandler) {
-    // Hooks cannot be removed; each test runs in a process of its own.
+// A thread waiting for what a handler did goes on right after that handler, before the handlers
+// queued behind it on the same source.
+TEST(DispatcherTest, AWaitingThreadGoesOnRightAfterTheHandlerThatLetsItGoOn) {
     Log log;
-    fw::AddAfterDispatchHook([&] { log.push_back("hook"); });
+    bool ready = false;
+    LambdaThread waiter([&] {
+        fw::GiveWayUntil([&] { return ready; });
+        log.push_back("thread goes on");
+    });
+    waiter.Run();
+    fw::GiveWay();  // the thread starts and waits
+    ASSERT_TRUE(waiter.Running());
     fw::EventSource source;
     source.Deliver([&] {
         log.push_back("first");
         source.Deliver([&] { log.push_back("second"); });
+        ready = true;
     });
-    EXPECT_EQ(log, (Log{"first", "hook", "second", "hook"}));
+    EXPECT_EQ(log, (Log{"first", "thread goes on", "second"}));
+    EXPECT_FALSE(waiter.Running());
 }
 
 // A handler that runs on a cooperative thread and gives way there; the thread is killed while the

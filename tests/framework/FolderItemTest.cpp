@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -122,6 +123,43 @@ TEST_F(FolderItemTest, EntriesAreInByteOrderAndOneBased) {
     EXPECT_EQ(Root().Item(8), fw::FolderItem());
     EXPECT_EQ(Root().Child("missing").Count(), 0);
     EXPECT_EQ(Root().Child("b").Count(), 0);
+}
+
+// Count and Item read the folder once, at the first of them: a scan walks one listing even while
+// the folder changes under it. A new item, and Entries, see the folder as it is now.
+TEST_F(FolderItemTest, CountAndItemWalkTheListingOfTheirFirstRead) {
+    const std::vector<std::string> before = {"b", "d"}, after = {"a", "b"};
+    struct Case {
+        const char* firstRead;
+        std::function<void(const fw::FolderItem&)> read;
+    };
+    const Case cases[] = {
+        {"Count", [](const fw::FolderItem& f) { EXPECT_EQ(f.Count(), 2); }},
+        {"Item", [](const fw::FolderItem& f) { EXPECT_EQ(f.Item(2).Name(), "d"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstRead);
+        Put("b", "");
+        Put("d", "");
+        fs::remove(PathOf("a"));
+        const fw::FolderItem folder = Root();
+        c.read(folder);
+        Put("a", "");
+        fs::remove(PathOf("d"));
+
+        const fw::FolderItem copy = folder;
+        for (const fw::FolderItem* f : {&folder, &copy}) {
+            ASSERT_EQ(f->Count(), 2);
+            EXPECT_EQ(f->Item(1).Name(), before[0]);
+            EXPECT_EQ(f->Item(2).Name(), before[1]);
+            EXPECT_EQ(f->Item(3), fw::FolderItem());
+        }
+        EXPECT_EQ(Names(), after);
+        const fw::FolderItem fresh = Root();
+        ASSERT_EQ(fresh.Count(), 2);
+        EXPECT_EQ(fresh.Item(1).Name(), after[0]);
+        EXPECT_EQ(fresh.Item(2).Name(), after[1]);
+    }
 }
 
 TEST_F(FolderItemTest, CreateAsFolderAnswersWhetherTheFolderIsThere) {

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "framework/EventDispatcher.h"
+#include "framework/EventLoop.h"
 #include "framework/Thread.h"
+#include "framework/Window.h"
 
 // Records the exceptions that escape handlers while it lives, for tests that provoke them on
 // purpose; afterwards such an exception fails the test again, as the test main has it.
@@ -58,3 +60,10 @@ struct DestructionFlag {
     bool* flag;
     ~DestructionFlag() { *flag = true; }
 };
+
+// Closes the windows a test left open, while what they refer to still exists, and lets them be
+// deleted: the next test starts without them.
+inline void CloseWindowsLeftOpen() {
+    while (!fw::Window::OpenWindows().empty()) fw::Window::OpenWindows().front()->Close();
+    fw::ProcessPendingEvents();
+}

@@ -17,6 +17,7 @@
 #include "framework/EventLoop.h"
 #include "framework/MenuBar.h"
 #include "framework/Window.h"
+#include "tests/framework/FrameworkTestSupport.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ protected:
         bar.Append(std::move(edit));
         app.SetMenuBar(&bar);
     }
+    ~MenuTest() override { CloseWindowsLeftOpen(); }  // they use the bar
 
     MenuTestWindow* OpenWindow(bool withMenuBar) {
         auto* w = new MenuTestWindow;  // a closed window deletes itself

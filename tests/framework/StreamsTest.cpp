@@ -204,7 +204,6 @@ TEST_F(StreamsTest, CommitReplacesTheTargetAndLeavesNoTemporaryFile) {
     ASSERT_TRUE(writer.Ok());
     writer.Write("new");
     EXPECT_EQ(Get("t"), "old content that is longer");
-    EXPECT_EQ(Names().size(), 2u);  // the target and its temporary file, side by side
     writer.Commit();
     EXPECT_TRUE(writer.Committed());
     EXPECT_EQ(Get("t"), "new");
@@ -243,21 +242,66 @@ TEST_F(StreamsTest, WriterInAMissingFolderIsNotOk) {
     EXPECT_FALSE(Item("no-such-folder/file").CreateTextFile());
 }
 
-TEST_F(StreamsTest, FailedCommitRaisesAndRemovesTheTemporaryFile) {
-    // A folder where the file should go: the rename over it fails.
+// A folder where the file goes: standing there from the start, the file can't be created; put
+// there while the file is written, the commit raises. Either way nothing else is left behind.
+TEST_F(StreamsTest, AFolderWhereTheFileGoesFailsTheWriteAndLeavesNothing) {
     fs::create_directory(PathOf("target"));
-    auto out = Item("target").CreateTextFile();
-    ASSERT_TRUE(out);
-    out->Write("x");
-    EXPECT_THROW(out->Close(), fw::StreamError);
-    EXPECT_FALSE(out->IsOpen());
+    EXPECT_FALSE(Item("target").CreateTextFile());
+    EXPECT_FALSE(Item("target").CreateBinaryFile());
+    EXPECT_FALSE(fw::AtomicFileWriter(PathOf("target"), false).Ok());
     EXPECT_EQ(Names(), std::vector<std::string>{"target"});
     EXPECT_TRUE(fs::is_directory(PathOf("target")));
 
-    auto bin = Item("target").CreateBinaryFile();
-    ASSERT_TRUE(bin);
-    EXPECT_THROW(bin->Close(), fw::StreamError);
-    EXPECT_EQ(Names(), std::vector<std::string>{"target"});
+    for (const std::string& name : {std::string("late-new"), std::string("late-replaced")}) {
+        SCOPED_TRACE(name);
+        if (name == "late-replaced") Put(name, "old");
+        auto out = Item(name).CreateTextFile();
+        ASSERT_TRUE(out);
+        out->Write("x");
+        fs::remove(PathOf(name));
+        fs::create_directory(PathOf(name));
+        EXPECT_THROW(out->Close(), fw::StreamError);
+        EXPECT_FALSE(out->IsOpen());
+        EXPECT_TRUE(fs::is_directory(PathOf(name)));
+        fs::remove(PathOf(name));
+        EXPECT_EQ(Names(), std::vector<std::string>{"target"});
+    }
+}
+
+// A local name that is not UTF-8 (an old archive's, say) is written under its own bytes, in a
+// folder whose name is not UTF-8 either.
+TEST_F(StreamsTest, NamesThatAreNotUtf8AreWrittenAsTheyAre) {
+    const std::string folder = "\x83\x74\x83\x48\x83\x8B\x83\x5F";  // フォルダ in Shift JIS
+    fs::create_directory(PathOf(folder));
+    const mode_t saved = umask(022);
+    for (const std::string& name : {std::string("plain.txt"), std::string("\x95\x5C.txt")}) {
+        for (bool privateAccess : {false, true}) {
+            const std::string path = folder + "/" + name;
+            SCOPED_TRACE(path);
+            Put(path, "old");
+            fw::AtomicFileWriter writer(PathOf(path), privateAccess);
+            ASSERT_TRUE(writer.Ok()) << writer.ErrorText();
+            writer.Write("new");
+            EXPECT_EQ(Get(path), "old");
+            writer.Commit();
+            EXPECT_EQ(Get(path), "new");
+            EXPECT_EQ(ModeOf(path), privateAccess ? 0600u : 0644u);
+        }
+        std::vector<std::string> inFolder;
+        for (const auto& e : fs::directory_iterator(PathOf(folder)))
+            inFolder.push_back(e.path().filename());
+        EXPECT_EQ(inFolder.size(), name == "plain.txt" ? 1u : 2u) << "a stand-in file is left";
+    }
+    umask(saved);
+
+    // Abandoned, it leaves the old content and nothing beside it.
+    {
+        fw::AtomicFileWriter writer(PathOf(folder + "/\x95\x5C.txt"), false);
+        ASSERT_TRUE(writer.Ok());
+        writer.Write("abandoned");
+    }
+    EXPECT_EQ(Get(folder + "/\x95\x5C.txt"), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(PathOf(folder)), fs::directory_iterator()), 2);
 }
 
 // ---- Text streams

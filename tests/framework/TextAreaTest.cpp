@@ -39,7 +39,7 @@ private:
 TEST_F(TextAreaTest, TextIsExactlyTheBytesGivenAndEveryLineEndShowsAsABreak) {
     struct Case {
         const char* how;
-        std::vector<std::string> pieces;  // the first set, the others appended
+        std::vector<std::string> chunks;  // the first set, the others appended
         std::string shown;
     };
     const Case cases[] = {
@@ -57,11 +57,11 @@ TEST_F(TextAreaTest, TextIsExactlyTheBytesGivenAndEveryLineEndShowsAsABreak) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
         std::string all;
-        Area().SetText(c.pieces.front());
-        all = c.pieces.front();
-        for (size_t i = 1; i < c.pieces.size(); ++i) {
-            Area().AppendText(c.pieces[i]);
-            all += c.pieces[i];
+        Area().SetText(c.chunks.front());
+        all = c.chunks.front();
+        for (size_t i = 1; i < c.chunks.size(); ++i) {
+            Area().AppendText(c.chunks[i]);
+            all += c.chunks[i];
         }
         EXPECT_EQ(Area().Text(), all);
         EXPECT_EQ(Edit()->toPlainText().toStdString(), c.shown);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <memory>
 
@@ -78,6 +79,35 @@ TEST_F(TimerTest, ResetRestartsOnlyAPendingCountdown) {
     RunUntilSentinel(60);
     EXPECT_EQ(fired, 1);
     EXPECT_EQ(timer.GetMode(), fw::Timer::kModeOff);
+}
+
+// A transfer's watchdog is reset for every chunk: each Reset postpones the pending shot to a full
+// period after it, and the shot fires once, a period after the last.
+TEST_F(TimerTest, ResetPostponesAPendingSingleShotByAFullPeriod) {
+    timer.SetPeriod(200);
+    QElapsedTimer sinceLastReset;
+    int resets = 0;
+    fw::Timer resetter;
+    resetter.SetPeriod(20);
+    resetter.Action = [&](fw::Timer& t) {
+        timer.Reset();
+        sinceLastReset.start();
+        if (++resets == 15) t.SetMode(fw::Timer::kModeOff);
+    };
+    qint64 firedAfter = -1;
+    timer.Action = [&](fw::Timer&) {
+        ++fired;
+        firedAfter = sinceLastReset.elapsed();
+    };
+    timer.SetMode(fw::Timer::kModeSingle);
+    sinceLastReset.start();
+    resetter.SetMode(fw::Timer::kModeMultiple);
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired == 1; }, 5000));
+    EXPECT_EQ(resets, 15) << "fired while it was still being reset";
+    EXPECT_GE(firedAfter, 180);  // the platform's timers may come a little early
+    EXPECT_EQ(timer.GetMode(), fw::Timer::kModeOff);
+    RunUntilSentinel(250);
+    EXPECT_EQ(fired, 1);
 }
 
 // Were the shot re-armed, it would take the new, far longer period.

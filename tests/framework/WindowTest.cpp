@@ -15,6 +15,7 @@
 #include "framework/Label.h"
 #include "framework/MenuBar.h"
 #include "framework/Window.h"
+#include "tests/framework/FrameworkTestSupport.h"
 
 namespace {
 
@@ -64,6 +65,8 @@ private:
 
 class WindowTest : public testing::Test {
 protected:
+    ~WindowTest() override { CloseWindowsLeftOpen(); }  // they write to the log
+
     // A closed window deletes itself, so windows live on the heap.
     RecordingWindow* Make(fw::Window::Kind kind = fw::Window::Kind::Document) {
         return new RecordingWindow(&log, kind);

@@ -5,11 +5,16 @@
 namespace {
 
 struct PasvCase {
+    const char* name;
     const char* reply;
     bool ok;
     const char* host;
     int port;
 };
+
+void PrintTo(const PasvCase& c, std::ostream* os) {
+    *os << testing::PrintToString(std::string(c.reply));
+}
 
 class PasvReplyTest : public testing::TestWithParam<PasvCase> {};
 
@@ -25,17 +30,22 @@ TEST_P(PasvReplyTest, NamesHostAndPortOrNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Replies, PasvReplyTest,
     testing::Values(
-        PasvCase{"227 Entering Passive Mode (192,168,0,9,4,1)\r\n", true, "192.168.0.9", 1025},
-        PasvCase{"227 Entering Passive Mode (10,0,0,7,195,80).\r\n", true, "10.0.0.7", 50000},
-        PasvCase{"227 =127,0,0,1,4,0\r\n", true, "127.0.0.1", 1024},  // no parentheses
-        PasvCase{"227 Entering Passive Mode 127,0,0,1,0,21\r\n", true, "127.0.0.1", 21},
+        PasvCase{"InParentheses", "227 Entering Passive Mode (192,168,0,9,4,1)\r\n", true,
+                 "192.168.0.9", 1025},
+        PasvCase{"FollowedByADot", "227 Entering Passive Mode (10,0,0,7,195,80).\r\n", true,
+                 "10.0.0.7", 50000},
+        PasvCase{"AfterAnEqualsSign", "227 =127,0,0,1,4,0\r\n", true, "127.0.0.1", 1024},
+        PasvCase{"WithoutParentheses", "227 Entering Passive Mode 127,0,0,1,0,21\r\n", true,
+                 "127.0.0.1", 21},
         // A lone number before the address is not the address.
-        PasvCase{"227 Mode 2 ok (127,0,0,1,4,1)\r\n", true, "127.0.0.1", 1025},
-        PasvCase{"227 Entering Passive Mode (10,0,0,7,195)\r\n", false, "", 0},    // five
-        PasvCase{"227 Entering Passive Mode (10,0,0,7,300,1)\r\n", false, "", 0},  // > 255
-        PasvCase{"227 Entering Passive Mode (10,0,0,7,0,0)\r\n", false, "", 0},    // port 0
-        PasvCase{"227 Entering Passive Mode\r\n", false, "", 0}, PasvCase{"", false, "", 0},
-        PasvCase{"227 (a,b,c,d,e,f)\r\n", false, "", 0}));
+        PasvCase{"AfterALoneNumber", "227 Mode 2 ok (127,0,0,1,4,1)\r\n", true, "127.0.0.1", 1025},
+        PasvCase{"FiveNumbers", "227 Entering Passive Mode (10,0,0,7,195)\r\n", false, "", 0},
+        PasvCase{"ANumberAbove255", "227 Entering Passive Mode (10,0,0,7,300,1)\r\n", false, "", 0},
+        PasvCase{"PortZero", "227 Entering Passive Mode (10,0,0,7,0,0)\r\n", false, "", 0},
+        PasvCase{"NoNumbers", "227 Entering Passive Mode\r\n", false, "", 0},
+        PasvCase{"Empty", "", false, "", 0},
+        PasvCase{"Letters", "227 (a,b,c,d,e,f)\r\n", false, "", 0}),
+    [](const testing::TestParamInfo<PasvCase>& info) { return std::string(info.param.name); });
 
 TEST(PortArgument, IsTheDottedAddressAndThePortBytes) {
     EXPECT_EQ(PortArgument("10.0.1.2", 1090), "10,0,1,2,4,66");

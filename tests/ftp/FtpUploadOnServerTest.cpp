@@ -21,6 +21,10 @@ struct TextCase {
     const char* sent;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << "line-end mode " << c.lineEndMode;
+}
+
 class TextUploadOnVsftpd : public testing::TestWithParam<TextCase> {};
 
 TEST_P(TextUploadOnVsftpd, SendsTheProfilesLineEnds) {
@@ -36,7 +40,13 @@ TEST_P(TextUploadOnVsftpd, SendsTheProfilesLineEnds) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, TextUploadOnVsftpd,
                          testing::Values(TextCase{0, "a\nb\nc\n"}, TextCase{1, "a\r\nb\r\nc\r\n"},
-                                         TextCase{2, "a\rb\rc\r"}, TextCase{5, "a\rb\rc\r"}));
+                                         TextCase{2, "a\rb\rc\r"}, TextCase{5, "a\rb\rc\r"}),
+                         [](const testing::TestParamInfo<TextCase>& info) {
+                             const char* ends = info.param.lineEndMode == 0   ? "LF"
+                                                : info.param.lineEndMode == 1 ? "CRLF"
+                                                                              : "CR";
+                             return "Mode" + std::to_string(info.param.lineEndMode) + ends;
+                         });
 
 TEST(TextUploadOnVsftpdChunks, ACRLFAcrossTheChunkBoundaryIsOneLineEnd) {
     testsupport::VsftpdServer server;

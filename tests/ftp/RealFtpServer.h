@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "tests/support/FtpServers.h"
@@ -60,4 +61,9 @@ struct ServerAndMode {
 inline std::string ServerAndModeName(const ServerAndMode& p) {
     return std::string(p.kind == ServerKind::Pyftpdlib ? "Pyftpdlib" : "Vsftpd") +
            (p.passive ? "Passive" : "Active");
+}
+
+// How gtest shows the parameter: by its name rather than its bytes.
+inline void PrintTo(const ServerAndMode& p, std::ostream* os) {
+    *os << ServerAndModeName(p);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -35,6 +37,21 @@ Dataset Loaded(const StoredProfile& r, const std::string& pass) {
     d.Zone = r.zone;
     d.EOL = r.eol;
     return d;
+}
+
+// Ends a process started afresh for one case (a death test's): its exit status says whether every
+// check held, and the failed ones are told on stderr, which the parent shows.
+[[noreturn]] void ExitWithTheResultOfThisProcess() {
+    const testing::TestResult* result =
+        testing::UnitTest::GetInstance()->current_test_info()->result();
+    for (int i = 0; i < result->total_part_count(); ++i) {
+        const testing::TestPartResult& part = result->GetTestPartResult(i);
+        if (part.failed())
+            std::fprintf(stderr, "%s:%d: %s\n", part.file_name() ? part.file_name() : "?",
+                         part.line_number(), part.message());
+    }
+    std::fflush(nullptr);
+    std::_Exit(result->Failed() ? 1 : 0);
 }
 
 class ProfileFilesTest : public ShellTest {
@@ -225,26 +242,38 @@ TEST_F(ProfileFilesTest, FailedSaveIsReportedAndLeavesNoTemporaryFile) {
 
 // A profile without its password must not reach the file: the save is refused and the file of the
 // previous run stays. The crypto library is left without any algorithm (only OpenSSL's null
-// provider is configured, before its first use in this process), so no key pair can be made.
+// provider is configured), so no key pair can be made. OpenSSL reads its configuration once per
+// process, at its first use, and other tests of this binary use it: the case runs in a process of
+// its own, started afresh.
 TEST_F(ProfileFilesTest, SaveThatCannotEncryptAPasswordKeepsThePreviousFile) {
-    const std::string conf = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/openssl-null.cnf";
-    std::ofstream(conf) << "openssl_conf = init\n[init]\nproviders = providers\n"
-                           "[providers]\nnull = null\n[null]\nactivate = 1\n";
-    setenv("OPENSSL_CONF", conf.c_str(), 1);
-    std::string privateKey, publicKey;
-    ASSERT_FALSE(fw::Crypto::RSAGenerateKeyPair(1024, privateKey, publicKey))
-        << "the crypto library was configured before this test could take its algorithms away";
+    const std::string savedStyle = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a new process, not a copy of this one
+    auto saveWithoutAlgorithms = [&] {
+        const std::string conf = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/openssl-null.cnf";
+        std::ofstream(conf) << "openssl_conf = init\n[init]\nproviders = providers\n"
+                               "[providers]\nnull = null\n[null]\nactivate = 1\n";
+        setenv("OPENSSL_CONF", conf.c_str(), 1);
+        std::string privateKey, publicKey;
+        EXPECT_FALSE(fw::Crypto::RSAGenerateKeyPair(1024, privateKey, publicKey))
+            << "the crypto library was configured before this test could take its "
+               "algorithms away";
 
-    const std::string previous = Int32(0) + EncodeProfile(Profile("old"), "key", "cipher");
-    Put("dataset2", previous);
-    gDatasets = {Profile("new")};
-    ExpectPress("OK");
-    app().SaveSet2();
-    const auto boxes = Shown("msgbox");
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].message.find("dataset2"), std::string::npos);
-    EXPECT_EQ(Get("dataset2"), previous);
-    EXPECT_EQ(FolderNames(), std::vector<std::string>{"dataset2"});
+        const std::string previous = Int32(0) + EncodeProfile(Profile("old"), "key", "cipher");
+        Put("dataset2", previous);
+        gDatasets = {Profile("new")};
+        ExpectPress("OK");
+        app().SaveSet2();
+        const auto boxes = Shown("msgbox");
+        EXPECT_EQ(boxes.size(), 1u);
+        if (!boxes.empty()) {
+            EXPECT_NE(boxes[0].message.find("dataset2"), std::string::npos);
+        }
+        EXPECT_EQ(Get("dataset2"), previous);
+        EXPECT_EQ(FolderNames(), std::vector<std::string>{"dataset2"});
+        ExitWithTheResultOfThisProcess();
+    };
+    EXPECT_EXIT(saveWithoutAlgorithms(), testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, savedStyle);
 }
 
 // The older file: clear-text passwords and no line-end field, which loads as "unix".

@@ -1,5 +1,6 @@
 // The main of every test binary: Qt on its offscreen platform, and for each test a private XDG
-// configuration home and desktop folder, so no test sees another's settings or the user's.
+// configuration home and desktop folder, so no test sees another's settings or the user's, nor a
+// cancel keystroke that another typed.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,6 +10,7 @@
 #include "framework/Application.h"
 #include "framework/EventDispatcher.h"
 #include "framework/ModalHost.h"
+#include "framework/UserCancel.h"
 
 namespace {
 
@@ -22,6 +24,7 @@ public:
         setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
         setenv("XDG_DESKTOP_DIR", (root_ + "/Desktop").c_str(), 1);
         setenv("QUILLOMAR_TEST_ROOT", root_.c_str(), 1);
+        fw::ClearUserCancelled();  // a cancel keystroke belongs to the test that typed it
     }
     void OnTestEnd(const testing::TestInfo& info) override {
         if (!info.result()->Failed() && !root_.empty()) {

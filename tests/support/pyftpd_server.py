@@ -111,6 +111,9 @@ def main():
 
     handler = TestFTPHandler
     handler.authorizer = authorizer
+    # A refused login is answered at once: pyftpdlib waits seconds before it, against password
+    # guessing, which only slows the tests down.
+    handler.auth_failed_timeout = 0
     handler.banner_text = args.banner
     if args.banner is not None:
         handler.banner = args.banner

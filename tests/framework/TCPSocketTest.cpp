@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <string>
+
+#include "framework/EventLoop.h"
+#include "framework/TCPSocket.h"
+
+namespace {
+
+// A connection to a peer of the test's own on 127.0.0.1, which reads only when it is told to.
+class TCPSocketTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+        socket.Address = "127.0.0.1";
+        socket.Port = server.serverPort();
+        socket.SendComplete = [this](fw::TCPSocket&) { ++completes; };
+        socket.Connect();
+        ASSERT_TRUE(fw::RunEventLoopUntil(
+            [&] { return socket.IsConnected() && server.hasPendingConnections(); }, 5000));
+        peer = server.nextPendingConnection();
+    }
+
+    void DrainAtThePeerWithoutTheLoop(size_t atLeast) {
+        received += peer->readAll().toStdString();  // what the peer's socket has read already
+        char buffer[65536];
+        size_t drained = 0;
+        while (drained < atLeast) {
+            ssize_t n =
+                ::recv(static_cast<int>(peer->socketDescriptor()), buffer, sizeof buffer, 0);
+            ASSERT_GT(n, 0);
+            received.append(buffer, static_cast<size_t>(n));
+            drained += static_cast<size_t>(n);
+        }
+    }
+
+    void ReadAtThePeer() {
+        QObject::connect(peer, &QTcpSocket::readyRead, peer,
+                         [this] { received += peer->readAll().toStdString(); });
+        received += peer->readAll().toStdString();
+    }
+
+    QTcpServer server;
+    QTcpSocket* peer = nullptr;
+    fw::TCPSocket socket;
+    int completes = 0;
+    std::string received;
+};
+
+// Bytes the system takes at once have left: SendComplete follows. Bytes it can't take yet (the
+// peer does not read) wait in order behind them, and SendComplete waits until they have all left.
+TEST_F(TCPSocketTest, SendCompleteComesOnceEveryWrittenByteHasLeft) {
+    socket.Write("hello");
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return completes == 1; }, 5000));
+
+    std::string big(64 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 / 5);
+    socket.Write(big);
+    EXPECT_GT(socket.BytesLeftToSend(), 0);
+    // The peer takes some, so that the system has room again while bytes still wait: the next
+    // write must not overtake them.
+    DrainAtThePeerWithoutTheLoop(1024 * 1024);
+    socket.Write("tail");
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(completes, 1);
+
+    ReadAtThePeer();
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return completes == 2; }, 20000));
+    EXPECT_EQ(socket.BytesLeftToSend(), 0);
+    ASSERT_TRUE(
+        fw::RunEventLoopUntil([&] { return received.size() >= 5 + big.size() + 4; }, 20000));
+    EXPECT_TRUE(received == "hello" + big + "tail") << "the bytes came out of order";
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(completes, 2);
+}
+
+}  // namespace
