@@ -254,8 +254,6 @@ TEST_F(ToolbarButtonsTest, AClickRunsItsButtonsCommandOnceAndClearsItsSelection)
         EXPECT_FALSE(button->isChecked());
         // Clear switches itself off before its command; the others leave the states alone.
         EXPECT_EQ(Button(tag)->Enabled(), tag != 131);
-        fw::ModalHost::EndScript();
-        fw::ModalHost::BeginScript();
     }
 }
 
