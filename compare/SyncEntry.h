@@ -17,4 +17,8 @@ struct SyncEntry {
     int32_t child = 0;       // folders: index of the folder's first direct entry
     int32_t childCount = 0;  // folders: number of direct entries
     std::optional<bool> sync;  // set while a sync run has the entry on its work list
+    // Could not be looked into (unreadable, a link cycle, a special file, a folder the server
+    // refused): matched by name, never descended, never marked, and so never to be uploaded or
+    // deleted, not even as the content of a marked folder.
+    bool opaque = false;
 };

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "compare/CompareRuns.h"
 #include "compare/SyncEntry.h"
+#include "compare/WalkStage.h"
 #include "framework/BevelButton.h"
 #include "framework/CheckBox.h"
 #include "framework/Date.h"
@@ -95,6 +97,25 @@ public:
     int32_t pGroupL = -1;
     int32_t pTimerRow = 0;
     std::string pRootR;
+    std::vector<GroupRun> pRunsL;  // where each group's run stands in pSyncL
+    std::vector<GroupRun> pRunsR;  // and in pSyncR
+    int32_t pWalkStage = WalkIdle;
+    int32_t pWalkFolder = -1;       // the folder being listed: its index in pSyncR, -1 the root
+    bool pWalkListArrived = false;  // its listing has come, or its data connection has failed
+    bool pWalkListReplied = false;  // the server's final reply to its LIST has come
+    bool pWalkFailed = false;       // a command for it was refused, or its data connection failed
+    // The folder whose LIST's final reply is still to come after the walk has gone on (-1 the
+    // root), and whether the end of the walk waits for it.
+    static constexpr int32_t kNoReplyDue = -2;
+    int32_t pWalkReplyDueFor = kNoReplyDue;
+    bool pWalkEndDue = false;
+    bool pRootROpaque = false;      // the remote root could not be listed
+    bool pRootLOpaque = false;      // the local root could not be read
+    bool pComparePass = false;      // GetCompareList3 is running
+    bool pCompareCancelled = false;
+    bool pListsFilling = false;     // the lists are being filled and opened
+    bool pExpandingAll = false;     // an expand-all is opening folder rows
+    bool pTimerRowPending = false;  // pTimerRow holds a click not yet copied into its record
 
     // Sync run.
     int32_t pUpload = UploadNone;
@@ -275,13 +296,26 @@ public:
     void GetCompareList();
     void GetCompareList2r();
     void GetCompareList2rSort(std::vector<SyncEntry>& entries);
+    // The remote walk's view of the connection: a working folder confirmed (after the login or a
+    // CWD), every reply line, a refusal, a failed data connection. The last two answer whether
+    // the walk took the failure as its own (a folder below the root): it is then in the log, and
+    // the handler shows no message for it.
+    void GetCompareList2rWorkingFolder(const std::string& reply, bool atLogin);
+    void GetCompareList2rReply(FtpCommandSocket& socket);
+    bool GetCompareList2rRefused(FtpCommandSocket& socket, const std::string& text);
+    bool GetCompareList2rDataError(FtpDataSocket& socket);
+    void GetCompareList2rLateReply(bool refused);
+    void GetCompareList2rFolderDone();
+    void GetCompareList2rNext();
     void GetCompareList3();
     void GetCompareList32l(const fw::FolderItem& folder);
     void GetCompareList32lSort(std::vector<SyncEntry>& entries);
     void GetCompareList33c();
-    bool GetCompareList33c2(const std::string& a, const std::string& b, const std::string& c);
-    void GetCompareList34c(int32_t a, bool b, int32_t c, int32_t d, bool e, int32_t f);
-    void GetCompareList34cAdd(int32_t index, const std::string& a, const std::string& b);
+    bool GetCompareList33c2(const std::string& side, const std::string& folderPath,
+                            const std::string& childPath);
+    void GetCompareList34c(int32_t localIndex, bool localDone, int32_t localGroup,
+                           int32_t remoteIndex, bool remoteDone, int32_t remoteGroup);
+    void GetCompareList34cAdd(int32_t index, const std::string& side, const std::string& reason);
     void GetCompareList34l();
     void GetCompareList34r();
     void GetCompareList35r(int32_t groupNumber, int32_t firstRow);
@@ -291,6 +325,10 @@ public:
     std::string DateFormatL(const fw::FolderItem& item);
     std::string DateFormatR(const std::string& text);
     void ClearVal();
+    // Whether a comparison is under way (walking a connected server, or in its pass): the
+    // commands that would change its trees or lists wait for it.
+    bool CompareRunning() const;
+    void CompareListCopyCheck(fw::ListBox& list, int32_t row);
     // Start-up and the toolbar (mainwindow/).
     void InitApp();
     void ToolbarItemClicked(fw::ToolbarControl* sender);

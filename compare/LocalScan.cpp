@@ -1,0 +1,167 @@
+#include "compare/LocalScan.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "compare/SizeText.h"
+
+namespace {
+
+std::string TwoDigits(int32_t v) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d", static_cast<int>(v));
+    return buffer;
+}
+
+}  // namespace
+
+std::string LocalDateText(const fw::Date& date) {
+    return date.AbbreviatedDate() + " " + TwoDigits(date.Hour()) + ":" + TwoDigits(date.Minute());
+}
+
+std::string LocalDateText(int64_t unixSeconds) {
+    const time_t t = static_cast<time_t>(unixSeconds);
+    struct tm local {};
+    if (localtime_r(&t, &local) == nullptr) return LocalDateText(fw::Date::FromUnixSeconds(0));
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+    return text;
+}
+
+std::string LocalScan::UnreadableText(const std::string& path) {
+    return "読み込めないため比較から除外しました: " + path;
+}
+
+std::string LocalScan::LinkCycleText(const std::string& path) {
+    return "リンクが循環しているため比較から除外しました: " + path;
+}
+
+std::string LocalScan::SpecialFileText(const std::string& path) {
+    return "特殊なファイルのため比較から除外しました: " + path;
+}
+
+// An open folder; closed when it goes out of scope, so a scan never holds more than one open at a
+// time however deep it goes.
+struct LocalScan::OpenFolder {
+    DIR* dir = nullptr;
+    FolderId id{};
+    explicit OpenFolder(const std::string& path) {
+        dir = ::opendir(path.c_str());
+        struct stat st;
+        if (dir && ::fstat(::dirfd(dir), &st) == 0)
+            id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+        else
+            Close();
+    }
+    ~OpenFolder() { Close(); }
+    void Close() {
+        if (dir) ::closedir(dir);
+        dir = nullptr;
+    }
+};
+
+void LocalScan::Note(const std::string& line) {
+    if (log) log(line);
+}
+
+void LocalScan::Yield() {
+    if (giveWay) giveWay();
+}
+
+bool LocalScan::Scan(const std::string& folderPath) {
+    std::string path = folderPath;
+    if (path.empty() || path.back() != '/') path += '/';
+    ancestors_.clear();
+    return ScanFolder(path);
+}
+
+void LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
+                           std::vector<SyncEntry>& batch) {
+    const int fd = ::dirfd(folder.dir);
+    std::vector<std::string> names;
+    while (struct dirent* item = ::readdir(folder.dir)) {
+        std::string name = item->d_name;
+        if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden items
+        names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());  // a steady order for names that compare equal
+    for (std::string& name : names) {
+        SyncEntry entry;
+        struct stat st;
+        const bool reachable = ::fstatat(fd, name.c_str(), &st, 0) == 0;
+        if (!reachable && ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        entry.group = groupCounter_;
+        entry.date = LocalDateText(static_cast<int64_t>(st.st_mtime));
+        if (reachable && S_ISDIR(st.st_mode)) {
+            // assign(), not "=": GCC 12 warns falsely of overlapping copies for the latter.
+            entry.kind.assign(1, 'd');
+            entry.size.assign(1, '-');
+            entry.path = path + name + "/";
+        } else {
+            entry.kind.assign(1, 'f');
+            entry.size = SizeText(reachable ? static_cast<int64_t>(st.st_size) : 0);
+            entry.path = path + name;
+            if (!reachable) {
+                entry.opaque = true;
+                Note(UnreadableText(entry.path));
+            } else if (!S_ISREG(st.st_mode)) {
+                entry.opaque = true;
+                Note(SpecialFileText(entry.path));
+            }
+        }
+        entry.name = std::move(name);
+        batch.push_back(std::move(entry));
+        Yield();
+    }
+    folder.Close();
+}
+
+bool LocalScan::ScanFolder(const std::string& path) {
+    std::vector<SyncEntry> batch;
+    {
+        OpenFolder folder(path);
+        if (!folder.dir) {
+            Note(UnreadableText(path));
+            return false;
+        }
+        ancestors_.push_back(folder.id);
+        ++groupCounter_;
+        ReadFolder(folder, path, batch);
+    }
+    const int32_t group = groupCounter_;
+    const size_t first = tree_.size();
+    if (appendRun)
+        appendRun(batch, group);
+    else
+        AppendSortedRun(tree_, runs_, batch, group);
+    const size_t last = tree_.size();
+    for (size_t k = first; k < last; ++k) {
+        if (tree_[k].kind == "d") {
+            tree_[k].child = static_cast<int32_t>(tree_.size());
+            if (!tree_[k].opaque) {
+                const std::string subPath = tree_[k].path;
+                struct stat st;
+                if (::stat(subPath.c_str(), &st) == 0 &&
+                    std::any_of(ancestors_.begin(), ancestors_.end(), [&](const FolderId& id) {
+                        return id.device == static_cast<uint64_t>(st.st_dev) &&
+                               id.inode == static_cast<uint64_t>(st.st_ino);
+                    })) {
+                    tree_[k].opaque = true;
+                    Note(LinkCycleText(subPath));
+                } else if (!ScanFolder(subPath)) {
+                    tree_[k].opaque = true;
+                }
+            }
+        }
+        Yield();
+    }
+    ancestors_.pop_back();
+    return true;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "compare/CompareRuns.h"
+#include "compare/SyncEntry.h"
+#include "framework/Date.h"
+
+// The comparison's date text of a local item: yyyy/MM/dd HH:mm in local time.
+std::string LocalDateText(const fw::Date& date);
+std::string LocalDateText(int64_t unixSeconds);  // the same for a file's modification time
+
+// The depth-first scan of a local folder into the flattened local tree: each folder's visible
+// items (names not beginning with ".") become one run, sorted by name and appended at once, then
+// every subfolder of that run is scanned in name order. Each folder is read once. Links are
+// followed; a folder that cannot be read, a link that leads back into its own ancestry, a link
+// that leads nowhere and a special file (FIFO, socket, device) become opaque entries, each with
+// a line in the log, and nothing below them is scanned.
+class LocalScan {
+public:
+    LocalScan(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs, int32_t& groupCounter)
+        : tree_(tree), runs_(runs), groupCounter_(groupCounter) {}
+
+    // Appends one folder's batch as its run (the batch sort); unset: AppendSortedRun.
+    std::function<void(std::vector<SyncEntry>& batch, int32_t group)> appendRun;
+    std::function<void(const std::string& line)> log;
+    std::function<void()> giveWay;
+
+    // Scans the folder at folderPath (absolute; a trailing "/" is added when missing). Answers
+    // false, with a line in the log, when the folder itself cannot be read; nothing is appended.
+    bool Scan(const std::string& folderPath);
+
+    // Log lines.
+    static std::string UnreadableText(const std::string& path);
+    static std::string LinkCycleText(const std::string& path);
+    static std::string SpecialFileText(const std::string& path);
+
+private:
+    struct FolderId {
+        uint64_t device;
+        uint64_t inode;
+    };
+    struct OpenFolder;
+    bool ScanFolder(const std::string& path);
+    void ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
+    void Note(const std::string& line);
+    void Yield();
+
+    std::vector<SyncEntry>& tree_;
+    std::vector<GroupRun>& runs_;
+    int32_t& groupCounter_;
+    std::vector<FolderId> ancestors_;  // the folders being scanned, root first
+};

@@ -1,0 +1,105 @@
+#include "compare/TreeMerge.h"
+
+#include <algorithm>
+
+#include "compare/CompareRuns.h"
+#include "framework/Strings.h"
+
+namespace {
+
+const SyncEntry& At(const std::vector<SyncEntry>& tree, int32_t index) {
+    return tree[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+void TreeMerge::Advance(const std::vector<SyncEntry>& tree, MergeSide& side) const {
+    side.done = true;
+    const int32_t next = side.index + 1;
+    if (next < static_cast<int32_t>(tree.size()) && At(tree, next).group == side.group) {
+        side.index = next;
+        side.done = false;
+    }
+}
+
+bool TreeMerge::NameSharedWithSibling(int32_t index) const {
+    const SyncEntry& entry = At(remote_, index);
+    for (int32_t neighbour : {index - 1, index + 1}) {
+        if (neighbour < 0 || neighbour >= static_cast<int32_t>(remote_.size())) continue;
+        const SyncEntry& other = At(remote_, neighbour);
+        if (other.group == entry.group && CompareNames(other.name, entry.name) == 0) return true;
+    }
+    return false;
+}
+
+void TreeMerge::MergeFolderPair(const SyncEntry& local, const SyncEntry& remote) {
+    if (local.opaque || remote.opaque) return;
+    MergeSide l, r;
+    if (local.childCount > 0) l = {local.child, false, At(local_, local.child).group};
+    if (remote.childCount > 0) r = {remote.child, false, At(remote_, remote.child).group};
+    if (l.done && r.done) return;
+    if (mergeFolders) mergeFolders(l, r);
+}
+
+void TreeMerge::MergeRuns(MergeSide l, MergeSide r) {
+    // A side that has no entry at its index is empty, whatever the caller said.
+    if (!l.done && (l.index < 0 || l.index >= static_cast<int32_t>(local_.size()))) l.done = true;
+    if (!r.done && (r.index < 0 || r.index >= static_cast<int32_t>(remote_.size()))) r.done = true;
+    auto markAdd = [&] {
+        const SyncEntry& e = At(local_, l.index);
+        if (e.group == l.group && !e.opaque && mark) mark(l.index, "Local", "Add");
+    };
+    auto markRemove = [&] {
+        const SyncEntry& e = At(remote_, r.index);
+        if (e.group == r.group && !e.opaque && !NameSharedWithSibling(r.index) && mark)
+            mark(r.index, "Remote", "Remove");
+    };
+    while (true) {
+        if (l.done && r.done) return;
+        if (l.done) {
+            markRemove();
+            Advance(remote_, r);
+        } else if (r.done) {
+            markAdd();
+            Advance(local_, l);
+        } else {
+            const SyncEntry& le = At(local_, l.index);
+            const SyncEntry& re = At(remote_, r.index);
+            const int order = CompareNames(le.name, re.name);
+            if (order < 0) {
+                markAdd();
+                Advance(local_, l);
+            } else if (order > 0) {
+                markRemove();
+                Advance(remote_, r);
+            } else {
+                if (le.kind == "d" && re.kind == "d") {
+                    MergeFolderPair(le, re);
+                } else if (le.kind == "f" && re.kind == "f" && !le.opaque && !re.opaque &&
+                           fw::StrCompBytes(le.date, re.date) > 0 && mark) {
+                    mark(l.index, "Local", "Update");
+                }
+                Advance(local_, l);
+                Advance(remote_, r);
+            }
+        }
+        if (cancelled && cancelled()) return;
+        if (giveWay) giveWay();
+    }
+}
+
+void PropagateMarks(std::vector<SyncEntry>& tree, const std::function<void()>& giveWay) {
+    for (size_t i = 0; i < tree.size(); ++i) {
+        const SyncEntry& folder = tree[i];
+        if (folder.kind == "d" && folder.check && !folder.opaque && folder.child >= 0 &&
+            folder.childCount > 0) {
+            const size_t end = std::min(tree.size(), static_cast<size_t>(folder.child) +
+                                                         static_cast<size_t>(folder.childCount));
+            for (size_t j = static_cast<size_t>(folder.child); j < end; ++j) {
+                if (!tree[j].opaque) tree[j].check = true;
+                if (giveWay) giveWay();
+            }
+        }
+        if (giveWay) giveWay();
+    }
+}

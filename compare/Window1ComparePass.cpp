@@ -1,0 +1,127 @@
+#include "compare/ChildCounts.h"
+#include "compare/LocalScan.h"
+#include "compare/PeriodicGiveWay.h"
+#include "compare/TreeMerge.h"
+#include "framework/UserCancel.h"
+#include "mainwindow/Window1.h"
+
+// The comparison pass, run once the remote walk has listed its last folder: the local scan, the
+// child counts, the merge with its marks, and the filling of both lists.
+
+namespace {
+
+// Resets a flag when the pass ends, however it ends.
+class FlagWhile {
+public:
+    explicit FlagWhile(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagWhile() { flag_ = false; }
+    FlagWhile(const FlagWhile&) = delete;
+    FlagWhile& operator=(const FlagWhile&) = delete;
+
+private:
+    bool& flag_;
+};
+
+const char* kLocalRootUnreadable =
+    "ローカルフォルダを読み込めないため、アップロードと削除の指定はしません。";
+const char* kRemoteRootRefused =
+    "リモートフォルダを一覧できないため、アップロードと削除の指定はしません。";
+const char* kLocalRootEmpty = "ローカルフォルダが空のため、削除の指定はしません。";
+
+}  // namespace
+
+void Window1::GetCompareList3() {
+    FlagWhile passRunning(pComparePass);
+    pCompareCancelled = false;
+    fw::ClearUserCancelled();  // only a cancel given during this pass stops it
+    if (pLocalFolder) {
+        GetCompareList32l(*pLocalFolder);
+    } else {
+        pRootLOpaque = true;
+    }
+    GetCompareList33c();
+    // Marks are made only against trees that can be trusted: a root that could not be read, or
+    // an empty local root (an unmounted folder), must not send a whole site for deletion.
+    if (pRootLOpaque) {
+        updateStatus(kLocalRootUnreadable);
+    } else if (pRootROpaque) {
+        updateStatus(kRemoteRootRefused);
+    } else if (pSyncL.empty() && !pSyncR.empty()) {
+        updateStatus(kLocalRootEmpty);
+    } else {
+        GetCompareList34c(0, pSyncL.empty(), 0, 0, pSyncR.empty(), 0);
+    }
+    GetCompareList34l();
+    GetCompareList34r();
+    FlagWhile filling(pListsFilling);
+    GetCompareList35r(0, 0);
+    GetCompareList35r2();
+    GetCompareList36l(0, 0);
+    GetCompareList36l2();
+}
+
+void Window1::GetCompareList32l(const fw::FolderItem& folder) {
+    LocalScan scan(pSyncL, pRunsL, pGroupL);
+    scan.appendRun = [this](std::vector<SyncEntry>& batch, int32_t) {
+        GetCompareList32lSort(batch);
+    };
+    scan.log = [this](const std::string& line) { updateStatus(line); };
+    PeriodicGiveWay yield;
+    scan.giveWay = [&yield] { yield(); };
+    if (!scan.Scan(folder.AbsolutePath())) pRootLOpaque = true;
+    pSyncL.shrink_to_fit();  // it grows no more
+}
+
+void Window1::GetCompareList32lSort(std::vector<SyncEntry>& entries) {
+    AppendSortedRun(pSyncL, pRunsL, entries, pGroupL);
+}
+
+std::string Window1::DateFormatL(const fw::FolderItem& item) {
+    return LocalDateText(item.ModificationDate());
+}
+
+void Window1::GetCompareList33c() {
+    CountChildren(pSyncL, pRunsL, TreeSide::Local);
+    CountChildren(pSyncR, pRunsR, TreeSide::Remote);
+}
+
+bool Window1::GetCompareList33c2(const std::string& side, const std::string& folderPath,
+                                 const std::string& childPath) {
+    return IsDirectChild(side == "Local" ? TreeSide::Local : TreeSide::Remote, folderPath,
+                         childPath);
+}
+
+void Window1::GetCompareList34c(int32_t localIndex, bool localDone, int32_t localGroup,
+                                int32_t remoteIndex, bool remoteDone, int32_t remoteGroup) {
+    TreeMerge merge(pSyncL, pSyncR);
+    merge.mark = [this](int32_t index, const std::string& side, const std::string& reason) {
+        GetCompareList34cAdd(index, side, reason);
+    };
+    merge.mergeFolders = [this](MergeSide l, MergeSide r) {
+        GetCompareList34c(l.index, l.done, l.group, r.index, r.done, r.group);
+    };
+    // The cancel is read once and then holds for every level of the merge.
+    merge.cancelled = [this] {
+        if (!pCompareCancelled && fw::UserCancelled()) pCompareCancelled = true;
+        return pCompareCancelled;
+    };
+    PeriodicGiveWay yield;
+    merge.giveWay = [&yield] { yield(); };
+    merge.MergeRuns({localIndex, localDone, localGroup}, {remoteIndex, remoteDone, remoteGroup});
+}
+
+void Window1::GetCompareList34cAdd(int32_t index, const std::string& side, const std::string&) {
+    std::vector<SyncEntry>& tree = side == "Local" ? pSyncL : pSyncR;
+    if (index >= 0 && static_cast<size_t>(index) < tree.size())
+        tree[static_cast<size_t>(index)].check = true;
+}
+
+void Window1::GetCompareList34l() {
+    PeriodicGiveWay yield;
+    PropagateMarks(pSyncL, [&yield] { yield(); });
+}
+
+void Window1::GetCompareList34r() {
+    PeriodicGiveWay yield;
+    PropagateMarks(pSyncR, [&yield] { yield(); });
+}

@@ -1,0 +1,254 @@
+#include "compare/ListingLine.h"
+#include "compare/PeriodicGiveWay.h"
+#include "compare/RemoteDate.h"
+#include "compare/SizeText.h"
+#include "compare/WorkingFolderReply.h"
+#include "framework/Date.h"
+#include "mainwindow/Window1.h"
+
+// The remote walk: breadth first through the remote folder, one CWD and one listing per folder,
+// each listing filed as one run of pSyncR. It is started by the connect command and moved on by
+// the connection's events; a folder is done once both its listing and the server's final reply
+// to its LIST have come, or once anything asked for it has been refused or has failed (then it
+// is opaque, and the walk goes on with the next folder).
+
+namespace {
+
+constexpr int32_t kMaxWalkDepth = 64;
+constexpr size_t kMaxRemotePathBytes = 4096;
+
+// The number of folder levels of a path below the remote root (the root's own entries: 1).
+int32_t DepthBelowRoot(const std::string& root, const std::string& path) {
+    int32_t depth = 0;
+    for (size_t i = root.size(); i < path.size(); ++i)
+        if (path[i] == '/') ++depth;
+    return depth;
+}
+
+// The LIST has been sent and its confirming reply has not come yet.
+bool ListReplyAwaited(const FtpCommandSocket& socket) {
+    return socket.expectedCode == "226" && !socket.codeFound;
+}
+
+std::string RefusedText(const std::string& path) {
+    return "サーバーで一覧できないため比較から除外しました: " + path;
+}
+
+std::string TooDeepText(const std::string& path) {
+    return "階層が深すぎるため比較から除外しました: " + path;
+}
+
+std::string TooLongText(const std::string& path) {
+    return "パスが長すぎるため比較から除外しました: " + path;
+}
+
+}  // namespace
+
+void Window1::GetCompareList() {
+    if (pComparePass) return;  // the pass is still working on the trees
+    pSyncR.clear();
+    pSyncL.clear();
+    pRunsR.clear();
+    pRunsL.clear();
+    // The roots' runs take group 0 in both trees, whatever ran before.
+    pGroupR = -1;
+    pGroupL = -1;
+    pCountR = 0;
+    pFin = false;
+    pSyncRFlg = true;
+    pRootR = EditField4->Text();
+    if (pRootR.empty() || pRootR[0] != '/') pRootR = "/" + pRootR;
+    // Nothing is written before the login: the login handler's CWD is the walk's first command,
+    // and the server's answer to PWD after it names the root.
+    currentPath = pRootR;
+    pWalkStage = WalkLogin;
+    pWalkFolder = -1;
+    pWalkReplyDueFor = kNoReplyDue;
+    pWalkEndDue = false;
+    pWalkListArrived = false;
+    pWalkListReplied = false;
+    pWalkFailed = false;
+    pRootROpaque = false;
+    pRootLOpaque = false;
+}
+
+void Window1::GetCompareList2rWorkingFolder(const std::string& reply, bool atLogin) {
+    if (!pSyncRFlg) return;
+    const bool listingNext =
+        atLogin ? pWalkStage == WalkLogin && path.empty() : pWalkStage == WalkChanging;
+    if (atLogin && pWalkStage == WalkLogin && !path.empty()) {
+        pWalkStage = WalkChanging;  // the root as typed is changed into next
+        return;
+    }
+    if (!listingNext) return;
+    // The tree that later commands act on is the one the server names: the root is its answer
+    // to PWD in the folder it put us in.
+    if (pWalkFolder < 0) {
+        if (std::optional<std::string> folder = WorkingFolderOfReply(reply)) pRootR = *folder;
+        currentPath = pRootR;
+    }
+    pWalkStage = WalkListing;
+    pWalkListArrived = false;
+    pWalkListReplied = false;
+}
+
+void Window1::GetCompareList2r() {
+    if (pWalkStage != WalkListing || pWalkListArrived)
+        return;  // not the listing the walk asked for
+    pWalkListArrived = true;
+    // The data connection has ended normally: the listing is whole. The walk goes on at once;
+    // the server's final reply to the LIST is the next reply to come, and is waited for there.
+    if (!pWalkListReplied && ListReplyAwaited(commandSocket)) pWalkReplyDueFor = pWalkFolder;
+    GetCompareList2rFolderDone();
+}
+
+// The final reply to the LIST of a folder the walk has left has come: a refusal makes that
+// folder opaque after all (nothing below it is then marked, however far the walk has gone).
+void Window1::GetCompareList2rLateReply(bool refused) {
+    const int32_t folder = pWalkReplyDueFor;
+    pWalkReplyDueFor = kNoReplyDue;
+    if (refused) {
+        if (folder >= 0) {
+            pSyncR[static_cast<size_t>(folder)].opaque = true;
+            updateStatus(RefusedText(pSyncR[static_cast<size_t>(folder)].path));
+        } else {
+            pRootROpaque = true;
+            updateStatus(RefusedText(pRootR));
+        }
+    }
+    if (pWalkEndDue) GetCompareList2rNext();
+}
+
+void Window1::GetCompareList2rReply(FtpCommandSocket& socket) {
+    if (!pSyncRFlg || !socket.LineCompletesReply()) return;
+    if (pWalkReplyDueFor != kNoReplyDue) {
+        GetCompareList2rLateReply(false);
+        return;
+    }
+    if (pWalkStage != WalkListing || pWalkListReplied) return;
+    if (socket.ReplyCode() != 226 && socket.ReplyCode() != 250) return;
+    pWalkListReplied = true;
+    if (pWalkListArrived) GetCompareList2rFolderDone();
+}
+
+bool Window1::GetCompareList2rRefused(FtpCommandSocket&, const std::string&) {
+    if (!pSyncRFlg) return false;
+    if (pWalkReplyDueFor != kNoReplyDue) {
+        const bool root = pWalkReplyDueFor < 0;
+        GetCompareList2rLateReply(true);
+        return !root;
+    }
+    if (pWalkStage != WalkChanging && pWalkStage != WalkListing) return false;
+    // The client has abandoned the folder's data connection with the refusal: nothing more
+    // comes for this folder.
+    const bool root = pWalkFolder < 0;
+    pWalkFailed = true;
+    GetCompareList2rFolderDone();
+    return !root;
+}
+
+bool Window1::GetCompareList2rDataError(FtpDataSocket&) {
+    if (!pSyncRFlg || pWalkStage != WalkListing || pWalkListArrived) return false;
+    const bool root = pWalkFolder < 0;
+    pWalkFailed = true;
+    pWalkListArrived = true;
+    // A LIST already sent is still answered; the folder is done with that answer, whatever it
+    // is, so the one failure counts once.
+    if (!pWalkListReplied && ListReplyAwaited(commandSocket)) return !root;
+    GetCompareList2rFolderDone();
+    return !root;
+}
+
+void Window1::GetCompareList2rFolderDone() {
+    pWalkStage = WalkIdle;
+    if (pWalkFailed) {
+        pWalkFailed = false;
+        if (pWalkFolder >= 0) {
+            pSyncR[static_cast<size_t>(pWalkFolder)].opaque = true;
+            updateStatus(RefusedText(currentPath));
+        } else {
+            pRootROpaque = true;
+            updateStatus(RefusedText(pRootR));
+        }
+        GetCompareList2rNext();
+        return;
+    }
+    // One listing: its group, its entries, its run.
+    pGroupR = pGroupR + 1;
+    const int64_t zone = ZoneHours(EditField8->Text());
+    const fw::Date today;
+    PeriodicGiveWay yield;
+    std::vector<SyncEntry> batch;
+    for (size_t i = 1; i < listData.size(); ++i) {
+        std::optional<ListingLine> line = ParseListingLine(listData[i]);
+        yield();
+        if (!line) continue;
+        SyncEntry entry;
+        entry.kind = line->kind;
+        entry.size = line->kind == "d" ? "-" : SizeText(line->size);
+        entry.date = FormatRemoteDate(line->dateText, zone, today.Year(), today.Month());
+        entry.path = currentPath + "/" + line->name;
+        entry.name = std::move(line->name);
+        entry.group = pGroupR;
+        entry.check = false;
+        batch.push_back(std::move(entry));
+    }
+    GetCompareList2rSort(batch);
+    GetCompareList2rNext();
+}
+
+void Window1::GetCompareList2rNext() {
+    PeriodicGiveWay yield;
+    while (pCountR <= static_cast<int32_t>(pSyncR.size()) - 1) {
+        const int32_t index = pCountR;
+        SyncEntry& e = pSyncR[static_cast<size_t>(index)];
+        ++pCountR;
+        if (e.kind != "d") {
+            yield();
+            continue;
+        }
+        e.child = static_cast<int32_t>(pSyncR.size());
+        if (DepthBelowRoot(pRootR, e.path) > kMaxWalkDepth) {
+            e.opaque = true;
+            updateStatus(TooDeepText(e.path));
+            continue;
+        }
+        if (e.path.size() > kMaxRemotePathBytes) {
+            e.opaque = true;
+            updateStatus(TooLongText(e.path));
+            continue;
+        }
+        pSyncRFlg = true;
+        pWalkFolder = index;
+        pWalkStage = WalkChanging;
+        pWalkListArrived = false;
+        pWalkListReplied = false;
+        pWalkFailed = false;
+        currentPath = e.path;
+        commandSocket.sendCWD(currentPath);
+        return;
+    }
+    // No folder is left: once the last LIST's final reply is in, back to the root, and the
+    // rest of the comparison.
+    pWalkStage = WalkIdle;
+    pWalkEndDue = pWalkReplyDueFor != kNoReplyDue;
+    if (pWalkEndDue) return;
+    pSyncR.shrink_to_fit();  // it grows no more
+    pFin = true;
+    pSyncRFlg = false;
+    pWalkStage = WalkIdle;
+    if (!pRootROpaque) {
+        commandSocket.sendCWD(pRootR);
+        currentPath = pRootR;
+    }
+    GetCompareList3();
+}
+
+void Window1::GetCompareList2rSort(std::vector<SyncEntry>& entries) {
+    AppendSortedRun(pSyncR, pRunsR, entries, pGroupR);
+}
+
+std::string Window1::DateFormatR(const std::string& text) {
+    const fw::Date today;
+    return FormatRemoteDate(text, ZoneHours(EditField8->Text()), today.Year(), today.Month());
+}

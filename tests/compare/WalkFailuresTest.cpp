@@ -1,0 +1,208 @@
+// The remote walk where the server answers what real servers answer only now and then: a working
+// folder named elsewhere than typed, refusals of one folder's commands, a dead data port, trees
+// deeper than the walk goes, and listings nobody asked for.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/compare/CompareWindow.h"
+#include "tests/compare/ScriptedTreeServer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class WalkFailures : public testing::Test {
+protected:
+    void SetUp() override {
+        local = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/local/";
+        fs::create_directories(local);
+        testsupport::WriteFile(local + "keep.txt", "k");
+    }
+    CompareWindow::Connection Connection(const std::string& remoteFolder) const {
+        return {tree.server.Port(), "user", "secret", true, remoteFolder, local, ""};
+    }
+    bool Compare(const std::string& remoteFolder) { return cw.Compare(Connection(remoteFolder)); }
+    const SyncEntry* Remote(const std::string& path) const {
+        return CompareWindow::Find(cw.w->pSyncR, path);
+    }
+
+    std::string local;
+    ScriptedTreeServer tree;
+    CompareWindow cw;
+};
+
+TEST_F(WalkFailures, TheRootIsTheFolderTheServerNames) {
+    tree.loginFolder = "/home/site";
+    tree.listings["/home/site"] = ScriptedTreeServer::Line('d', "pub");
+    tree.listings["/home/site/pub"] = ScriptedTreeServer::Line('d', "sub");
+    tree.listings["/home/site/pub/sub"] = ScriptedTreeServer::Line('-', "page.html");
+    ASSERT_TRUE(Compare("pub"));
+    EXPECT_EQ(cw.w->pRootR, "/home/site/pub");
+    ASSERT_NE(Remote("/home/site/pub/sub/page.html"), nullptr);
+    // After the root as typed, every CWD names the folder from the root the server named.
+    ASSERT_GE(tree.cwds.size(), 3u);
+    EXPECT_EQ(tree.cwds[0], "pub");
+    EXPECT_EQ(tree.cwds[1], "/home/site/pub/sub");
+    EXPECT_EQ(tree.cwds[2], "/home/site/pub");
+}
+
+struct FailureCase {
+    const char* command;
+    bool passive;
+};
+
+class OneFolderFails : public WalkFailures, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(OneFolderFails, ThatFolderIsOpaqueOnceAndTheWalkGoesOn) {
+    tree.listings["/"] = ScriptedTreeServer::Line('d', "a") + ScriptedTreeServer::Line('d', "b") +
+                         ScriptedTreeServer::Line('d', "c");
+    tree.listings["/a"] = ScriptedTreeServer::Line('-', "in-a.txt");
+    tree.listings["/b"] = ScriptedTreeServer::Line('-', "in-b.txt");
+    tree.listings["/c"] = ScriptedTreeServer::Line('-', "in-c.txt");
+    tree.failures["/b"] = GetParam().command;
+    CompareWindow::Connection c = Connection("/");
+    c.passive = GetParam().passive;
+    ASSERT_TRUE(cw.Compare(c));
+    EXPECT_EQ(cw.w->pRootR, "/");
+    ASSERT_NE(Remote("//b"), nullptr);
+    EXPECT_TRUE(Remote("//b")->opaque);
+    EXPECT_FALSE(Remote("//a")->opaque);
+    EXPECT_FALSE(Remote("//c")->opaque);
+    EXPECT_NE(Remote("//a/in-a.txt"), nullptr);
+    EXPECT_EQ(Remote("//b/in-b.txt"), nullptr);
+    // c's listing is c's own: the failure of b was counted once, and took nothing of c's.
+    ASSERT_NE(Remote("//c/in-c.txt"), nullptr);
+    EXPECT_EQ(Remote("//c/in-c.txt")->group, 2);  // b's failure took no listing number
+    int refusals = 0;
+    for (const std::string& line : cw.LogLines())
+        refusals += line == "サーバーで一覧できないため比較から除外しました: //b";
+    EXPECT_EQ(refusals, 1);
+    EXPECT_FALSE(Remote("//b")->check);  // an opaque folder is never deleted
+    EXPECT_TRUE(Remote("//a")->check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, OneFolderFails,
+                         testing::Values(FailureCase{"CWD", true}, FailureCase{"PWD", true},
+                                         FailureCase{"PASV", true}, FailureCase{"PORT", false},
+                                         FailureCase{"LIST", true}, FailureCase{"LIST", false}),
+                         [](const testing::TestParamInfo<FailureCase>& info) {
+                             return std::string(info.param.command) +
+                                    (info.param.passive ? "Passive" : "Active");
+                         });
+
+TEST_F(WalkFailures, ARefusalAfterAWholeListingStillMakesItsFolderOpaque) {
+    // The walk has gone on when the refusal comes; b is the last folder, so the end of the walk
+    // waits for it, and a's refusal comes while b is being entered.
+    tree.listings["/"] = ScriptedTreeServer::Line('d', "a") + ScriptedTreeServer::Line('d', "b");
+    tree.listings["/a"] = ScriptedTreeServer::Line('-', "in-a.txt");
+    tree.listings["/b"] = ScriptedTreeServer::Line('-', "in-b.txt");
+    tree.failures["/a"] = "LIST-AFTER";
+    tree.failures["/b"] = "LIST-AFTER";
+    ASSERT_TRUE(Compare("/"));
+    for (const char* folder : {"//a", "//b"}) {
+        ASSERT_NE(Remote(folder), nullptr);
+        EXPECT_TRUE(Remote(folder)->opaque) << folder;
+        EXPECT_FALSE(Remote(folder)->check) << folder;
+        EXPECT_FALSE(Remote(std::string(folder) + "/in-" + (folder + 2) + ".txt")->check);
+        EXPECT_TRUE(
+            cw.Logged(std::string("サーバーで一覧できないため比較から除外しました: ") + folder));
+    }
+    EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, local), std::set<std::string>{"keep.txt"});
+}
+
+TEST_F(WalkFailures, AnEmptyRemoteRootEndsTheWalkAndEverythingGoesUp) {
+    tree.listings["/"] = "total 0\r\n";
+    fs::create_directories(local + "sub");
+    testsupport::WriteFile(local + "sub/a.txt", "a");
+    ASSERT_TRUE(Compare("/"));
+    EXPECT_TRUE(cw.w->pSyncR.empty());
+    EXPECT_EQ(cw.w->pGroupR, 0);
+    EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, local),
+              (std::set<std::string>{"keep.txt", "sub/", "sub/a.txt"}));
+    EXPECT_EQ(cw.w->remoteListBox->ListCount(), 0);
+    // Entered nothing but the root, and went back to it.
+    EXPECT_EQ(tree.cwds, (std::vector<std::string>{"/", "/"}));
+}
+
+TEST_F(WalkFailures, ARefusedRootMarksNothing) {
+    tree.listings["/"] = ScriptedTreeServer::Line('d', "other");
+    tree.failures["/site"] = "CWD";
+    tree.listings["/site"] = "";
+    cw.Start(Connection("site"));
+    ASSERT_TRUE(cw.WaitForComparison());
+    EXPECT_TRUE(cw.w->pSyncR.empty());
+    EXPECT_TRUE(cw.w->pRootROpaque);
+    EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, ""), std::set<std::string>{});
+    EXPECT_TRUE(
+        cw.Logged("リモートフォルダを一覧できないため、アップロードと削除の指定はしません。"));
+    // No CWD back to a root that cannot be entered.
+    EXPECT_EQ(tree.cwds, std::vector<std::string>{"site"});
+}
+
+TEST_F(WalkFailures, FoldersDeeperOrLongerThanTheWalkGoesAreOpaque) {
+    // 66 nested folders: the 65th level is not entered.
+    std::string path = "";
+    for (int depth = 1; depth <= 66; ++depth) {
+        tree.listings[path.empty() ? "/" : path] = ScriptedTreeServer::Line('d', "d");
+        path += "/d";
+    }
+    // A path of more than 4096 bytes: 17 levels of 250-byte names.
+    const std::string longName(250, 'n');
+    std::string longPath = "/long";
+    tree.listings["/"] += ScriptedTreeServer::Line('d', "long");
+    for (int i = 0; i < 17; ++i) {
+        tree.listings[longPath] = ScriptedTreeServer::Line('d', longName);
+        longPath += "/" + longName;
+    }
+    tree.listings[longPath] = ScriptedTreeServer::Line('-', "deep.txt");
+    ASSERT_TRUE(Compare("/"));
+
+    std::string at64 = "/", at65 = "/";
+    for (int i = 0; i < 64; ++i) at64 += "/d";
+    at65 = at64 + "/d";
+    ASSERT_NE(Remote(at64), nullptr);
+    EXPECT_FALSE(Remote(at64)->opaque);
+    ASSERT_NE(Remote(at65), nullptr);
+    EXPECT_TRUE(Remote(at65)->opaque);
+    EXPECT_EQ(Remote(at65 + "/d"), nullptr);
+    EXPECT_TRUE(cw.Logged("階層が深すぎるため比較から除外しました: " + at65));
+    for (const std::string& cwd : tree.cwds) EXPECT_NE(cwd, at65);
+
+    const SyncEntry* tooLong = nullptr;
+    for (const SyncEntry& e : cw.w->pSyncR)
+        if (e.opaque && e.path.size() > 4096) tooLong = &e;
+    ASSERT_NE(tooLong, nullptr);
+    EXPECT_TRUE(cw.Logged("パスが長すぎるため比較から除外しました: " + tooLong->path));
+    for (const std::string& cwd : tree.cwds) EXPECT_LE(cwd.size(), 4096u);
+}
+
+TEST_F(WalkFailures, EveryLineOfAListingCountsButTheTotalAndHiddenNames) {
+    // A name with " ." in it is an entry; so is a last line without its line end.
+    tree.listings["/"] = "total 3\r\n" + ScriptedTreeServer::Line('-', "notes .txt") +
+                         ScriptedTreeServer::Line('-', ".hidden") +
+                         ScriptedTreeServer::Line('d', "..") + "\r\n" +
+                         "-rw-r--r--   1 user  group  5 Jun 15  2020 last.txt";
+    ASSERT_TRUE(Compare("/"));
+    ASSERT_EQ(cw.w->pSyncR.size(), 2u);
+    EXPECT_EQ(cw.w->pSyncR[0].name, "last.txt");
+    EXPECT_EQ(cw.w->pSyncR[1].name, "notes .txt");
+    // The handler keeps the lines as they came, less the total, from element 1 on.
+    EXPECT_EQ(cw.w->listData.size(), 6u);
+    EXPECT_EQ(cw.w->listData[0], "");
+    EXPECT_EQ(cw.w->listData[4], "");
+}
+
+TEST_F(WalkFailures, AListingNobodyAskedForIsNotTaken) {
+    tree.listings["/"] = ScriptedTreeServer::Line('-', "real.txt");
+    cw.Start(Connection("/"));
+    // Before the login nothing has been asked for.
+    cw.w->dataSocket_gotList(cw.w->dataSocket, ScriptedTreeServer::Line('-', "stray.txt"));
+    EXPECT_EQ(cw.w->pGroupR, -1);
+    ASSERT_TRUE(cw.WaitForComparison());
+    ASSERT_EQ(cw.w->pSyncR.size(), 1u);
+    EXPECT_EQ(cw.w->pSyncR[0].name, "real.txt");
+    EXPECT_EQ(cw.w->pGroupR, 0);
+}
+
+}  // namespace

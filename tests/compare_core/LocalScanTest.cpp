@@ -1,0 +1,200 @@
+// The local scan on real folders: layout, names, sizes, dates, and what cannot be looked into.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "compare/LocalScan.h"
+#include "tests/compare_core/UnreadableFolder.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+class LocalScanTest : public testing::Test {
+protected:
+    void SetUp() override {
+        root = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/site/";
+        std::filesystem::create_directories(root);
+    }
+    void File(const std::string& relative, size_t bytes = 1) {
+        ASSERT_TRUE(testsupport::WriteFile(root + relative, std::string(bytes, 'x')));
+    }
+    void Folder(const std::string& relative) {
+        std::filesystem::create_directories(root + relative);
+    }
+    bool Scan() {
+        LocalScan scan(tree, runs, group);
+        scan.log = [this](const std::string& line) { log.push_back(line); };
+        return scan.Scan(root);
+    }
+    const SyncEntry* Find(const std::string& relative) const {
+        for (const SyncEntry& e : tree)
+            if (e.path == root + relative) return &e;
+        return nullptr;
+    }
+    bool Logged(const std::string& text) const {
+        for (const std::string& line : log)
+            if (line == text) return true;
+        return false;
+    }
+
+    std::string root;
+    std::vector<SyncEntry> tree;
+    std::vector<GroupRun> runs;
+    int32_t group = -1;
+    std::vector<std::string> log;
+};
+
+TEST_F(LocalScanTest, LaysOutTheExampleDepthFirst) {
+    Folder("a/y");
+    Folder("c");
+    File("b.txt");
+    File("a/x.txt");
+    File("a/y/z.txt");
+    ASSERT_TRUE(Scan());
+    struct Row {
+        const char* path;
+        const char* kind;
+        int32_t group, child;
+    };
+    const Row rows[] = {{"a/", "d", 0, 3},      {"b.txt", "f", 0, 0}, {"c/", "d", 0, 6},
+                        {"a/x.txt", "f", 1, 0}, {"a/y/", "d", 1, 5},  {"a/y/z.txt", "f", 2, 0}};
+    ASSERT_EQ(tree.size(), 6u);
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(tree[i].path, root + rows[i].path);
+        EXPECT_EQ(tree[i].kind, rows[i].kind);
+        EXPECT_EQ(tree[i].group, rows[i].group);
+        if (tree[i].kind == "d") {
+            EXPECT_EQ(tree[i].child, rows[i].child) << rows[i].path;
+        }
+        EXPECT_FALSE(tree[i].check);
+    }
+    EXPECT_EQ(tree[0].name, "a");
+    EXPECT_EQ(tree[0].size, "-");
+    EXPECT_EQ(group, 3);  // c took the last number; no entry carries it
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(LocalScanTest, GivesSizesAndLocalDatesAndLeavesHiddenItemsOut) {
+    const std::pair<const char*, size_t> files[] = {{"empty", 0},          {"k1000", 1000},
+                                                    {"k1001", 1001},       {"k1536", 1536},
+                                                    {"m1000000", 1000000}, {"m1000001", 1000001}};
+    for (const auto& [name, bytes] : files) File(name, bytes);
+    File(".hidden");
+    Folder(".git/objects");
+    File(".git/objects/x");
+    File("日本語 名前.txt");
+    // 2016/03/05 09:07 local time.
+    struct tm t {};
+    t.tm_year = 116;
+    t.tm_mon = 2;
+    t.tm_mday = 5;
+    t.tm_hour = 9;
+    t.tm_min = 7;
+    t.tm_isdst = -1;
+    struct timeval times[2] = {{mktime(&t), 0}, {mktime(&t), 0}};
+    ASSERT_EQ(utimes((root + "k1000").c_str(), times), 0);
+
+    ASSERT_TRUE(Scan());
+    EXPECT_EQ(Find("empty")->size, "0 bytes");
+    EXPECT_EQ(Find("k1000")->size, "1000 bytes");
+    EXPECT_EQ(Find("k1001")->size, "1.0 KB");
+    EXPECT_EQ(Find("k1536")->size, "1.5 KB");
+    EXPECT_EQ(Find("m1000000")->size, "976.6 KB");
+    EXPECT_EQ(Find("m1000001")->size, "1.0 MB");
+    EXPECT_EQ(Find("k1000")->date, "2016/03/05 09:07");
+    EXPECT_NE(Find("日本語 名前.txt"), nullptr);
+    EXPECT_EQ(Find(".hidden"), nullptr);
+    EXPECT_EQ(Find(".git/"), nullptr);
+    EXPECT_EQ(tree.size(), 7u);
+    EXPECT_EQ(group, 0);  // nothing inside the hidden folder was scanned
+}
+
+TEST_F(LocalScanTest, AnEmptyRootGivesNoEntry) {
+    ASSERT_TRUE(Scan());
+    EXPECT_TRUE(tree.empty());
+    EXPECT_EQ(group, 0);
+}
+
+TEST_F(LocalScanTest, FollowsLinksButNeverIntoALoop) {
+    Folder("real");
+    File("real/inside.txt", 10);
+    File("target.txt", 2000);
+    std::filesystem::create_directory_symlink(root + "real", root + "alias");
+    std::filesystem::create_symlink(root + "target.txt", root + "link.txt");
+    std::filesystem::create_directory_symlink("..", root + "real/up");
+    std::filesystem::create_directory_symlink(".", root + "real/self");
+    std::filesystem::create_symlink(root + "nowhere", root + "dangling");
+
+    ASSERT_TRUE(Scan());
+    // A link to a folder is scanned as that folder, a link to a file is that file.
+    ASSERT_NE(Find("alias/"), nullptr);
+    EXPECT_NE(Find("alias/inside.txt"), nullptr);
+    EXPECT_EQ(Find("link.txt")->size, "2.0 KB");
+    // Links back into their own ancestry are opaque, with a line in the log.
+    for (const char* loop : {"real/up/", "real/self/", "alias/up/", "alias/self/"}) {
+        const SyncEntry* e = Find(loop);
+        ASSERT_NE(e, nullptr) << loop;
+        EXPECT_TRUE(e->opaque) << loop;
+        EXPECT_EQ(e->kind, "d");
+        EXPECT_TRUE(Logged(LocalScan::LinkCycleText(root + loop))) << loop;
+        EXPECT_EQ(Find(std::string(loop) + "inside.txt"), nullptr);
+    }
+    const SyncEntry* dangling = Find("dangling");
+    ASSERT_NE(dangling, nullptr);
+    EXPECT_TRUE(dangling->opaque);
+    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root + "dangling")));
+}
+
+TEST_F(LocalScanTest, SpecialFilesAndUnreadableFoldersAreOpaque) {
+    File("plain.txt");
+    ASSERT_EQ(mkfifo((root + "pipe").c_str(), 0644), 0);
+    int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = root + "sock";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    Folder("open");
+    File("open/a.txt");
+    UnreadableFolder locked(root + "locked");
+
+    ASSERT_TRUE(Scan());
+    close(sock);
+    for (const char* special : {"pipe", "sock"}) {
+        const SyncEntry* e = Find(special);
+        ASSERT_NE(e, nullptr) << special;
+        EXPECT_TRUE(e->opaque);
+        EXPECT_EQ(e->kind, "f");
+        EXPECT_TRUE(Logged(LocalScan::SpecialFileText(root + special)));
+    }
+    const SyncEntry* folder = Find("locked/");
+    ASSERT_NE(folder, nullptr);
+    EXPECT_TRUE(folder->opaque);
+    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root + "locked/")));
+    EXPECT_FALSE(Find("plain.txt")->opaque);
+    EXPECT_NE(Find("open/a.txt"), nullptr);
+    EXPECT_EQ(log.size(), 3u);
+}
+
+TEST_F(LocalScanTest, AnUnreadableRootIsReportedAndGivesNothing) {
+    UnreadableFolder locked(root + "inner");
+    root = locked.Path() + "/";
+    EXPECT_FALSE(Scan());
+    EXPECT_TRUE(tree.empty());
+    EXPECT_EQ(group, -1);
+    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root)));
+
+    root += "gone/";
+    log.clear();
+    EXPECT_FALSE(Scan());
+    EXPECT_EQ(log.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// The merge of the two trees and the spreading of marks: what is to be uploaded and deleted.
+#include <gtest/gtest.h>
+
+#include "tests/compare_core/TreeBuilder.h"
+
+namespace {
+
+using Paths = std::set<std::string>;
+
+struct MergeCase {
+    const char* what;
+    std::vector<Node> local;
+    std::vector<Node> remote;
+    Paths uploads;    // local paths
+    Paths deletions;  // remote paths
+};
+
+void PrintTo(const MergeCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class Merge : public testing::TestWithParam<MergeCase> {};
+
+TEST_P(Merge, MarksUploadsAndDeletions) {
+    const MergeCase& c = GetParam();
+    FlatTree local = LocalTree(c.local);
+    FlatTree remote = RemoteTree(c.remote);
+    MergeTrees(local, remote);
+    EXPECT_EQ(local.Marked(), c.uploads) << c.what;
+    EXPECT_EQ(remote.Marked(), c.deletions) << c.what;
+}
+
+const char* kOld = "2020/01/01 10:00";
+const char* kNew = "2020/01/02 09:00";
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, Merge,
+    testing::Values(
+        MergeCase{
+            "identical trees", {D("a", {F("x")}), F("b")}, {D("a", {F("x")}), F("b")}, {}, {}},
+        MergeCase{"a newer local file", {F("b", kNew)}, {F("b", kOld)}, {"/l/b"}, {}},
+        MergeCase{"a newer remote file", {F("b", kOld)}, {F("b", kNew)}, {}, {}},
+        MergeCase{"names that differ in case only are one name",
+                  {F("Index.HTML", kNew)},
+                  {F("index.html", kOld)},
+                  {"/l/Index.HTML"},
+                  {}},
+        MergeCase{
+            "a local file where the server has a folder", {F("x")}, {D("x", {F("in")})}, {}, {}},
+        MergeCase{"a folder empty on both sides", {D("e")}, {D("e")}, {}, {}},
+        MergeCase{"a folder empty locally",
+                  {D("e")},
+                  {D("e", {F("1"), D("2", {F("3")})})},
+                  {},
+                  {"/r/e/1", "/r/e/2", "/r/e/2/3"}},
+        MergeCase{"a folder empty on the server",
+                  {D("e", {F("1"), D("2", {F("3")})})},
+                  {D("e")},
+                  {"/l/e/1", "/l/e/2/", "/l/e/2/3"},
+                  {}},
+        MergeCase{"a folder found only locally",
+                  {D("new", {D("deep", {F("f")})})},
+                  {},
+                  {"/l/new/", "/l/new/deep/", "/l/new/deep/f"},
+                  {}},
+        MergeCase{"interleaved names",
+                  {F("a"), F("c")},
+                  {F("b"), F("d")},
+                  {"/l/a", "/l/c"},
+                  {"/r/b", "/r/d"}},
+        MergeCase{"remote names after the last local one",
+                  {F("a")},
+                  {F("b"), F("c")},
+                  {"/l/a"},
+                  {"/r/b", "/r/c"}},
+        MergeCase{"deep trees merge folder by folder",
+                  {D("s", {D("t", {F("keep", kOld), F("up", kNew), F("add")})})},
+                  {D("s", {D("t", {F("keep", kOld), F("up", kOld), F("gone")})})},
+                  {"/l/s/t/up", "/l/s/t/add"},
+                  {"/r/s/t/gone"}}),
+    [](const testing::TestParamInfo<MergeCase>& info) {
+        return "Case" + std::to_string(info.index);
+    });
+
+// What must never be deleted or uploaded, whatever the trees look like.
+INSTANTIATE_TEST_SUITE_P(
+    Safeguards, Merge,
+    testing::Values(
+        MergeCase{"an empty folder beside its namesake in another case",
+                  {D("img", {F("logo.png"), F("photo.jpg")})},
+                  {D("Img"), D("img", {F("logo.png"), F("photo.jpg")})},
+                  {"/l/img/logo.png", "/l/img/photo.jpg"},
+                  {}},
+        MergeCase{"two remote files whose names differ in case only",
+                  {F("readme")},
+                  {F("README"), F("readme")},
+                  {},
+                  {}},
+        MergeCase{"an opaque local folder found only locally", {Opaque(D("locked"))}, {}, {}, {}},
+        MergeCase{"an opaque local folder against a full remote one",
+                  {Opaque(D("locked"))},
+                  {D("locked", {F("a"), F("b")})},
+                  {},
+                  {}},
+        MergeCase{"an opaque local file", {Opaque(F("fifo", kNew))}, {F("fifo", kOld)}, {}, {}},
+        MergeCase{
+            "an opaque remote folder found only on the server", {}, {Opaque(D("refused"))}, {}, {}},
+        MergeCase{"an opaque remote folder against a full local one",
+                  {D("refused", {F("a")})},
+                  {Opaque(D("refused"))},
+                  {},
+                  {}},
+        MergeCase{"an opaque entry inside a folder that goes",
+                  {D("new", {Opaque(F("pipe")), F("a")})},
+                  {D("old", {Opaque(D("refused")), F("b")})},
+                  {"/l/new/", "/l/new/a"},
+                  {"/r/old", "/r/old/b"}}),
+    [](const testing::TestParamInfo<MergeCase>& info) {
+        return "Case" + std::to_string(info.index);
+    });
+
+TEST(MergeEdges, AnEmptySideDoesNotStopTheMerge) {
+    FlatTree none = LocalTree({});
+    FlatTree remote = RemoteTree({F("a")});
+    MergeTrees(none, remote);
+    EXPECT_EQ(remote.Marked(), Paths{"/r/a"});
+
+    FlatTree local = LocalTree({F("a")});
+    FlatTree empty = RemoteTree({});
+    MergeTrees(local, empty);
+    EXPECT_EQ(local.Marked(), Paths{"/l/a"});
+
+    FlatTree bothLocal = LocalTree({});
+    FlatTree bothRemote = RemoteTree({});
+    MergeTrees(bothLocal, bothRemote);
+    EXPECT_TRUE(bothLocal.entries.empty());
+}
+
+TEST(MergeEdges, ACancelLeavesTheRestUnmarked) {
+    FlatTree local = LocalTree({F("a"), D("b", {F("1"), F("2")}), F("c")});
+    FlatTree remote = RemoteTree({D("b", {F("3")}), F("d")});
+    int steps = 0;
+    // The cancel is reported after the second step, and stays reported.
+    MergeTrees(local, remote, [&] { return ++steps >= 2; });
+    EXPECT_EQ(local.Marked(), (Paths{"/l/a", "/l/b/1"}));
+    EXPECT_EQ(remote.Marked(), Paths{});
+}
+
+}  // namespace
