@@ -266,6 +266,8 @@ void Window::Close() {
 // Deleted once the event that closed it has been handled, and not while one of its own handlers
 // or its controls' is still running further down the stack (one that gives way, say), nor while
 // it or a sheet on it is modal: whoever showed it reads its answer after the modal call returns.
+// Nor while any modal thing is up: a dialog made by the layer may have this window's platform
+// window as its parent, and would go with it in the middle of its own loop.
 void Window::DeleteWhenIdle(int delayMs) {
     QTimer::singleShot(delayMs, qApp, [this] {
         if (HandlerRunning())
@@ -276,7 +278,7 @@ void Window::DeleteWhenIdle(int delayMs) {
 }
 
 bool Window::HandlerRunning() const {
-    if (Busy() || modalRuns_ > 0 || d->sheets > 0) return true;
+    if (Busy() || modalRuns_ > 0 || d->sheets > 0 || ModalHost::Active()) return true;
     for (const auto& c : controls_)
         if (c->Busy()) return true;
     return false;

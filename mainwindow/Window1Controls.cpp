@@ -39,6 +39,11 @@ void FieldLook(fw::TextField* f, double points = 12) {
     f->SetTextFont(points);
 }
 
+// A profile's value that the settings file stores behind a one-byte length.
+void ShortValueField(fw::TextField* f) {
+    f->SetMaxBytes(255);
+}
+
 void CheckBoxLook(fw::CheckBox* c, const std::string& caption, bool ticked) {
     c->SetCaption(caption);
     c->SetTextFont(10);
@@ -87,9 +92,11 @@ void Window1::_CreateControls0() {
     EditField1 = AddControl<fw::TextField>("EditField1");
     EditField1->Place(onPage(PageEdit, 18, 177, 170, 22, 4));
     FieldLook(EditField1);
+    ShortValueField(EditField1);
     EditField2 = AddControl<fw::TextField>("EditField2");
     EditField2->Place(onPage(PageEdit, 18, 217, 170, 22, 5));
     FieldLook(EditField2);
+    ShortValueField(EditField2);
     EditField3 = AddControl<fw::TextField>("EditField3");
     EditField3->Place(onPage(PageEdit, 18, 257, 170, 22, 6));
     FieldLook(EditField3);
@@ -97,6 +104,7 @@ void Window1::_CreateControls0() {
     EditField4 = AddControl<fw::TextField>("EditField4");
     EditField4->Place(onPage(PageEdit, 18, 297, 170, 22, 7));
     FieldLook(EditField4);
+    ShortValueField(EditField4);
 
     StaticText7 = AddControl<fw::Label>("StaticText7");
     StaticText7->Place(onPage(PageEdit, 18, 418, 120, 20));
@@ -124,6 +132,7 @@ void Window1::_CreateControls0() {
     EditField7 = AddControl<fw::TextField>("EditField7");
     EditField7->Place(onPage(PageEdit, 18, 137, 170, 22, 13));
     FieldLook(EditField7);
+    ShortValueField(EditField7);
 
     StaticText8 = AddControl<fw::Label>("StaticText8");
     StaticText8->Place(onPage(PageView, 18, 418, 120, 20));
@@ -196,6 +205,7 @@ void Window1::_CreateControls1() {
     EditField8 = AddControl<fw::TextField>("EditField8");
     EditField8->Place(onPage(PageEdit, 126, 350, 30, 20, 30));
     FieldLook(EditField8, 10);
+    ShortValueField(EditField8);
 
     StaticText23 = AddControl<fw::Label>("StaticText23");
     StaticText23->Place(onPage(PageView, 18, 508, 100, 20));

@@ -1,3 +1,5 @@
+#include <string>
+
 #include "framework/MenuBar.h"
 #include "mainwindow/NSToolbar.h"
 #include "mainwindow/Window1.h"
@@ -22,28 +24,62 @@ void Window1::InitApp() {
     InitSetlist();
 }
 
-// Closing the window and quitting go the same way; no QUIT is sent on either.
+namespace {
+
+// Work handed over to later (a list's check box, the selections, the next step of a sync run)
+// must not start on a window that is going: a step could ask a question or touch the toolbar
+// during the quit.
+void StopDeferredWork(Window1& w) {
+    for (fw::Timer* timer : {&w.Timer1, &w.Timer2, &w.Timer3}) timer->SetMode(fw::Timer::kModeOff);
+}
+
+// The server has taken a STOR whose transfer has not ended: what it holds of the file is partial.
+bool UploadUnderWay(Window1& w) {
+    const std::string& step = w.commandSocket.status;
+    return (step == "stor" || step == "storing") && w.dataSocket.TransferRunning();
+}
+
+// Lets both connections go, the data connection first. A transfer is broken off, not ended: the
+// upload thread is stopped here and now and the data connection reset. A file that an upload had
+// begun is deleted on the server: its partial copy would look like a complete upload, newer than
+// the local file, and no later sync would send it again. The command leaves before the control
+// connection closes; no QUIT is sent.
+void LetConnectionsGo(Window1& w) {
+    const bool partialOnServer = UploadUnderWay(w) && w.commandSocket.IsConnected();
+    const std::string remoteName = w.dataSocket.remoteFileName;
+    w.dataSocket.AbandonTransfer();
+    if (partialOnServer) w.commandSocket.deleteFile(remoteName);
+    w.commandSocket.Close();
+}
+
+}  // namespace
+
+// Closing the window and quitting go the same way.
 bool Window1::Event_CancelClose(bool /*appQuitting*/) {
     if (!dataConnected) {
         if (!closing) {
             closing = true;
             commandSocket.Close();
         }
+        StopDeferredWork(*this);
         return false;
     }
     if (ShowMsgDlg(2, "切断", "キャンセル", "", "データ転送中ですが終了しますか？",
                    "終了すると、転送中のデータは破壊されます。", this) != MsgDlgAction)
         return true;
     closing = true;
-    // The transfer is broken off, not ended: a server must not keep half a file as a whole one.
-    dataSocket.AbandonTransfer();
-    commandSocket.Close();
+    LetConnectionsGo(*this);
+    StopDeferredWork(*this);
     return false;
 }
 
 void Window1::Event_Close() {
     dataConnected = false;
     ProgressBar1->SetMaximum(1);  // out of its busy state
+    // Nothing reaches the window any more: not its timers, not its connections.
+    StopDeferredWork(*this);
+    statusTimer.SetMode(fw::Timer::kModeOff);
+    LetConnectionsGo(*this);
 }
 
 namespace {

@@ -1,5 +1,11 @@
 #include "shell/App.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "framework/Screens.h"
 #include "mainwindow/Window1.h"
 #include "profiles/AboutPanel.h"
 #include "shell/CommonModule.h"
@@ -32,25 +38,79 @@ void App::InitApp() {
     LoadPref();
     if (!LoadFileType()) InitFileType();
     LoadSet2();
+    // A quit may have come while a loader's message was up: it wrote nothing, and no main window
+    // is made for a program that has quit.
+    if (Quitting() || HasQuit()) return;
+    settingsLoaded_ = true;
+    if (gPref[PrefKeepWindowSize] == 1) ApplyStoredWindowBounds();
+}
 
-    if (gPref[PrefKeepWindowSize] == 1) {
-        // Read every stored bound before applying any: applying one moves the window, and its
-        // Moved handler writes the position slots.
-        const int32_t left = gPref[PrefWindowLeft];
-        const int32_t top = gPref[PrefWindowTop];
-        const int32_t width = gPref[PrefWindowWidth];
-        const int32_t height = gPref[PrefWindowHeight];
-        if (left != 0) Window1::Instance()->SetLeft(left);
-        if (top != 0) Window1::Instance()->SetTop(top);
-        if (width != 0) Window1::Instance()->SetWidth(width);
-        if (height != 0) Window1::Instance()->SetHeight(height);
+namespace {
+
+// A title bar is at most this high, above the window's top; and this much of its length must lie
+// on a screen for the user to take hold of it.
+constexpr int32_t kTitleBarHeight = 32;
+constexpr int32_t kTitleBarGrip = 100;
+
+struct Position {
+    int32_t left;
+    int32_t top;
+};
+
+// The position nearest to the wanted one at which the window's title bar lies on a screen: its
+// whole height, and at least a grip of its length. Stored bounds may come from a screen that is
+// no longer there.
+Position OnAScreen(Position wanted, int32_t width) {
+    const std::vector<fw::ScreenArea> areas = fw::AvailableScreenAreas();
+    const int32_t grip = std::max(1, std::min(width, kTitleBarGrip));
+    Position best = wanted;
+    int64_t bestShift = -1;
+    for (const fw::ScreenArea& a : areas) {
+        const int32_t leftMost = a.left + grip - width;
+        const int32_t rightMost = std::max(leftMost, a.left + a.width - grip);
+        const int32_t topMost = a.top + kTitleBarHeight;
+        const int32_t bottomMost = std::max(topMost, a.top + a.height);
+        const Position p{std::clamp(wanted.left, leftMost, rightMost),
+                         std::clamp(wanted.top, topMost, bottomMost)};
+        const int64_t shift =
+            std::llabs(int64_t{p.left} - wanted.left) + std::llabs(int64_t{p.top} - wanted.top);
+        if (bestShift < 0 || shift < bestShift) {
+            best = p;
+            bestShift = shift;
+        }
     }
+    return best;
+}
+
+}  // namespace
+
+void App::ApplyStoredWindowBounds() {
+    // Read every stored bound before applying any: applying one moves the window, and its Moved
+    // handler writes the position slots. 0 means not stored.
+    const int32_t left = gPref[PrefWindowLeft];
+    const int32_t top = gPref[PrefWindowTop];
+    const int32_t width = gPref[PrefWindowWidth];
+    const int32_t height = gPref[PrefWindowHeight];
+    if (left == 0 && top == 0 && width == 0 && height == 0) return;
+    Window1* w = Window1::Instance();
+    // Only a stored position is moved onto a screen: the platform's own placement is kept.
+    const Position onScreen = OnAScreen({left != 0 ? left : w->Left(), top != 0 ? top : w->Top()},
+                                        width != 0 ? width : w->Width());
+    if (left != 0) w->SetLeft(onScreen.left);
+    if (top != 0) w->SetTop(onScreen.top);
+    if (width != 0) w->SetWidth(width);
+    if (height != 0) w->SetHeight(height);
 }
 
 void App::CloseApp() {
-    if (gPref[PrefKeepWindowSize] == 1) {
-        gPref[PrefWindowWidth] = Window1::Instance()->Width();
-        gPref[PrefWindowHeight] = Window1::Instance()->Height();
+    // A quit during start-up, before every file was loaded, would write back tables still half
+    // empty: the files keep what they hold.
+    if (!settingsLoaded_) return;
+    // Only an open main window is read; none is made for it.
+    Window1* w = fw::Window::FindOpen<Window1>();
+    if (w && gPref[PrefKeepWindowSize] == 1) {
+        gPref[PrefWindowWidth] = w->Width();
+        gPref[PrefWindowHeight] = w->Height();
     }
     // Each writer reports its own failure and leaves the next one to run.
     SavePref();

@@ -45,4 +45,7 @@ protected:
 
 private:
     void Constructor() {}
+    void ApplyStoredWindowBounds();
+
+    bool settingsLoaded_ = false;  // InitApp has loaded every settings file
 };

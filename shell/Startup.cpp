@@ -41,6 +41,9 @@ void PrepareApplication() {
 }
 
 void OpenDefaultWindow() {
+    // A quit during start-up (a loader's message was up) has already ended the run.
+    App* app = App::Instance();
+    if (app && (app->Quitting() || app->HasQuit())) return;
     Window1::Instance();
 }
 
