@@ -309,6 +309,7 @@ public:
     void SyncRunContinue();
     void SyncRunTakeDeferred();
     void SyncCheckCompared();
+    void SyncDeletePartialUpload();
     void SyncUploadPhaseEnd(const std::string& marker);
     void SyncRunEnableSync();
     bool DataConnectionOpen() const;

@@ -56,6 +56,7 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
     ProgressBar1->SetMaximum(1);
     if (pRunState == RunUploading && pUpload == UploadFile) {
         updateStatus(text);
+        SyncDeletePartialUpload();
         SyncRunStop(text);
         return;
     }

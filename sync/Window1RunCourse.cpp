@@ -86,8 +86,18 @@ void Window1::SyncRunTakeDeferred() {
 
 // The comparison of this connection has ended, whole: from now on Sync may run.
 void Window1::SyncCheckCompared() {
-    if (pCompared || !pFin || CompareRunning() || pCompareCancelled || pMode != ConnectOpen)
-        return;
+    if (pCompared || !pFin || CompareRunning() || pCompareCancelled || pMode != ConnectOpen) return;
     pCompared = true;
     SyncRunEnableSync();
+}
+
+// An upload that the server had begun to take (its STOR was accepted) and that broke off leaves a
+// partial file there, dated after the local one: no later comparison would send it again. It is
+// deleted; the reply only reaches the log.
+void Window1::SyncDeletePartialUpload() {
+    if (pUpload != UploadFile || commandSocket.status != "storing" || !commandSocket.IsConnected())
+        return;
+    const std::string remote = dataSocket.remoteFileName;
+    updateStatus("途中で切れたアップロードをサーバーから削除します: " + remote);
+    commandSocket.deleteFile(remote);
 }

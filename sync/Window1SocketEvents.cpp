@@ -122,6 +122,7 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
             SyncRunContinue();
             return;
         }
+        SyncDeletePartialUpload();
         SyncRunStop("An error occurred: " + flat);
         return;
     }

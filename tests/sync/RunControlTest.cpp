@@ -162,7 +162,8 @@ TEST_F(RunControl, ABrokenUploadReportedTwiceStopsTheRunOnce) {
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !LogLines("426").empty(); }));
     fw::ProcessPendingEvents();
     EXPECT_EQ(Messages(), std::vector<std::string>{"同期を中断しました。"});
-    EXPECT_EQ(site->server.CountLines("STOR"), 1);
+    EXPECT_EQ(Received({"STOR", "DELE"}),
+              (std::vector<std::string>{"STOR /site/big.bin", "DELE /site/big.bin"}));
     EXPECT_TRUE(Enabled(TagSync));
 }
 

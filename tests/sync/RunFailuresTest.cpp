@@ -31,6 +31,7 @@ TEST_F(RunFailures, ARefusedUploadStopsTheRunWithOneMessageAndNothingResumesIt) 
     fw::ProcessPendingEvents();
     EXPECT_EQ(Messages(), std::vector<std::string>{"同期を中断しました。"});
     EXPECT_EQ(server->Received("STOR "), 1) << server->Log();
+    EXPECT_EQ(server->Received("DELE "), 0) << "a refused STOR left nothing to delete";
     EXPECT_TRUE(std::filesystem::is_directory(server->LocalRoot() + "/a"));
     EXPECT_TRUE(Unexpected().empty());
 }
@@ -93,6 +94,11 @@ TEST_F(RunFailures, ADataConnectionBrokenOffStopsTheRunOnceThoughTheClientReport
     EXPECT_EQ(server->Received("STOR "), 1) << server->Log();
     EXPECT_FALSE(w->dataConnected);
     EXPECT_TRUE(Unexpected().empty());
+    // The part the server kept would look newer than the local file: it is deleted.
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        return !std::filesystem::exists(server->LocalRoot() + "/big.bin");
+    })) << server->Log();
+    EXPECT_EQ(LogLines("途中で切れたアップロードをサーバーから削除します: ").size(), 1u);
 }
 
 TEST_F(RunFailures, ALostControlConnectionEndsTheRunAndTheConnection) {
