@@ -92,7 +92,8 @@ protected:
 
     // --- The edit page and the toolbar
 
-    // The edit page as a selected profile leaves it.
+    // A profile for the site, selected in the profile list: the edit page shows its values and
+    // Connect is switched on.
     void FillEditPage(const SiteServer& site, bool passive, int32_t mode = 0,
                       int32_t lineEnds = LineEndLF) {
         FillEditPage(site.User(), site.Password(), site.RemoteRoot(), passive, mode, lineEnds);
@@ -100,16 +101,22 @@ protected:
     void FillEditPage(const std::string& user, const std::string& password,
                       const std::string& remoteRoot, bool passive, int32_t mode = 0,
                       int32_t lineEnds = LineEndLF) {
-        w->EditField1->SetText("127.0.0.1");
-        w->EditField2->SetText(user);
-        w->EditField3->SetText(password);
-        w->EditField4->SetText(remoteRoot);
-        w->EditField6->SetText(localRoot);
-        w->CheckBox2->SetValue(passive);
-        w->PopupMenu1->SetListIndex(mode);
-        w->PopupMenu2->SetListIndex(lineEnds);
-        // Selecting a profile in the list switches Connect on.
-        w->ToolbarItemStatus(TagConnect, true);
+        Dataset d;
+        d.Name = "site " + std::to_string(gDatasets.size());
+        d.Adrs = "127.0.0.1";
+        d.User = user;
+        d.Pass = password;
+        d.rDir = remoteRoot;
+        d.Pasv = passive ? "yes" : "no";
+        d.Path = localRoot;
+        d.Mode = mode == 1 ? "sync" : "up";
+        d.Zone = "0";
+        d.EOL = lineEnds == LineEndCRLF ? "win" : lineEnds == LineEndCR ? "mac" : "unix";
+        gDatasets.push_back(d);
+        w->InitSetlist();
+        w->ListBox1->SetListIndex(w->ListBox1->ListCount() - 1);
+        ASSERT_EQ(w->EditField6->Text(), localRoot);
+        ASSERT_TRUE(Enabled(TagConnect));
     }
 
     fw::ToolbarItem* Button(int32_t tag) const {
