@@ -118,9 +118,9 @@ public:
     static constexpr int32_t kNoReplyDue = -2;
     int32_t pWalkReplyDueFor = kNoReplyDue;
     bool pWalkEndDue = false;
-    bool pRootROpaque = false;      // the remote root could not be listed
-    bool pRootLOpaque = false;      // the local root could not be read
-    bool pComparePass = false;      // GetCompareList3 is running
+    bool pRootROpaque = false;  // the remote root could not be listed
+    bool pRootLOpaque = false;  // the local root could not be read
+    bool pComparePass = false;  // GetCompareList3 is running
     bool pCompareCancelled = false;
     bool pListsFilling = false;     // the lists are being filled and opened
     bool pExpandingAll = false;     // an expand-all is opening folder rows
