@@ -15,6 +15,7 @@
 #include "framework/MessageDialog.h"
 #include "framework/ModalHost.h"
 #include "framework/Window.h"
+#include "tests/support/ModalScript.h"
 
 namespace {
 
@@ -24,16 +25,10 @@ using fw::ModalPrompt;
 
 class ModalHostTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ModalHost::BeginScript();
-        ModalHost::SetUnexpectedHandler([](const ModalPrompt& p) {
-            ADD_FAILURE() << "unexpected " << p.kind << ": " << p.message;
-        });
-    }
+    void SetUp() override { testsupport::BeginModalScript(); }
     void TearDown() override {
         EXPECT_EQ(ModalHost::PendingSteps(), 0u) << "the script expected more dialogs";
-        ModalHost::EndScript();
-        ModalHost::SetUnexpectedHandler(nullptr);
+        testsupport::EndModalScript();
     }
 
     // The program's usual question: three buttons.

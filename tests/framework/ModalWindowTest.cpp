@@ -18,6 +18,7 @@
 #include "framework/PushButton.h"
 #include "framework/TextField.h"
 #include "framework/Window.h"
+#include "tests/support/ModalScript.h"
 
 namespace {
 
@@ -99,16 +100,10 @@ struct Stayed {
 
 class ModalWindowTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ModalHost::BeginScript();
-        ModalHost::SetUnexpectedHandler([](const ModalPrompt& p) {
-            ADD_FAILURE() << "unexpected " << p.kind << ": " << p.message;
-        });
-    }
+    void SetUp() override { testsupport::BeginModalScript(); }
     void TearDown() override {
         EXPECT_EQ(ModalHost::PendingSteps(), 0u);
-        ModalHost::EndScript();
-        ModalHost::SetUnexpectedHandler(nullptr);
+        testsupport::EndModalScript();
         for (TestDialog* d : made_) d->Close();
         fw::ProcessPendingEvents();
     }

@@ -21,6 +21,7 @@
 #include "framework/ToolbarSegmentedControl.h"
 #include "framework/Window.h"
 #include "tests/framework/ToolbarDriver.h"
+#include "tests/support/ModalScript.h"
 
 namespace {
 
@@ -60,17 +61,11 @@ const std::vector<ItemRow> kItems = {
 
 class ToolbarTest : public testing::Test {
 protected:
-    void SetUp() override {
-        fw::ModalHost::BeginScript();
-        fw::ModalHost::SetUnexpectedHandler([](const fw::ModalPrompt& p) {
-            ADD_FAILURE() << "unexpected " << p.kind << ": " << p.title << p.message;
-        });
-    }
+    void SetUp() override { testsupport::BeginModalScript(); }
     void TearDown() override {
         for (fw::Window* w : fw::Window::OpenWindows()) w->Close();
         fw::ProcessPendingEvents();
-        fw::ModalHost::SetUnexpectedHandler({});
-        fw::ModalHost::EndScript();
+        testsupport::EndModalScript();
     }
 
     fw::ToolbarDelegate Delegate() {

@@ -23,6 +23,7 @@
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
 #include "tests/framework/ToolbarDriver.h"
+#include "tests/support/ModalScript.h"
 
 namespace {
 
@@ -65,18 +66,14 @@ class ToolbarButtonsTest : public testing::Test {
 protected:
     void SetUp() override {
         ResetModuleState();
-        fw::ModalHost::BeginScript();
-        fw::ModalHost::SetUnexpectedHandler([](const fw::ModalPrompt& p) {
-            ADD_FAILURE() << "unexpected " << p.kind << ": " << p.title << p.message;
-        });
+        testsupport::BeginModalScript();
         OpenMainWindow();
     }
     void TearDown() override {
         for (fw::Window* open : fw::Window::OpenWindows()) open->Close();
         fw::ProcessPendingEvents();
         NSToolbar::ActionHandler = {};
-        fw::ModalHost::SetUnexpectedHandler({});
-        fw::ModalHost::EndScript();
+        testsupport::EndModalScript();
         ResetModuleState();
     }
 

@@ -15,6 +15,7 @@
 #include "framework/EventLoop.h"
 #include "framework/ModalHost.h"
 #include "profiles/PassDlg.h"
+#include "tests/support/ModalScript.h"
 
 namespace {
 
@@ -37,16 +38,10 @@ ModalAnswer TypeThenKey(const char* password, Qt::Key key) {
 
 class PassDlgTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ModalHost::BeginScript();
-        ModalHost::SetUnexpectedHandler([](const ModalPrompt& p) {
-            ADD_FAILURE() << "unexpected " << p.kind << ": " << p.message;
-        });
-    }
+    void SetUp() override { testsupport::BeginModalScript(); }
     void TearDown() override {
         EXPECT_EQ(ModalHost::PendingSteps(), 0u);
-        ModalHost::EndScript();
-        ModalHost::SetUnexpectedHandler(nullptr);
+        testsupport::EndModalScript();
         if (PassDlg* open = fw::Window::FindOpen<PassDlg>()) open->Close();
         fw::ProcessPendingEvents();
     }

@@ -13,24 +13,7 @@ namespace {
 
 using profiletest::ProfileWindowTest;
 
-class ProfileEditingTest : public ProfileWindowTest {
-protected:
-    // Fills the edit page as a user does.
-    void FillIn(Window1& w, const Dataset& d, bool zone) {
-        Type(w.EditField7, d.Name);
-        Type(w.EditField1, d.Adrs);
-        Type(w.EditField2, d.User);
-        Type(w.EditField3, d.Pass);
-        Type(w.EditField4, d.rDir);
-        SetTicked(w.CheckBox2, d.Pasv == "yes");
-        Choose(w.PopupMenu1, d.Mode == "sync" ? 1 : 0);
-        Choose(w.PopupMenu2, d.EOL == "win" ? 1 : d.EOL == "mac" ? 2 : 0);
-        SetTicked(w.CheckBox4, zone);
-        if (zone) Type(w.EditField8, d.Zone);
-        fw::ModalHost::Expect(fw::ModalAnswer::Choose(d.Path));
-        Click(w.BevelButton4);
-    }
-};
+using ProfileEditingTest = ProfileWindowTest;
 
 TEST_F(ProfileEditingTest, PlusFillInSaveAppendsALiveProfileAndSelectsIt) {
     Window1& w = StartWith({LiveProfile("alpha"), LiveProfile("beta")});

@@ -17,18 +17,7 @@ protected:
     void Create(Window1& w, const Dataset& d) {
         if (w.ListBox1->ListIndex() >= 0) ClickBelowTheRows(w.ListBox1);
         Click(w.BevelButton1);
-        Type(w.EditField7, d.Name);
-        Type(w.EditField1, d.Adrs);
-        Type(w.EditField2, d.User);
-        Type(w.EditField3, d.Pass);
-        Type(w.EditField4, d.rDir);
-        SetTicked(w.CheckBox2, d.Pasv == "yes");
-        Choose(w.PopupMenu1, d.Mode == "sync" ? 1 : 0);
-        Choose(w.PopupMenu2, d.EOL == "win" ? 1 : d.EOL == "mac" ? 2 : 0);
-        SetTicked(w.CheckBox4, d.Zone != "0");
-        if (d.Zone != "0") Type(w.EditField8, d.Zone);
-        fw::ModalHost::Expect(fw::ModalAnswer::Choose(d.Path));
-        Click(w.BevelButton4);
+        FillIn(w, d, d.Zone != "0");
         Click(w.BevelButton5);
     }
 };

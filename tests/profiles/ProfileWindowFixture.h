@@ -127,6 +127,23 @@ protected:
         if (box->Value() != ticked) Click(box);
     }
 
+    // Fills the edit page with a profile as a user does, the local folder through "選択...";
+    // zone: whether to tick the time-zone correction and type the profile's hours.
+    static void FillIn(Window1& w, const Dataset& d, bool zone) {
+        Type(w.EditField7, d.Name);
+        Type(w.EditField1, d.Adrs);
+        Type(w.EditField2, d.User);
+        Type(w.EditField3, d.Pass);
+        Type(w.EditField4, d.rDir);
+        SetTicked(w.CheckBox2, d.Pasv == "yes");
+        Choose(w.PopupMenu1, d.Mode == "sync" ? 1 : 0);
+        Choose(w.PopupMenu2, d.EOL == "win" ? 1 : d.EOL == "mac" ? 2 : 0);
+        SetTicked(w.CheckBox4, zone);
+        if (zone) Type(w.EditField8, d.Zone);
+        fw::ModalHost::Expect(fw::ModalAnswer::Choose(d.Path));
+        Click(w.BevelButton4);
+    }
+
     // --- The toolbar
 
     static fw::ToolbarItem* ToolbarButton(Window1& w, int32_t tag) {

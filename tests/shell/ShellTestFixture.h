@@ -27,6 +27,7 @@
 #include "shell/MenuBar1.h"
 #include "shell/SettingsFolder.h"
 #include "shell/Startup.h"
+#include "tests/support/ModalScript.h"
 
 namespace shelltest {
 
@@ -166,16 +167,12 @@ class ShellTest : public testing::Test {
 protected:
     void SetUp() override {
         ResetModuleState();
-        fw::ModalHost::BeginScript();
-        fw::ModalHost::SetUnexpectedHandler([](const fw::ModalPrompt& p) {
-            ADD_FAILURE() << "unexpected " << p.kind << ": " << p.message;
-        });
+        testsupport::BeginModalScript();
     }
 
     void TearDown() override {
         EndRun();
-        fw::ModalHost::SetUnexpectedHandler({});
-        fw::ModalHost::EndScript();
+        testsupport::EndModalScript();
     }
 
     // --- The settings folder
