@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/ListingLine.h"
+#include "tests/support/CaseNames.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"a Japanese name", "-rw-r--r--   1 user  staff        9 Mar  5 14:07 日本語.txt",
                  true, "f", "日本語.txt", 9, " Mar  5 14:07"}),
     [](const testing::TestParamInfo<LineCase>& info) {
-        return "Case" + std::to_string(info.index);
+        return testsupport::CaseName(info.param.what);
     });
 
 // Lines that a search by the month token alone would cut in the wrong place.
@@ -85,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "drwxr-xr-x   2 user  staff     4096 Dec 31 23:59 Jan 01 00:00", true, "d",
                  "Jan 01 00:00", 0, " Dec 31 23:59"}),
     [](const testing::TestParamInfo<LineCase>& info) {
-        return "Case" + std::to_string(info.index);
+        return testsupport::CaseName(info.param.what);
     });
 
 // Lines that make no entry: no date columns, names that must never become entries.
@@ -105,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         Skipped("a three-digit day", "-rw-r--r--   1 u  g  10 Mar 105 14:07 x"),
         Skipped("MS-DOS style", "03-05-20  02:07PM       <DIR>          site")),
     [](const testing::TestParamInfo<LineCase>& info) {
-        return "Case" + std::to_string(info.index);
+        return testsupport::CaseName(info.param.what);
     });
 
 TEST(ListingLineCases, DotsInsideANameDoNotHideIt) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/compare_core/TreeBuilder.h"
+#include "tests/support/CaseNames.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"/l/s/t/up", "/l/s/t/add"},
                   {"/r/s/t/gone"}}),
     [](const testing::TestParamInfo<MergeCase>& info) {
-        return "Case" + std::to_string(info.index);
+        return testsupport::CaseName(info.param.what);
     });
 
 // What must never be deleted or uploaded, whatever the trees look like.
@@ -116,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"/l/new/", "/l/new/a"},
                   {"/r/old", "/r/old/b"}}),
     [](const testing::TestParamInfo<MergeCase>& info) {
-        return "Case" + std::to_string(info.index);
+        return testsupport::CaseName(info.param.what);
     });
 
 TEST(MergeEdges, AnEmptySideDoesNotStopTheMerge) {
