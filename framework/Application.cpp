@@ -50,7 +50,7 @@ void QuitOnTerminationSignals(QObject* owner) {
 
 }  // namespace
 
-QString ToQString(const std::string& utf8) {
+QString ToQString(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

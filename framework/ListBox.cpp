@@ -20,15 +20,13 @@ constexpr int32_t kMaxColumns = 256;
 int32_t ListBox::Impl::CellTypeOf(int32_t row, int32_t column) const {
     if (!ValidCell(row, column)) return 0;
     const ListBoxRow& r = rows.At(row);
-    return static_cast<size_t>(column) < r.marks.size() ? r.marks[column] & ListBoxRow::kTypeMask
-                                                        : 0;
+    return r.Mark(static_cast<size_t>(column)) & ListBoxRow::kTypeMask;
 }
 
 bool ListBox::Impl::CheckOf(int32_t row, int32_t column) const {
     if (!ValidCell(row, column)) return false;
     const ListBoxRow& r = rows.At(row);
-    return static_cast<size_t>(column) < r.marks.size() &&
-           (r.marks[column] & ListBoxRow::kCheckedBit) != 0;
+    return (r.Mark(static_cast<size_t>(column)) & ListBoxRow::kCheckedBit) != 0;
 }
 
 void ListBox::Impl::Changed() {
@@ -76,7 +74,7 @@ bool ListBox::Impl::RowsRemoved(int32_t first, int32_t count) {
 
 void ListBox::Impl::Add(const std::string& firstCell, bool folder) {
     ListBoxRow row;
-    row.cells.push_back(firstCell);
+    row.SetCell(0, firstCell);
     row.folder = folder && hierarchical;
     ListBoxExpansion* into = nullptr;
     for (auto e = expansions.rbegin(); e != expansions.rend() && !into; ++e)
@@ -149,10 +147,10 @@ void ListBox::Impl::SetExpanded(int32_t row, bool expanded) {
 
 void ListBox::Impl::SetCheck(int32_t row, int32_t column, bool checked) {
     if (!ValidCell(row, column)) return;
-    std::vector<uint8_t>& marks = rows.At(row).marks;
-    if (marks.size() <= static_cast<size_t>(column)) marks.resize(column + 1, 0);
-    marks[column] =
-        checked ? marks[column] | ListBoxRow::kCheckedBit : marks[column] & ListBoxRow::kTypeMask;
+    ListBoxRow& r = rows.At(row);
+    const uint8_t mark = r.Mark(static_cast<size_t>(column));
+    r.SetMark(static_cast<size_t>(column),
+              checked ? mark | ListBoxRow::kCheckedBit : mark & ListBoxRow::kTypeMask);
     Changed();
 }
 
@@ -341,15 +339,12 @@ int32_t ListBox::RowDepth(int32_t row) const {
 
 std::string ListBox::Cell(int32_t row, int32_t column) const {
     if (!d->ValidCell(row, column)) return {};
-    const ListBoxRow& r = d->rows.At(row);
-    return static_cast<size_t>(column) < r.cells.size() ? r.cells[column] : std::string();
+    return std::string(d->rows.At(row).Cell(static_cast<size_t>(column)));
 }
 
 void ListBox::SetCell(int32_t row, int32_t column, const std::string& text) {
     if (!d->ValidCell(row, column)) return;
-    std::vector<std::string>& cells = d->rows.At(row).cells;
-    if (cells.size() <= static_cast<size_t>(column)) cells.resize(column + 1);
-    cells[column] = text;
+    d->rows.At(row).SetCell(static_cast<size_t>(column), text);
     d->view->ScheduleSync();
 }
 
@@ -359,9 +354,9 @@ int32_t ListBox::CellType(int32_t row, int32_t column) const {
 
 void ListBox::SetCellType(int32_t row, int32_t column, int32_t type) {
     if (!d->ValidCell(row, column) || type < 0 || type > ListBoxRow::kTypeMask) return;
-    std::vector<uint8_t>& marks = d->rows.At(row).marks;
-    if (marks.size() <= static_cast<size_t>(column)) marks.resize(column + 1, 0);
-    marks[column] = static_cast<uint8_t>((marks[column] & ListBoxRow::kCheckedBit) | type);
+    ListBoxRow& r = d->rows.At(row);
+    const size_t c = static_cast<size_t>(column);
+    r.SetMark(c, static_cast<uint8_t>((r.Mark(c) & ListBoxRow::kCheckedBit) | type));
     d->view->ScheduleSync();
 }
 

@@ -103,9 +103,10 @@ public:
             box.state |= list->CheckOf(row, column) ? QStyle::State_On : QStyle::State_Off;
             view_->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, view_);
         }
-        if (static_cast<size_t>(column) < r.cells.size() && !r.cells[column].empty()) {
-            const QString text = option.fontMetrics.elidedText(ToQString(r.cells[column]),
-                                                               Qt::ElideRight, layout.text.width());
+        if (const std::string_view cellText = r.Cell(static_cast<size_t>(column));
+            !cellText.empty()) {
+            const QString text = option.fontMetrics.elidedText(ToQString(cellText), Qt::ElideRight,
+                                                               layout.text.width());
             painter->setFont(option.font);
             painter->setPen(ink);
             painter->drawText(layout.text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
@@ -139,9 +140,9 @@ int ListBoxModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !list_.ValidCell(index.row(), index.column())) return {};
-    const ListBoxRow& row = list_.rows.At(index.row());
-    if (static_cast<size_t>(index.column()) >= row.cells.size()) return QString();
-    return ToQString(row.cells[index.column()]);
+    const std::string_view text =
+        list_.rows.At(index.row()).Cell(static_cast<size_t>(index.column()));
+    return ToQString(text);
 }
 
 QVariant ListBoxModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -319,8 +320,8 @@ ListBoxCellLayout ListBoxView::CellLayout(const ListBoxRow& row, int32_t column,
         if (row.folder) layout.disclosure = QRect(x, cell.top(), kIndent, cell.height());
         x += kIndent;
     }
-    const bool isCheckBox = static_cast<size_t>(column) < row.marks.size() &&
-                            (row.marks[column] & ListBoxRow::kTypeMask) == ListBox::TypeCheckBox;
+    const bool isCheckBox =
+        (row.Mark(static_cast<size_t>(column)) & ListBoxRow::kTypeMask) == ListBox::TypeCheckBox;
     if (isCheckBox) {
         const int w = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this);
         const int h = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);

@@ -3,13 +3,14 @@
 // Pieces of the layer that only the layer itself calls.
 
 #include <string>
+#include <string_view>
 
 class QString;
 
 namespace fw {
 
 void InstallCancelKeyFilter();
-QString ToQString(const std::string& utf8);
+QString ToQString(std::string_view utf8);
 std::string FromQString(const QString& s);
 
 }  // namespace fw
