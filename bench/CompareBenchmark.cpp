@@ -53,15 +53,9 @@ class GeneratedSite {
 public:
     GeneratedSite(const std::string& localRoot, int entries)
         : localRoot_(localRoot), topFolders_(entries / 1000) {
-        // 2020/06/15 23:59 local time: what the year form of a listing reads for that day.
-        struct tm t {};
-        t.tm_year = 120;
-        t.tm_mon = 5;
-        t.tm_mday = 15;
-        t.tm_hour = 23;
-        t.tm_min = 59;
-        t.tm_isdst = -1;
-        const struct timespec stamp[2] = {{mktime(&t), 0}, {mktime(&t), 0}};
+        // The last minute of the day that the year form of a listing ("Jun 15  2020") reads.
+        const time_t lastMinute = testsupport::LocalTime(2020, 6, 15, 23, 59);
+        const struct timespec stamp[2] = {{lastMinute, 0}, {lastMinute, 0}};
         for (int a = 0; a < topFolders_; ++a) {
             MakeFolder("folder" + std::to_string(a) + "/", stamp);
             for (int b = 0; b < kSubfoldersPerFolder; ++b)

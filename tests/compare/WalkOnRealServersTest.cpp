@@ -160,21 +160,12 @@ TEST_P(WalkOnRealServer, AnEmptyLocalRootMarksNothingForDeletion) {
     EXPECT_EQ(w.localListBox->ListCount(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, WalkOnRealServer,
-                         testing::Values(ServerAndMode{ServerKind::Pyftpdlib, true},
-                                         ServerAndMode{ServerKind::Pyftpdlib, false},
-                                         ServerAndMode{ServerKind::Vsftpd, true},
-                                         ServerAndMode{ServerKind::Vsftpd, false}),
-                         [](const testing::TestParamInfo<ServerAndMode>& info) {
-                             return ServerAndModeName(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, WalkOnRealServer, EveryServerAndMode(), ServerAndModeTestName);
 
 INSTANTIATE_TEST_SUITE_P(Modes, WalkOnVsftpd,
                          testing::Values(ServerAndMode{ServerKind::Vsftpd, true},
                                          ServerAndMode{ServerKind::Vsftpd, false}),
-                         [](const testing::TestParamInfo<ServerAndMode>& info) {
-                             return ServerAndModeName(info.param);
-                         });
+                         ServerAndModeTestName);
 
 // With no remote folder typed, the login folder is listed and is the root; at "/" the entries'
 // paths begin with "//", and the walk's CWDs use them.

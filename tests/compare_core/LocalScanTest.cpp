@@ -89,15 +89,8 @@ TEST_F(LocalScanTest, GivesSizesAndLocalDatesAndLeavesHiddenItemsOut) {
     Folder(".git/objects");
     File(".git/objects/x");
     File("日本語 名前.txt");
-    // 2016/03/05 09:07 local time.
-    struct tm t {};
-    t.tm_year = 116;
-    t.tm_mon = 2;
-    t.tm_mday = 5;
-    t.tm_hour = 9;
-    t.tm_min = 7;
-    t.tm_isdst = -1;
-    struct timeval times[2] = {{mktime(&t), 0}, {mktime(&t), 0}};
+    const time_t stamp = testsupport::LocalTime(2016, 3, 5, 9, 7);
+    struct timeval times[2] = {{stamp, 0}, {stamp, 0}};
     ASSERT_EQ(utimes((root + "k1000").c_str(), times), 0);
 
     ASSERT_TRUE(Scan());

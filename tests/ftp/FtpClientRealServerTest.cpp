@@ -151,13 +151,7 @@ TEST_P(FtpClientOnRealServer, CreatesAndDeletesFoldersAndFiles) {
     for (int code : client.serverErrorCodes) EXPECT_GE(code, 500);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllServers, FtpClientOnRealServer,
-                         testing::Values(ServerAndMode{ServerKind::Pyftpdlib, true},
-                                         ServerAndMode{ServerKind::Pyftpdlib, false},
-                                         ServerAndMode{ServerKind::Vsftpd, true},
-                                         ServerAndMode{ServerKind::Vsftpd, false}),
-                         [](const testing::TestParamInfo<ServerAndMode>& info) {
-                             return ServerAndModeName(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(AllServers, FtpClientOnRealServer, EveryServerAndMode(),
+                         ServerAndModeTestName);
 
 }  // namespace

@@ -3,6 +3,8 @@
 // One of the real servers the client is tried against, behind one face, so that a test runs
 // unchanged on each.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -66,4 +68,16 @@ inline std::string ServerAndModeName(const ServerAndMode& p) {
 // How gtest shows the parameter: by its name rather than its bytes.
 inline void PrintTo(const ServerAndMode& p, std::ostream* os) {
     *os << ServerAndModeName(p);
+}
+
+// Both servers, each in passive and in active mode, for a parameterised suite.
+inline auto EveryServerAndMode() {
+    return testing::Values(
+        ServerAndMode{ServerKind::Pyftpdlib, true}, ServerAndMode{ServerKind::Pyftpdlib, false},
+        ServerAndMode{ServerKind::Vsftpd, true}, ServerAndMode{ServerKind::Vsftpd, false});
+}
+
+// The test names of such a suite.
+inline std::string ServerAndModeTestName(const testing::TestParamInfo<ServerAndMode>& info) {
+    return ServerAndModeName(info.param);
 }

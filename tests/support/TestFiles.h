@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 
 namespace testsupport {
@@ -8,6 +9,8 @@ namespace testsupport {
 std::string ReadFile(const std::string& path);
 // Writes bytes to path, creating the parent folders; answers whether it worked.
 bool WriteFile(const std::string& path, const std::string& bytes);
+// A moment of local time, to the minute (month 1 to 12), as seconds since the epoch.
+time_t LocalTime(int year, int month, int day, int hour, int minute);
 
 // A fresh folder for one fixture. It lives under the test's own $QUILLOMAR_TEST_ROOT (which the
 // test main removes after a passing test and keeps after a failing one, for a look); outside a
