@@ -17,21 +17,26 @@ unsigned char Folded(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
+// Two plain ASCII names compare as the text mode compares them, without converting them:
+// letter by letter with capitals folded, then the shorter first.
+int FoldedOrder(const std::string& a, const std::string& b) {
+    if (!Ascii(a) || !Ascii(b)) return fw::StrCompText(a, b);
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = Folded(static_cast<unsigned char>(a[i]));
+        const unsigned char y = Folded(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 }  // namespace
 
 int CompareNames(const std::string& a, const std::string& b) {
-    // Two plain ASCII names compare as the text mode compares them, without converting them:
-    // letter by letter with capitals folded, then the shorter first.
-    if (Ascii(a) && Ascii(b)) {
-        const size_t n = std::min(a.size(), b.size());
-        for (size_t i = 0; i < n; ++i) {
-            const unsigned char x = Folded(static_cast<unsigned char>(a[i]));
-            const unsigned char y = Folded(static_cast<unsigned char>(b[i]));
-            if (x != y) return x < y ? -1 : 1;
-        }
-        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-    }
-    return fw::StrCompText(a, b);
+    // Case-folded first, for an order that reads well; the bytes break the ties, so two names
+    // are one name only when their bytes are equal, as they are on Linux and on the server.
+    const int folded = FoldedOrder(a, b);
+    return folded != 0 ? folded : fw::StrCompBytes(a, b);
 }
 
 void AppendSortedRun(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs,

@@ -13,8 +13,8 @@ struct GroupRun {
     int32_t count = 0;
 };
 
-// The comparison of names: text mode (without regard to case). The batch sort orders each run by
-// it, and the merge matches names by it; two names are one name when it answers 0.
+// The comparison of names: without regard to case first, then byte for byte. The batch sort
+// orders each run by it, and the merge matches names by it; it answers 0 only for equal bytes.
 int CompareNames(const std::string& a, const std::string& b);
 
 // Appends the batch to the tree as the run of `group`, sorted by name (equal names keep their

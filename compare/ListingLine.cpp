@@ -108,7 +108,9 @@ std::optional<ListingLine> ParseListingLine(const std::string& text) {
         size_t end = MatchDateColumns(line, blank);
         if (end == std::string_view::npos) continue;
         if (ColumnsBefore(line, blank) < kColumnsBeforeDate) continue;
-        std::string_view name = line.substr(SkipBlanks(line, end + 1));
+        // The name starts right after the one blank that ends the date: blanks it begins with
+        // are its own.
+        std::string_view name = line.substr(end + 1);
         if (!AcceptableName(name)) return std::nullopt;
         ListingLine entry;
         entry.kind.assign(1, line[0] == 'd' ? 'd' : 'f');

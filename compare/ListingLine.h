@@ -8,7 +8,7 @@
 // One entry of a Unix-style long listing, as the remote walk reads it.
 struct ListingLine {
     std::string kind;      // "d" folder, "f" file
-    std::string name;      // without its leading blanks
+    std::string name;      // whole, with any blanks it begins with
     int64_t size = 0;      // the number the size column begins with (files)
     std::string dateText;  // the date columns from the blank before the month: " Mar  5 14:07"
 };

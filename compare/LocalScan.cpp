@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -82,16 +83,22 @@ bool LocalScan::Scan(const std::string& folderPath) {
     return ScanFolder(path);
 }
 
-void LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
+// Answers false when the folder could not be read to its end.
+bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
                            std::vector<SyncEntry>& batch) {
     const int fd = ::dirfd(folder.dir);
     std::vector<std::string> names;
-    while (struct dirent* item = ::readdir(folder.dir)) {
+    while (true) {
+        errno = 0;
+        struct dirent* item = readItem ? readItem(folder.dir) : ::readdir(folder.dir);
+        if (!item) {
+            if (errno != 0) return false;
+            break;
+        }
         std::string name = item->d_name;
         if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden items
         names.push_back(std::move(name));
     }
-    std::sort(names.begin(), names.end());  // a steady order for names that compare equal
     for (std::string& name : names) {
         SyncEntry entry;
         struct stat st;
@@ -121,6 +128,7 @@ void LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         Yield();
     }
     folder.Close();
+    return true;
 }
 
 bool LocalScan::ScanFolder(const std::string& path) {
@@ -131,9 +139,12 @@ bool LocalScan::ScanFolder(const std::string& path) {
             Note(UnreadableText(path));
             return false;
         }
-        ancestors_.push_back(folder.id);
         ++groupCounter_;
-        ReadFolder(folder, path, batch);
+        if (!ReadFolder(folder, path, batch)) {
+            Note(UnreadableText(path));
+            return false;
+        }
+        ancestors_.push_back(folder.id);
     }
     const int32_t group = groupCounter_;
     const size_t first = tree_.size();

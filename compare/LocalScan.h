@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dirent.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,7 +20,8 @@ std::string LocalDateText(int64_t unixSeconds);  // the same for a file's modifi
 // every subfolder of that run is scanned in name order. Each folder is read once. Links are
 // followed; a folder that cannot be read, a link that leads back into its own ancestry, a link
 // that leads nowhere and a special file (FIFO, socket, device) become opaque entries, each with
-// a line in the log, and nothing below them is scanned.
+// a line in the log, and nothing below them is scanned. A folder whose reading fails part-way is
+// as unreadable as one that cannot be opened: the items not read must not count as missing.
 class LocalScan {
 public:
     LocalScan(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs, int32_t& groupCounter)
@@ -28,6 +31,9 @@ public:
     std::function<void(std::vector<SyncEntry>& batch, int32_t group)> appendRun;
     std::function<void(const std::string& line)> log;
     std::function<void()> giveWay;
+    // Reads a folder's next item, as readdir does (nothing and errno 0 at the end, nothing and an
+    // errno on a failure); unset: readdir.
+    std::function<struct dirent*(DIR* folder)> readItem;
 
     // Scans the folder at folderPath (absolute; a trailing "/" is added when missing). Answers
     // false, with a line in the log, when the folder itself cannot be read; nothing is appended.
@@ -45,7 +51,7 @@ private:
     };
     struct OpenFolder;
     bool ScanFolder(const std::string& path);
-    void ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
+    bool ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
     void Note(const std::string& line);
     void Yield();
 

@@ -22,16 +22,6 @@ void TreeMerge::Advance(const std::vector<SyncEntry>& tree, MergeSide& side) con
     }
 }
 
-bool TreeMerge::NameSharedWithSibling(int32_t index) const {
-    const SyncEntry& entry = At(remote_, index);
-    for (int32_t neighbour : {index - 1, index + 1}) {
-        if (neighbour < 0 || neighbour >= static_cast<int32_t>(remote_.size())) continue;
-        const SyncEntry& other = At(remote_, neighbour);
-        if (other.group == entry.group && CompareNames(other.name, entry.name) == 0) return true;
-    }
-    return false;
-}
-
 void TreeMerge::MergeFolderPair(const SyncEntry& local, const SyncEntry& remote) {
     if (local.opaque || remote.opaque) return;
     MergeSide l, r;
@@ -51,8 +41,7 @@ void TreeMerge::MergeRuns(MergeSide l, MergeSide r) {
     };
     auto markRemove = [&] {
         const SyncEntry& e = At(remote_, r.index);
-        if (e.group == r.group && !e.opaque && !NameSharedWithSibling(r.index) && mark)
-            mark(r.index, "Remote", "Remove");
+        if (e.group == r.group && !e.opaque && mark) mark(r.index, "Remote", "Remove");
     };
     while (true) {
         if (l.done && r.done) return;
@@ -75,6 +64,8 @@ void TreeMerge::MergeRuns(MergeSide l, MergeSide r) {
             } else {
                 if (le.kind == "d" && re.kind == "d") {
                     MergeFolderPair(le, re);
+                } else if (le.kind != re.kind) {
+                    if (clash) clash(l.index, r.index);
                 } else if (le.kind == "f" && re.kind == "f" && !le.opaque && !re.opaque &&
                            fw::StrCompBytes(le.date, re.date) > 0 && mark) {
                     mark(l.index, "Local", "Update");
@@ -86,6 +77,12 @@ void TreeMerge::MergeRuns(MergeSide l, MergeSide r) {
         if (cancelled && cancelled()) return;
         if (giveWay) giveWay();
     }
+}
+
+std::string KindClashText(const SyncEntry& local, const SyncEntry& remote) {
+    auto kind = [](const SyncEntry& e) { return e.kind == "d" ? "フォルダ" : "ファイル"; };
+    return std::string("ローカルとサーバーでファイルとフォルダが食い違うため同期しません: ") +
+           local.path + "（" + kind(local) + "） / " + remote.path + "（" + kind(remote) + "）";
 }
 
 void PropagateMarks(std::vector<SyncEntry>& tree, const std::function<void()>& giveWay) {

@@ -27,11 +27,22 @@ const char* kLocalRootUnreadable =
 const char* kRemoteRootRefused =
     "リモートフォルダを一覧できないため、アップロードと削除の指定はしません。";
 const char* kLocalRootEmpty = "ローカルフォルダが空のため、削除の指定はしません。";
+const char* kCompareCancelled =
+    "比較を中止しました。同期するには、もう一度接続して比較し直してください。";
 
 }  // namespace
 
 void Window1::GetCompareList3() {
-    FlagWhile passRunning(pComparePass);
+    {
+        FlagWhile passRunning(pComparePass);
+        GetCompareList3Steps();
+    }
+    // A connection lost during the pass left Connect off until now: a new connection must find
+    // no pass at work on the trees, and start its own comparison from nothing.
+    if (pMode == ConnectClosed) ToolbarItemStatus(TagConnect, true);
+}
+
+void Window1::GetCompareList3Steps() {
     pCompareCancelled = false;
     fw::ClearUserCancelled();  // only a cancel given during this pass stops it
     if (pLocalFolder) {
@@ -51,6 +62,8 @@ void Window1::GetCompareList3() {
     } else {
         GetCompareList34c(0, pSyncL.empty(), 0, 0, pSyncR.empty(), 0);
     }
+    // The marks stop where the cancel came: Sync stays off for this connection.
+    if (pCompareCancelled) updateStatus(kCompareCancelled);
     GetCompareList34l();
     GetCompareList34r();
     FlagWhile filling(pListsFilling);
@@ -96,6 +109,11 @@ void Window1::GetCompareList34c(int32_t localIndex, bool localDone, int32_t loca
     TreeMerge merge(pSyncL, pSyncR);
     merge.mark = [this](int32_t index, const std::string& side, const std::string& reason) {
         GetCompareList34cAdd(index, side, reason);
+    };
+    // Neither side is marked: the user is told, and resolves it.
+    merge.clash = [this](int32_t localIndex, int32_t remoteIndex) {
+        updateStatus(KindClashText(pSyncL[static_cast<size_t>(localIndex)],
+                                   pSyncR[static_cast<size_t>(remoteIndex)]));
     };
     merge.mergeFolders = [this](MergeSide l, MergeSide r) {
         GetCompareList34c(l.index, l.done, l.group, r.index, r.done, r.group);

@@ -4,7 +4,9 @@
 #include "compare/SizeText.h"
 #include "compare/WorkingFolderReply.h"
 #include "framework/Date.h"
+#include "framework/Strings.h"
 #include "mainwindow/Window1.h"
+#include "shell/CommonModule.h"
 
 // The remote walk: breadth first through the remote folder, one CWD and one listing per folder,
 // each listing filed as one run of pSyncR. It is started by the connect command and moved on by
@@ -36,6 +38,11 @@ std::string RefusedText(const std::string& path) {
 
 std::string TooDeepText(const std::string& path) {
     return "階層が深すぎるため比較から除外しました: " + path;
+}
+
+std::string WrongRootText(const std::string& typed, const std::string& reply) {
+    return "サーバーの作業フォルダがリモートフォルダ「" + typed +
+           "」と一致しないため、比較を中止しました: " + reply;
 }
 
 std::string TooLongText(const std::string& path) {
@@ -84,12 +91,29 @@ void Window1::GetCompareList2rWorkingFolder(const std::string& reply, bool atLog
     // The tree that later commands act on is the one the server names: the root is its answer
     // to PWD in the folder it put us in.
     if (pWalkFolder < 0) {
-        if (std::optional<std::string> folder = WorkingFolderOfReply(reply)) pRootR = *folder;
+        // Every path the run will store or delete hangs below this folder: it must be the one
+        // asked for, or nothing is compared.
+        std::optional<std::string> folder = WorkingFolderOfReply(reply);
+        if (!folder || !WorkingFolderIsTyped(*folder, path)) {
+            GetCompareList2rWrongRoot(reply);
+            return;
+        }
+        pRootR = *folder;
         currentPath = pRootR;
     }
     pWalkStage = WalkListing;
     pWalkListArrived = false;
     pWalkListReplied = false;
+}
+
+// The server has put us somewhere else than the remote folder: the walk ends here, with no tree
+// to compare and Sync off for the rest of the connection.
+void Window1::GetCompareList2rWrongRoot(const std::string& reply) {
+    pSyncRFlg = false;
+    pWalkStage = WalkIdle;
+    const std::string why = WrongRootText(path, fw::ReplaceAll(reply, "\r\n", ""));
+    updateStatus(why);
+    ShowMsgOK("比較を中止しました。", why, this);
 }
 
 void Window1::GetCompareList2r() {

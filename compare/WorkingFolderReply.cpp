@@ -18,3 +18,22 @@ std::optional<std::string> WorkingFolderOfReply(const std::string& reply) {
     }
     return std::nullopt;
 }
+
+namespace {
+
+std::string WithoutTrailingSlashes(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+bool WorkingFolderIsTyped(const std::string& workingFolder, const std::string& typed) {
+    if (typed.empty()) return true;
+    const std::string named = WithoutTrailingSlashes(workingFolder);
+    const std::string wanted = WithoutTrailingSlashes(typed);
+    if (wanted[0] == '/') return named == wanted;
+    const std::string tail = "/" + wanted;
+    return named.size() >= tail.size() &&
+           named.compare(named.size() - tail.size(), tail.size(), tail) == 0;
+}

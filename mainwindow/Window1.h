@@ -338,9 +338,11 @@ public:
     bool GetCompareList2rRefused(FtpCommandSocket& socket, const std::string& text);
     bool GetCompareList2rDataError(FtpDataSocket& socket);
     void GetCompareList2rLateReply(bool refused);
+    void GetCompareList2rWrongRoot(const std::string& reply);
     void GetCompareList2rFolderDone();
     void GetCompareList2rNext();
     void GetCompareList3();
+    void GetCompareList3Steps();
     void GetCompareList32l(const fw::FolderItem& folder);
     void GetCompareList32lSort(std::vector<SyncEntry>& entries);
     void GetCompareList33c();

@@ -19,6 +19,7 @@ std::optional<fw::FolderItem> EditPageLocalFolder(const Window1& w) {
 }  // namespace
 
 void Window1::makeConnection() {
+    if (pComparePass) return;  // the last connection's comparison is still ending (Connect is off)
     std::optional<fw::FolderItem> local = EditPageLocalFolder(*this);
     if (!local) {
         ShowMsgOK("ローカルフォルダが見つかりません。再指定して下さい。", "", this);
@@ -88,7 +89,7 @@ void Window1::makeConnection2(const std::string& password) {
 // The window as it is without a connection: Connect on, Sync and Disconnect off, Clear on, the
 // profile list and its buttons usable again.
 void Window1::ShowDisconnected() {
-    ToolbarItemStatus(TagConnect, true);
+    ToolbarItemStatus(TagConnect, !pComparePass);  // on again once the pass has ended
     ToolbarItemStatus(TagSync, false);
     ToolbarItemStatus(TagDiscon, false);
     ToolbarItemStatus(TagClear, true);

@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 #include <sys/time.h>
 
+#include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,6 +38,7 @@ class CompareWindow {
 public:
     CompareWindow() : w(Window1::Instance()) { fw::ModalHost::BeginScript(); }
     ~CompareWindow() {
+        *alive_ = false;
         w->commandSocket.Close();
         w->dataSocket.Close();
         w->Close();
@@ -100,6 +104,23 @@ public:
         }
     }
 
+    // Runs act once, from the event loop, while the comparison pass gives way and ready() holds.
+    void DuringThePass(
+        std::function<void()> act, std::function<bool()> ready = [] { return true; }) {
+        std::shared_ptr<bool> alive = alive_;
+        auto probe = std::make_shared<std::function<void()>>();
+        *probe = [this, act, ready, alive, probe] {
+            if (!*alive) return;
+            if (!w->pComparePass || !ready()) {
+                QTimer::singleShot(1, *probe);
+                return;
+            }
+            act();
+            *probe = nullptr;  // and with it this closure's hold on itself
+        };
+        QTimer::singleShot(0, *probe);
+    }
+
     // The marked entries, by path below the given root.
     static std::set<std::string> Marked(const std::vector<SyncEntry>& tree,
                                         const std::string& root) {
@@ -155,4 +176,7 @@ public:
     }
 
     Window1* w;
+
+private:
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -8,8 +8,12 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "compare/TreeMerge.h"
 #include "framework/ListBoxView.h"
+#include "framework/ToolbarItem.h"
+#include "framework/UserCancel.h"
 #include "tests/compare/CompareWindow.h"
+#include "tests/compare/ScriptedTreeServer.h"
 
 namespace {
 
@@ -258,6 +262,96 @@ TEST(ComparisonRunning, SyncAndClearWaitForThePass) {
     EXPECT_EQ(cw.w->localListBox->ListCount(), 5000);
     EXPECT_EQ(cw.w->pGroupL, 0);
     EXPECT_EQ(cw.w->remoteListBox->ListCount(), 1);
+}
+
+// A local folder of many files, so that the pass gives way while it scans them.
+std::string ManyLocalFiles() {
+    const std::string local = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/many/";
+    fs::create_directories(local);
+    for (int i = 0; i < 5000; ++i) testsupport::WriteFile(local + "f" + std::to_string(i), "");
+    return local;
+}
+
+TEST(ComparisonRunning, AConnectDuringThePassWaitsForItsEnd) {
+    const std::string local = ManyLocalFiles();
+    ScriptedTreeServer tree;
+    tree.listings["/"] = Listed('-', "f1") + Listed('-', "remote-only.txt");
+    CompareWindow cw;
+    Window1& w = *cw.w;
+    // The connection as the connect command leaves it, and the edit page of another profile.
+    w.pMode = ConnectOpen;
+    w.ToolbarItemStatus(TagConnect, false);
+    bool connectOnInPass = true;
+    int32_t modeAfterConnect = -1;
+    // The user disconnects in the middle of the pass, and connects with the other profile.
+    cw.DuringThePass([&] {
+        w.CloseConnection();
+        fw::ToolbarItem* connect = w.ToolbarItemGetButton(TagConnect);
+        connectOnInPass = connect == nullptr || connect->Enabled();
+        w.EditField6->SetText(local);
+        w.EditField3->SetText("secret");
+        w.EditField4->SetText("/other");
+        w.makeConnection();
+        modeAfterConnect = w.pMode;
+    });
+    cw.Start({tree.server.Port(), "user", "secret", true, "/", local, ""});
+    ASSERT_TRUE(cw.WaitForComparison());
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return modeAfterConnect != -1; }, 10000))
+        << w.pMode << " " << w.EditField5->Text();
+    ASSERT_NE(w.ToolbarItemGetButton(TagConnect), nullptr);
+    EXPECT_FALSE(connectOnInPass);
+    // The connect found the pass at work: it neither asked nor connected.
+    EXPECT_EQ(modeAfterConnect, ConnectClosed);
+    EXPECT_EQ(w.pRootR, "/");
+    EXPECT_TRUE(w.ToolbarItemGetButton(TagConnect)->Enabled());
+    EXPECT_FALSE(w.pCompared);
+
+    // Once the pass has ended, a connect starts its comparison from nothing.
+    ScriptedTreeServer other;
+    other.listings["/other"] = Listed('-', "b.txt");
+    ASSERT_TRUE(cw.Compare({other.server.Port(), "user", "secret", true, "/other", local, ""}));
+    EXPECT_EQ(w.pRootR, "/other");
+    ASSERT_EQ(w.pSyncR.size(), 1u);
+    EXPECT_EQ(w.pSyncR[0].path, "/other/b.txt");
+}
+
+TEST(ComparisonLog, ACancelledComparisonSaysSoAndKeepsSyncOff) {
+    const std::string local = ManyLocalFiles();
+    CompareWindow cw;
+    cw.DuringThePass([] { fw::LatchUserCancel(); });
+    cw.CompareWithListings(local, {{"/site", Listed('-', "remote-only.txt")}});
+    ASSERT_TRUE(cw.w->pFin);
+    EXPECT_TRUE(cw.w->pCompareCancelled);
+    int said = 0;
+    for (const std::string& line : cw.LogLines())
+        said += line == "比較を中止しました。同期するには、もう一度接続して比較し直してください。";
+    EXPECT_EQ(said, 1);
+    cw.w->pMode = ConnectOpen;
+    cw.w->SyncCheckCompared();
+    EXPECT_FALSE(cw.w->pCompared);
+}
+
+TEST(ComparisonLog, AFileAndAFolderOfOneNameAreNamedAndLeftUnticked) {
+    const std::string local = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/clash/";
+    fs::create_directories(local + "pages");
+    testsupport::WriteFile(local + "pages/index.html", "i");
+    testsupport::WriteFile(local + "logo", "l");
+    testsupport::WriteFile(local + "new.txt", "n");
+    CompareWindow cw;
+    cw.CompareWithListings(local, {{"/site", Listed('-', "pages") + Listed('d', "logo")},
+                                   {"/site/logo", Listed('-', "a.png")}});
+    Window1& w = *cw.w;
+    ASSERT_TRUE(w.pFin);
+    EXPECT_EQ(CompareWindow::Marked(w.pSyncL, local), std::set<std::string>{"new.txt"});
+    EXPECT_EQ(CompareWindow::Marked(w.pSyncR, "/site/"), std::set<std::string>{});
+    for (const auto& [l, r] : {std::pair{"pages/", "pages"}, std::pair{"logo", "logo"}}) {
+        const SyncEntry* le = CompareWindow::Find(w.pSyncL, local + l);
+        const SyncEntry* re = CompareWindow::Find(w.pSyncR, std::string("/site/") + r);
+        ASSERT_TRUE(le && re) << l;
+        EXPECT_TRUE(cw.Logged(KindClashText(*le, *re))) << l;
+    }
+    EXPECT_TRUE(cw.Logged("ローカルとサーバーでファイルとフォルダが食い違うため同期しません: " +
+                          local + "pages/（フォルダ） / /site/pages（ファイル）"));
 }
 
 }  // namespace

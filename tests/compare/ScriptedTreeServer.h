@@ -29,6 +29,10 @@ public:
     // sent whole).
     std::map<std::string, std::string> failures;
     std::vector<std::string> cwds;  // every CWD argument received after the login
+    // PWD: the folder named whatever the working folder is (when not empty), and whether a quote
+    // inside it is doubled as RFC 959 says.
+    std::string pwdAlways;
+    bool doublesQuotes = false;
 
     static std::string Line(char type, const std::string& name, int size = 100) {
         return std::string(1, type) + "rw-r--r--   1 user  group  " + std::to_string(size) +
@@ -67,7 +71,13 @@ private:
                 server.Send("550 Cannot tell.\r\n");
                 return;
             }
-            server.Send("257 \"" + cwd_ + "\" is the current directory\r\n");
+            std::string named = pwdAlways.empty() ? cwd_ : pwdAlways;
+            if (doublesQuotes) {
+                std::string doubled;
+                for (char c : named) doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
+                named = doubled;
+            }
+            server.Send("257 \"" + named + "\" is the current directory\r\n");
         } else if (command == "CWD") {
             cwds.push_back(arg);
             const std::string target = Resolve(arg);
@@ -114,6 +124,9 @@ private:
                 return;
             }
             server.Send("226 Directory send OK.\r\n");
+        } else if (command == "QUIT") {
+            server.Send("221 Goodbye.\r\n");
+            server.CloseClient();
         } else if (command == "TYPE") {
             server.Send("200 Switching mode.\r\n");
         } else {

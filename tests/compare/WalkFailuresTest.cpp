@@ -7,6 +7,7 @@
 
 #include "tests/compare/CompareWindow.h"
 #include "tests/compare/ScriptedTreeServer.h"
+#include "tests/support/CaseNames.h"
 
 namespace {
 
@@ -46,6 +47,79 @@ TEST_F(WalkFailures, TheRootIsTheFolderTheServerNames) {
     EXPECT_EQ(tree.cwds[1], "/home/site/pub/sub");
     EXPECT_EQ(tree.cwds[2], "/home/site/pub");
 }
+
+// The working folder the server names after changing into the remote folder: every path the run
+// sends hangs below it, so it must be the folder asked for.
+struct RootCase {
+    const char* what;
+    std::string typed;  // the profile's remote folder
+    std::string loginFolder;
+    std::string pwdAlways;  // what PWD names, whatever the folder ("": the folder itself)
+    bool doublesQuotes;
+    std::string root;  // the root compared from; "" when the comparison must stop
+};
+
+void PrintTo(const RootCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class RemoteRoot : public WalkFailures, public testing::WithParamInterface<RootCase> {};
+
+TEST_P(RemoteRoot, IsTheFolderAskedForOrNothingIsCompared) {
+    const RootCase& c = GetParam();
+    tree.loginFolder = c.loginFolder;
+    tree.pwdAlways = c.pwdAlways;
+    tree.doublesQuotes = c.doublesQuotes;
+    // The folder asked for, and the folders a wrong answer would lead to, all hold entries that
+    // would be marked.
+    for (const std::string folder : {"/", "/a", "/a\"b", "/site", "/home", "/home/pub"})
+        tree.listings[folder] = ScriptedTreeServer::Line('-', "remote-only.txt");
+    if (c.root.empty()) {
+        fw::ModalHost::ExpectStep([](const fw::ModalPrompt& p) {
+            EXPECT_EQ(p.message, "比較を中止しました。");
+            return fw::ModalAnswer::Press("OK");
+        });
+    }
+    cw.Start(Connection(c.typed));
+    if (!c.root.empty()) {
+        ASSERT_TRUE(cw.WaitForComparison());
+        EXPECT_EQ(cw.w->pRootR, c.root);
+        EXPECT_NE(Remote(c.root + "/remote-only.txt"), nullptr);
+        return;
+    }
+    const std::string stopped = "サーバーの作業フォルダがリモートフォルダ「" + c.typed +
+                                "」と一致しないため、比較を中止しました: ";
+    ASSERT_TRUE(fw::RunEventLoopUntil(
+        [&] {
+            for (const std::string& line : cw.LogLines())
+                if (line.rfind(stopped, 0) == 0) return true;
+            return false;
+        },
+        10000))
+        << cw.w->EditField5->Text();
+    fw::RunEventLoopUntil([] { return false; }, 300);  // anything the walk would still send
+    EXPECT_FALSE(cw.w->pFin);                          // so Sync stays off
+    EXPECT_FALSE(cw.w->pSyncRFlg);
+    EXPECT_TRUE(cw.w->pSyncR.empty());
+    EXPECT_TRUE(cw.w->pSyncL.empty());
+    EXPECT_EQ(tree.cwds, std::vector<std::string>{c.typed});  // no folder entered below it
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, RemoteRoot,
+    testing::Values(RootCase{"the folder itself", "/site", "/", "", false, "/site"},
+                    RootCase{"the folder typed with a trailing slash", "/site/", "/", "", false,
+                             "/site"},
+                    RootCase{"a doubled quote", "/a\"b", "/", "", true, "/a\"b"},
+                    RootCase{"a relative folder below the login folder", "pub", "/home", "", false,
+                             "/home/pub"},
+                    RootCase{"the server root whatever the folder", "/site", "/", "/", false, ""},
+                    RootCase{"an undoubled quote", "/a\"b", "/", "", false, ""},
+                    RootCase{"a relative folder the answer does not end with", "pub", "/home",
+                             "/home", false, ""}),
+    [](const testing::TestParamInfo<RootCase>& info) {
+        return testsupport::CaseName(info.param.what);
+    });
 
 struct FailureCase {
     const char* command;

@@ -6,10 +6,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "compare/LocalScan.h"
+#include "tests/compare_core/TreeBuilder.h"
 #include "tests/compare_core/UnreadableFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -27,9 +30,10 @@ protected:
     void Folder(const std::string& relative) {
         std::filesystem::create_directories(root + relative);
     }
-    bool Scan() {
+    bool Scan(std::function<struct dirent*(DIR*)> readItem = {}) {
         LocalScan scan(tree, runs, group);
         scan.log = [this](const std::string& line) { log.push_back(line); };
+        scan.readItem = std::move(readItem);
         return scan.Scan(root);
     }
     const SyncEntry* Find(const std::string& relative) const {
@@ -174,6 +178,54 @@ TEST_F(LocalScanTest, SpecialFilesAndUnreadableFoldersAreOpaque) {
     EXPECT_FALSE(Find("plain.txt")->opaque);
     EXPECT_NE(Find("open/a.txt"), nullptr);
     EXPECT_EQ(log.size(), 3u);
+}
+
+// readdir as a flaky network or FUSE mount gives it: the folder's first item, then EIO.
+std::function<struct dirent*(DIR*)> FailingPartWayIn(const std::string& folder) {
+    struct stat target;
+    if (stat(folder.c_str(), &target) != 0) return {};
+    auto itemsRead = std::make_shared<int>(0);
+    return [ target, itemsRead ](DIR * dir) -> struct dirent* {
+        struct stat st;
+        fstat(dirfd(dir), &st);
+        if (st.st_ino != target.st_ino || st.st_dev != target.st_dev) return readdir(dir);
+        while (struct dirent* item = readdir(dir)) {
+            if (item->d_name[0] == '.') continue;
+            if (++*itemsRead == 1) return item;
+            break;
+        }
+        errno = EIO;
+        return nullptr;
+    };
+}
+
+TEST_F(LocalScanTest, AFolderWhoseReadingFailsPartWayIsOpaque) {
+    Folder("flaky");
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        File(std::string("flaky/") + name);
+    File("top.txt");
+    ASSERT_TRUE(Scan(FailingPartWayIn(root + "flaky")));
+    const SyncEntry* flaky = Find("flaky/");
+    ASSERT_NE(flaky, nullptr);
+    EXPECT_TRUE(flaky->opaque);
+    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root + "flaky/")));
+    EXPECT_EQ(tree.size(), 2u);  // flaky/ and top.txt; nothing read from inside
+
+    // Against the server's copy of the folder, nothing is marked on either side.
+    CountChildren(tree, runs, TreeSide::Local);
+    FlatTree local{tree, runs, group};
+    FlatTree remote = RemoteTree({D("flaky", {F("a.txt"), F("b.txt"), F("c.txt"), F("d.txt")}),
+                                  F("top.txt", "2099/01/01 00:00")});
+    MergeTrees(local, remote);
+    EXPECT_TRUE(local.Marked().empty());
+    EXPECT_TRUE(remote.Marked().empty());
+}
+
+TEST_F(LocalScanTest, ARootWhoseReadingFailsPartWayGivesNothing) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) File(name);
+    EXPECT_FALSE(Scan(FailingPartWayIn(root)));
+    EXPECT_TRUE(tree.empty());
+    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root)));
 }
 
 TEST_F(LocalScanTest, AnUnreadableRootIsReportedAndGivesNothing) {

@@ -41,11 +41,6 @@ INSTANTIATE_TEST_SUITE_P(
             "identical trees", {D("a", {F("x")}), F("b")}, {D("a", {F("x")}), F("b")}, {}, {}},
         MergeCase{"a newer local file", {F("b", kNew)}, {F("b", kOld)}, {"/l/b"}, {}},
         MergeCase{"a newer remote file", {F("b", kOld)}, {F("b", kNew)}, {}, {}},
-        MergeCase{"names that differ in case only are one name",
-                  {F("Index.HTML", kNew)},
-                  {F("index.html", kOld)},
-                  {"/l/Index.HTML"},
-                  {}},
         MergeCase{
             "a local file where the server has a folder", {F("x")}, {D("x", {F("in")})}, {}, {}},
         MergeCase{"a folder empty on both sides", {D("e")}, {D("e")}, {}, {}},
@@ -83,20 +78,53 @@ INSTANTIATE_TEST_SUITE_P(
         return testsupport::CaseName(info.param.what);
     });
 
+// Two names are one name only when their bytes are equal: neither case nor an encoding that is
+// not UTF-8 may pair an entry with another one.
+INSTANTIATE_TEST_SUITE_P(
+    ExactNames, Merge,
+    testing::Values(MergeCase{"names that differ in case only are two names",
+                              {F("Index.HTML", kNew)},
+                              {F("index.html", kOld)},
+                              {"/l/Index.HTML"},
+                              {"/r/index.html"}},
+                    MergeCase{"two local files that differ in case against one remote file",
+                              {F("A.txt", kOld), F("a.txt", kOld)},
+                              {F("a.txt", kNew)},
+                              {"/l/A.txt"},
+                              {}},
+                    MergeCase{"two remote files that differ in case against one local file",
+                              {F("readme")},
+                              {F("README"), F("readme")},
+                              {},
+                              {"/r/README"}},
+                    MergeCase{"an empty folder beside its namesake in another case",
+                              {D("img", {F("logo.png"), F("photo.jpg")})},
+                              {D("Img"), D("img", {F("logo.png"), F("photo.jpg")})},
+                              {},
+                              {"/r/Img"}},
+                    MergeCase{"Latin-1 folders of different names",
+                              {D("caf\xe9", {F("menu.txt", kOld)})},
+                              {D("caf\xe8", {F("menu.txt", kOld), F("old.txt")})},
+                              {"/l/caf\xe9/", "/l/caf\xe9/menu.txt"},
+                              {"/r/caf\xe8", "/r/caf\xe8/menu.txt", "/r/caf\xe8/old.txt"}},
+                    MergeCase{"Shift_JIS files of different names",
+                              {F("\x8e\x8e\x8c\xb1.txt", kNew)},
+                              {F("\x8a\xbf\x8e\x9a.txt", kOld)},
+                              {"/l/\x8e\x8e\x8c\xb1.txt"},
+                              {"/r/\x8a\xbf\x8e\x9a.txt"}},
+                    MergeCase{"equal bytes that are not UTF-8 are one name",
+                              {F("caf\xe9", kNew)},
+                              {F("caf\xe9", kOld)},
+                              {"/l/caf\xe9"},
+                              {}}),
+    [](const testing::TestParamInfo<MergeCase>& info) {
+        return testsupport::CaseName(info.param.what);
+    });
+
 // What must never be deleted or uploaded, whatever the trees look like.
 INSTANTIATE_TEST_SUITE_P(
     Safeguards, Merge,
     testing::Values(
-        MergeCase{"an empty folder beside its namesake in another case",
-                  {D("img", {F("logo.png"), F("photo.jpg")})},
-                  {D("Img"), D("img", {F("logo.png"), F("photo.jpg")})},
-                  {"/l/img/logo.png", "/l/img/photo.jpg"},
-                  {}},
-        MergeCase{"two remote files whose names differ in case only",
-                  {F("readme")},
-                  {F("README"), F("readme")},
-                  {},
-                  {}},
         MergeCase{"an opaque local folder found only locally", {Opaque(D("locked"))}, {}, {}, {}},
         MergeCase{"an opaque local folder against a full remote one",
                   {Opaque(D("locked"))},

@@ -39,7 +39,10 @@ public:
         } else if (verb == "PWD") {
             server.Send("257 \"" + cwd_ + "\" is the current directory\r\n");
         } else if (verb == "CWD") {
-            cwd_ = argument;
+            // Named absolute afterwards, as servers name their working folder.
+            cwd_ = !argument.empty() && argument[0] == '/'
+                       ? argument
+                       : (cwd_ == "/" ? cwd_ : cwd_ + "/") + argument;
             server.Send("250 Okay\r\n");
         } else if (verb == "TYPE") {
             server.Send("200 Type set\r\n");
