@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <functional>
 
+#include "compare/PeriodicGiveWay.h"
 #include "framework/Color.h"
 #include "framework/Graphics.h"
 #include "framework/Strings.h"
@@ -19,9 +21,11 @@ constexpr fw::Color kStripe = fw::RGB(237, 243, 254);
 constexpr int32_t kStripeHeight = 24;
 
 // Adds the run of one group as rows: at the end, or, inside ExpandRow, below the folder being
-// opened. Never gives way: nothing may change the list or the tree while rows are made.
+// opened. Gives way between rows only when giveWay is set: during the comparison pass, which
+// keeps the lists and the trees from changing meanwhile.
 void FillGroup(fw::ListBox& list, const std::vector<SyncEntry>& tree,
-               const std::vector<GroupRun>& runs, int32_t groupNumber) {
+               const std::vector<GroupRun>& runs, int32_t groupNumber,
+               const std::function<void()>& giveWay) {
     const GroupRun run = RunOf(runs, groupNumber);
     const int32_t end = std::min<int32_t>(run.first + run.count, static_cast<int32_t>(tree.size()));
     for (int32_t i = run.first; i < end; ++i) {
@@ -48,19 +52,25 @@ void FillGroup(fw::ListBox& list, const std::vector<SyncEntry>& tree,
         list.SetCellCheck(r, 0, e.check);
         list.SetCell(r, 2, e.date);
         list.SetCell(r, 3, e.path);
+        if (giveWay) giveWay();
     }
     list.Refresh();
 }
 
 // Opens every folder row, at every depth: a folder's entries come in directly below it, so the
-// row after a folder is its first entry. Never gives way, like the fill it causes.
+// row after a folder is its first entry. Gives way between rows, so that the window repaints and
+// the cancel key is seen.
 void ExpandAll(fw::ListBox& list, bool& expandingAll) {
-    expandingAll = true;
+    PeriodicGiveWay yield;
     for (int32_t row = 0; row < list.ListCount(); ++row) {
-        if (list.Cell(row, 4) == "d") list.SetExpanded(row, true);
+        if (list.Cell(row, 4) == "d") {
+            expandingAll = true;  // this opening is the expand-all's, not the user's
+            list.SetExpanded(row, true);
+            expandingAll = false;
+        }
         if (fw::UserCancelled()) break;
+        yield();
     }
-    expandingAll = false;
     list.Refresh();
 }
 
@@ -72,12 +82,16 @@ bool OddRow(int32_t row) {
 
 void Window1::GetCompareList35r(int32_t groupNumber, int32_t /*firstRow*/) {
     if (!expanding) remoteListBox->DeleteAllRows();
-    FillGroup(*remoteListBox, pSyncR, pRunsR, groupNumber);
+    PeriodicGiveWay yield;
+    FillGroup(*remoteListBox, pSyncR, pRunsR, groupNumber,
+              pListsFilling ? std::function<void()>([&yield] { yield(); }) : nullptr);
 }
 
 void Window1::GetCompareList36l(int32_t groupNumber, int32_t /*firstRow*/) {
     if (!expandingL) localListBox->DeleteAllRows();
-    FillGroup(*localListBox, pSyncL, pRunsL, groupNumber);
+    PeriodicGiveWay yield;
+    FillGroup(*localListBox, pSyncL, pRunsL, groupNumber,
+              pListsFilling ? std::function<void()>([&yield] { yield(); }) : nullptr);
 }
 
 void Window1::GetCompareList35r2() {

@@ -66,11 +66,16 @@ void Window1::GetCompareList3Steps() {
     if (pCompareCancelled) updateStatus(kCompareCancelled);
     GetCompareList34l();
     GetCompareList34r();
+    // The fills give way; the user's clicks wait until the lists are whole.
     FlagWhile filling(pListsFilling);
+    localListBox->SetEnabled(false);
+    remoteListBox->SetEnabled(false);
     GetCompareList35r(0, 0);
     GetCompareList35r2();
     GetCompareList36l(0, 0);
     GetCompareList36l2();
+    localListBox->SetEnabled(true);
+    remoteListBox->SetEnabled(true);
 }
 
 void Window1::GetCompareList32l(const fw::FolderItem& folder) {

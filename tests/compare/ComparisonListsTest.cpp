@@ -315,6 +315,31 @@ TEST(ComparisonRunning, AConnectDuringThePassWaitsForItsEnd) {
     EXPECT_EQ(w.pSyncR[0].path, "/other/b.txt");
 }
 
+TEST(ComparisonRunning, TheListsGiveWayWhileTheyAreFilledAndOpened) {
+    // Many folders of one file each: a fill and an expand-all that take some milliseconds.
+    const std::string local = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/folders/";
+    for (int i = 0; i < 15000; ++i) {
+        const std::string folder = local + "d" + std::to_string(i) + "/";
+        fs::create_directories(folder);
+        testsupport::WriteFile(folder + "f", "");
+    }
+    CompareWindow cw;
+    bool clickable = true;
+    cw.DuringThePass(
+        [&] {
+            clickable = cw.w->localListBox->Enabled();
+            fw::LatchUserCancel();
+        },
+        [&] { return cw.w->pListsFilling && cw.w->localListBox->ListCount() > 0; });
+    cw.CompareWithListings(local, {{"/site", Listed('-', "f")}});
+    ASSERT_TRUE(cw.w->pFin);
+    // The cancel was seen: folder rows were left closed.
+    EXPECT_FALSE(clickable);
+    EXPECT_LT(cw.w->localListBox->ListCount(), 30000);
+    EXPECT_GE(cw.w->localListBox->ListCount(), 15000);
+    EXPECT_TRUE(cw.w->localListBox->Enabled());
+}
+
 TEST(ComparisonLog, ACancelledComparisonSaysSoAndKeepsSyncOff) {
     const std::string local = ManyLocalFiles();
     CompareWindow cw;
