@@ -12,24 +12,10 @@
 
 #include "compare/SizeText.h"
 
-namespace {
-
-std::string TwoDigits(int32_t v) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", static_cast<int>(v));
-    return buffer;
-}
-
-}  // namespace
-
-std::string LocalDateText(const fw::Date& date) {
-    return date.AbbreviatedDate() + " " + TwoDigits(date.Hour()) + ":" + TwoDigits(date.Minute());
-}
-
 std::string LocalDateText(int64_t unixSeconds) {
     const time_t t = static_cast<time_t>(unixSeconds);
     struct tm local {};
-    if (localtime_r(&t, &local) == nullptr) return LocalDateText(fw::Date::FromUnixSeconds(0));
+    if (localtime_r(&t, &local) == nullptr) return "1970/01/01 00:00";
     char text[48];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);

@@ -9,11 +9,9 @@
 
 #include "compare/CompareRuns.h"
 #include "compare/SyncEntry.h"
-#include "framework/Date.h"
 
-// The comparison's date text of a local item: yyyy/MM/dd HH:mm in local time.
-std::string LocalDateText(const fw::Date& date);
-std::string LocalDateText(int64_t unixSeconds);  // the same for a file's modification time
+// The comparison's date text of a file's modification time: yyyy/MM/dd HH:mm in local time.
+std::string LocalDateText(int64_t unixSeconds);
 
 // The depth-first scan of a local folder into the flattened local tree: each folder's visible
 // items (names not beginning with ".") become one run, sorted by name and appended at once, then

@@ -80,14 +80,14 @@ bool OddRow(int32_t row) {
 
 }  // namespace
 
-void Window1::GetCompareList35r(int32_t groupNumber, int32_t /*firstRow*/) {
+void Window1::GetCompareList35r(int32_t groupNumber) {
     if (!expanding) remoteListBox->DeleteAllRows();
     PeriodicGiveWay yield;
     FillGroup(*remoteListBox, pSyncR, pRunsR, groupNumber,
               pListsFilling ? std::function<void()>([&yield] { yield(); }) : nullptr);
 }
 
-void Window1::GetCompareList36l(int32_t groupNumber, int32_t /*firstRow*/) {
+void Window1::GetCompareList36l(int32_t groupNumber) {
     if (!expandingL) localListBox->DeleteAllRows();
     PeriodicGiveWay yield;
     FillGroup(*localListBox, pSyncL, pRunsL, groupNumber,
@@ -122,7 +122,7 @@ void Window1::localListBox_ExpandRow(fw::ListBox& list, int32_t row) {
     if (pListsFilling && !pExpandingAll) return;  // the user's, while the lists are being made
     expandingL = true;
     const std::string group = list.Cell(row, 5);
-    if (!group.empty()) GetCompareList36l(static_cast<int32_t>(fw::Val(group)), row + 1);
+    if (!group.empty()) GetCompareList36l(static_cast<int32_t>(fw::Val(group)));
     expandingL = false;
     Timer2.SetMode(fw::Timer::kModeSingle);
 }
@@ -131,7 +131,7 @@ void Window1::remoteListBox_ExpandRow(fw::ListBox& list, int32_t row) {
     if (pListsFilling && !pExpandingAll) return;
     expanding = true;
     const std::string group = list.Cell(row, 5);
-    if (!group.empty()) GetCompareList35r(static_cast<int32_t>(fw::Val(group)), row + 1);
+    if (!group.empty()) GetCompareList35r(static_cast<int32_t>(fw::Val(group)));
     expanding = false;
     Timer2.SetMode(fw::Timer::kModeSingle);
 }

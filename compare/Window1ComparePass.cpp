@@ -70,9 +70,9 @@ void Window1::GetCompareList3Steps() {
     FlagWhile filling(pListsFilling);
     localListBox->SetEnabled(false);
     remoteListBox->SetEnabled(false);
-    GetCompareList35r(0, 0);
+    GetCompareList35r(0);
     GetCompareList35r2();
-    GetCompareList36l(0, 0);
+    GetCompareList36l(0);
     GetCompareList36l2();
     localListBox->SetEnabled(true);
     remoteListBox->SetEnabled(true);
@@ -94,19 +94,9 @@ void Window1::GetCompareList32lSort(std::vector<SyncEntry>& entries) {
     AppendSortedRun(pSyncL, pRunsL, entries, pGroupL);
 }
 
-std::string Window1::DateFormatL(const fw::FolderItem& item) {
-    return LocalDateText(item.ModificationDate());
-}
-
 void Window1::GetCompareList33c() {
     CountChildren(pSyncL, pRunsL, TreeSide::Local);
     CountChildren(pSyncR, pRunsR, TreeSide::Remote);
-}
-
-bool Window1::GetCompareList33c2(const std::string& side, const std::string& folderPath,
-                                 const std::string& childPath) {
-    return IsDirectChild(side == "Local" ? TreeSide::Local : TreeSide::Remote, folderPath,
-                         childPath);
 }
 
 void Window1::GetCompareList34c(int32_t localIndex, bool localDone, int32_t localGroup,

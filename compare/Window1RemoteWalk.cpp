@@ -271,8 +271,3 @@ void Window1::GetCompareList2rNext() {
 void Window1::GetCompareList2rSort(std::vector<SyncEntry>& entries) {
     AppendSortedRun(pSyncR, pRunsR, entries, pGroupR);
 }
-
-std::string Window1::DateFormatR(const std::string& text) {
-    const fw::Date today;
-    return FormatRemoteDate(text, ZoneHours(EditField8->Text()), today.Year(), today.Month());
-}

@@ -346,19 +346,15 @@ public:
     void GetCompareList32l(const fw::FolderItem& folder);
     void GetCompareList32lSort(std::vector<SyncEntry>& entries);
     void GetCompareList33c();
-    bool GetCompareList33c2(const std::string& side, const std::string& folderPath,
-                            const std::string& childPath);
     void GetCompareList34c(int32_t localIndex, bool localDone, int32_t localGroup,
                            int32_t remoteIndex, bool remoteDone, int32_t remoteGroup);
     void GetCompareList34cAdd(int32_t index, const std::string& side, const std::string& reason);
     void GetCompareList34l();
     void GetCompareList34r();
-    void GetCompareList35r(int32_t groupNumber, int32_t firstRow);
+    void GetCompareList35r(int32_t groupNumber);
     void GetCompareList35r2();
-    void GetCompareList36l(int32_t groupNumber, int32_t firstRow);
+    void GetCompareList36l(int32_t groupNumber);
     void GetCompareList36l2();
-    std::string DateFormatL(const fw::FolderItem& item);
-    std::string DateFormatR(const std::string& text);
     void ClearVal();
     // Whether a comparison is under way (walking a connected server, or in its pass): the
     // commands that would change its trees or lists wait for it.
