@@ -55,7 +55,7 @@ void Window1::GetCompareList3Steps() {
     // an empty local root (an unmounted folder), must not send a whole site for deletion.
     if (pRootLOpaque) {
         updateStatus(kLocalRootUnreadable);
-    } else if (pRootROpaque) {
+    } else if (pWalk.rootOpaque) {
         updateStatus(kRemoteRootRefused);
     } else if (pSyncL.empty() && !pSyncR.empty()) {
         updateStatus(kLocalRootEmpty);

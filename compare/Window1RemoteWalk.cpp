@@ -68,29 +68,22 @@ void Window1::GetCompareList() {
     // Nothing is written before the login: the login handler's CWD is the walk's first command,
     // and the server's answer to PWD after it names the root.
     currentPath = pRootR;
-    pWalkStage = WalkLogin;
-    pWalkFolder = -1;
-    pWalkReplyDueFor = kNoReplyDue;
-    pWalkEndDue = false;
-    pWalkListArrived = false;
-    pWalkListReplied = false;
-    pWalkFailed = false;
-    pRootROpaque = false;
+    pWalk.Begin();
     pRootLOpaque = false;
 }
 
 void Window1::GetCompareList2rWorkingFolder(const std::string& reply, bool atLogin) {
     if (!pSyncRFlg) return;
     const bool listingNext =
-        atLogin ? pWalkStage == WalkLogin && path.empty() : pWalkStage == WalkChanging;
-    if (atLogin && pWalkStage == WalkLogin && !path.empty()) {
-        pWalkStage = WalkChanging;  // the root as typed is changed into next
+        atLogin ? pWalk.stage == WalkLogin && path.empty() : pWalk.stage == WalkChanging;
+    if (atLogin && pWalk.stage == WalkLogin && !path.empty()) {
+        pWalk.Enter(RemoteWalk::kRoot);  // the root as typed is changed into next
         return;
     }
     if (!listingNext) return;
     // The tree that later commands act on is the one the server names: the root is its answer
     // to PWD in the folder it put us in.
-    if (pWalkFolder < 0) {
+    if (pWalk.AtRoot()) {
         // Every path the run will store or delete hangs below this folder: it must be the one
         // asked for, or nothing is compared.
         std::optional<std::string> folder = WorkingFolderOfReply(reply);
@@ -101,97 +94,95 @@ void Window1::GetCompareList2rWorkingFolder(const std::string& reply, bool atLog
         pRootR = *folder;
         currentPath = pRootR;
     }
-    pWalkStage = WalkListing;
-    pWalkListArrived = false;
-    pWalkListReplied = false;
+    pWalk.AwaitListing();
 }
 
 // The server has put us somewhere else than the remote folder: the walk ends here, with no tree
 // to compare and Sync off for the rest of the connection.
 void Window1::GetCompareList2rWrongRoot(const std::string& reply) {
     pSyncRFlg = false;
-    pWalkStage = WalkIdle;
+    pWalk.stage = WalkIdle;
     const std::string why = WrongRootText(path, fw::ReplaceAll(reply, "\r\n", ""));
     updateStatus(why);
     ShowMsgOK("比較を中止しました。", why, this);
 }
 
 void Window1::GetCompareList2r() {
-    if (pWalkStage != WalkListing || pWalkListArrived)
+    if (pWalk.stage != WalkListing || pWalk.listArrived)
         return;  // not the listing the walk asked for
-    pWalkListArrived = true;
+    pWalk.listArrived = true;
     // The data connection has ended normally: the listing is whole. The walk goes on at once;
     // the server's final reply to the LIST is the next reply to come, and is waited for there.
-    if (!pWalkListReplied && ListReplyAwaited(commandSocket)) pWalkReplyDueFor = pWalkFolder;
+    if (!pWalk.listReplied && ListReplyAwaited(commandSocket)) pWalk.replyDueFor = pWalk.folder;
     GetCompareList2rFolderDone();
 }
 
 // The final reply to the LIST of a folder the walk has left has come: a refusal makes that
 // folder opaque after all (nothing below it is then marked, however far the walk has gone).
 void Window1::GetCompareList2rLateReply(bool refused) {
-    const int32_t folder = pWalkReplyDueFor;
-    pWalkReplyDueFor = kNoReplyDue;
+    const int32_t folder = pWalk.replyDueFor;
+    pWalk.replyDueFor = RemoteWalk::kNoReplyDue;
     if (refused) {
         if (folder >= 0) {
             pSyncR[static_cast<size_t>(folder)].opaque = true;
             updateStatus(RefusedText(pSyncR[static_cast<size_t>(folder)].path));
         } else {
-            pRootROpaque = true;
+            pWalk.rootOpaque = true;
             updateStatus(RefusedText(pRootR));
         }
     }
-    if (pWalkEndDue) GetCompareList2rNext();
+    if (pWalk.endDue) GetCompareList2rNext();
 }
 
 void Window1::GetCompareList2rReply(FtpCommandSocket& socket) {
     if (!pSyncRFlg || !socket.LineCompletesReply()) return;
-    if (pWalkReplyDueFor != kNoReplyDue) {
+    if (pWalk.ReplyDue()) {
         GetCompareList2rLateReply(false);
         return;
     }
-    if (pWalkStage != WalkListing || pWalkListReplied) return;
+    if (pWalk.stage != WalkListing || pWalk.listReplied) return;
     if (socket.ReplyCode() != 226 && socket.ReplyCode() != 250) return;
-    pWalkListReplied = true;
-    if (pWalkListArrived) GetCompareList2rFolderDone();
+    pWalk.listReplied = true;
+    if (pWalk.listArrived) GetCompareList2rFolderDone();
 }
 
 bool Window1::GetCompareList2rRefused(FtpCommandSocket&, const std::string&) {
     if (!pSyncRFlg) return false;
-    if (pWalkReplyDueFor != kNoReplyDue) {
-        const bool root = pWalkReplyDueFor < 0;
+    if (pWalk.ReplyDue()) {
+        const bool root = pWalk.replyDueFor == RemoteWalk::kRoot;
         GetCompareList2rLateReply(true);
         return !root;
     }
-    if (pWalkStage != WalkChanging && pWalkStage != WalkListing) return false;
+    if (pWalk.stage != WalkChanging && pWalk.stage != WalkListing) return false;
     // The client has abandoned the folder's data connection with the refusal: nothing more
     // comes for this folder.
-    const bool root = pWalkFolder < 0;
-    pWalkFailed = true;
+    const bool root = pWalk.AtRoot();
+    pWalk.failed = true;
     GetCompareList2rFolderDone();
     return !root;
 }
 
 bool Window1::GetCompareList2rDataError(FtpDataSocket&) {
-    if (!pSyncRFlg || pWalkStage != WalkListing || pWalkListArrived) return false;
-    const bool root = pWalkFolder < 0;
-    pWalkFailed = true;
-    pWalkListArrived = true;
+    if (!pSyncRFlg || pWalk.stage != WalkListing || pWalk.listArrived) return false;
+    const bool root = pWalk.AtRoot();
+    pWalk.failed = true;
+    pWalk.listArrived = true;
     // A LIST already sent is still answered; the folder is done with that answer, whatever it
     // is, so the one failure counts once.
-    if (!pWalkListReplied && ListReplyAwaited(commandSocket)) return !root;
+    if (!pWalk.listReplied && ListReplyAwaited(commandSocket)) return !root;
     GetCompareList2rFolderDone();
     return !root;
 }
 
 void Window1::GetCompareList2rFolderDone() {
-    pWalkStage = WalkIdle;
-    if (pWalkFailed) {
-        pWalkFailed = false;
-        if (pWalkFolder >= 0) {
-            pSyncR[static_cast<size_t>(pWalkFolder)].opaque = true;
+    pWalk.stage = WalkIdle;
+    if (pWalk.failed) {
+        pWalk.failed = false;
+        if (!pWalk.AtRoot()) {
+            pSyncR[static_cast<size_t>(pWalk.folder)].opaque = true;
             updateStatus(RefusedText(currentPath));
         } else {
-            pRootROpaque = true;
+            pWalk.rootOpaque = true;
             updateStatus(RefusedText(pRootR));
         }
         GetCompareList2rNext();
@@ -243,25 +234,20 @@ void Window1::GetCompareList2rNext() {
             continue;
         }
         pSyncRFlg = true;
-        pWalkFolder = index;
-        pWalkStage = WalkChanging;
-        pWalkListArrived = false;
-        pWalkListReplied = false;
-        pWalkFailed = false;
+        pWalk.Enter(index);
         currentPath = e.path;
         commandSocket.sendCWD(currentPath);
         return;
     }
     // No folder is left: once the last LIST's final reply is in, back to the root, and the
     // rest of the comparison.
-    pWalkStage = WalkIdle;
-    pWalkEndDue = pWalkReplyDueFor != kNoReplyDue;
-    if (pWalkEndDue) return;
+    pWalk.stage = WalkIdle;
+    pWalk.endDue = pWalk.ReplyDue();
+    if (pWalk.endDue) return;
     pSyncR.shrink_to_fit();  // it grows no more
     pFin = true;
     pSyncRFlg = false;
-    pWalkStage = WalkIdle;
-    if (!pRootROpaque) {
+    if (!pWalk.rootOpaque) {
         commandSocket.sendCWD(pRootR);
         currentPath = pRootR;
     }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "compare/CompareRuns.h"
+#include "compare/RemoteWalk.h"
 #include "compare/SyncEntry.h"
-#include "compare/WalkStage.h"
 #include "framework/BevelButton.h"
 #include "framework/CheckBox.h"
 #include "framework/Date.h"
@@ -108,17 +108,7 @@ public:
     std::string pRootR;
     std::vector<GroupRun> pRunsL;  // where each group's run stands in pSyncL
     std::vector<GroupRun> pRunsR;  // and in pSyncR
-    int32_t pWalkStage = WalkIdle;
-    int32_t pWalkFolder = -1;       // the folder being listed: its index in pSyncR, -1 the root
-    bool pWalkListArrived = false;  // its listing has come, or its data connection has failed
-    bool pWalkListReplied = false;  // the server's final reply to its LIST has come
-    bool pWalkFailed = false;       // a command for it was refused, or its data connection failed
-    // The folder whose LIST's final reply is still to come after the walk has gone on (-1 the
-    // root), and whether the end of the walk waits for it.
-    static constexpr int32_t kNoReplyDue = -2;
-    int32_t pWalkReplyDueFor = kNoReplyDue;
-    bool pWalkEndDue = false;
-    bool pRootROpaque = false;  // the remote root could not be listed
+    RemoteWalk pWalk;
     bool pRootLOpaque = false;  // the local root could not be read
     bool pComparePass = false;  // GetCompareList3 is running
     bool pCompareCancelled = false;

@@ -206,7 +206,7 @@ TEST_F(WalkFailures, ARefusedRootMarksNothing) {
     cw.Start(Connection("site"));
     ASSERT_TRUE(cw.WaitForComparison());
     EXPECT_TRUE(cw.w->pSyncR.empty());
-    EXPECT_TRUE(cw.w->pRootROpaque);
+    EXPECT_TRUE(cw.w->pWalk.rootOpaque);
     EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, ""), std::set<std::string>{});
     EXPECT_TRUE(
         cw.Logged("リモートフォルダを一覧できないため、アップロードと削除の指定はしません。"));
