@@ -8,10 +8,9 @@
 
 enum class TreeSide { Local, Remote };
 
-// Whether childPath names an item directly inside the folder folderPath. Both are split at "/",
-// keeping empty elements; on the local side a trailing empty element (a folder's closing "/") is
-// dropped from each. The child must have exactly one element more, and the shared elements must
-// be equal byte for byte: "Img" is not "img".
+// Whether childPath names an item directly inside the folder folderPath: the folder's path, "/"
+// and one name, byte for byte ("Img" is not "img"). On the local side a closing "/" (a folder's)
+// is left out of both paths first.
 bool IsDirectChild(TreeSide side, std::string_view folderPath, std::string_view childPath);
 
 // Sets childCount on every folder of the tree from the size of its run, 0 for a folder without

@@ -114,6 +114,10 @@ TEST(DirectChildTest, ComparesPathElementsByteForByte) {
         {TreeSide::Remote, "/site/img", "/site/img/a/b", false},
         {TreeSide::Remote, "/site/Img", "/site/img/a.png", false},
         {TreeSide::Local, "/site/Img/", "/site/img/a.png", false},
+        {TreeSide::Local, "/", "/x", true},
+        {TreeSide::Local, "/", "/x/", true},
+        {TreeSide::Remote, "/site/a", "/site/ab", false},
+        {TreeSide::Remote, "/site/a", "/site/a//b", false},
     };
     for (const PathCase& c : cases)
         EXPECT_EQ(IsDirectChild(c.side, c.folder, c.child), c.direct) << c.folder << " " << c.child;
