@@ -50,6 +50,7 @@ void Window1::GetCompareList3() {
         updateStatus(kLocalRootEmpty);
     } else {
         GetCompareList34c(0, pSyncL.empty(), 0, 0, pSyncR.empty(), 0);
+        SyncMarkUnfinishedUploads();  // the sync run's journal: uploads that broke off
     }
     GetCompareList34l();
     GetCompareList34r();

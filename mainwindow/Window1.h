@@ -24,6 +24,7 @@
 #include "framework/Window.h"
 #include "ftp/FtpCommandSocket.h"
 #include "ftp/FtpDataSocket.h"
+#include "sync/UploadJournal.h"
 
 namespace fw {
 class Graphics;
@@ -143,6 +144,7 @@ public:
     bool pCompared = false;      // this connection's comparison is complete: Sync may run
     int64_t pLoginCwd = 0;       // the CWD sent after the login, until it is answered
     std::vector<std::string> pMadeFolders;  // remote folders created during this connection
+    UploadJournal pJournal;                 // the uploads that have not got their final reply
 
     // --- Controls, in the order of their creation; the window owns them.
     fw::Rectangle* Rectangle1 = nullptr;
@@ -309,12 +311,22 @@ public:
     void SyncRunContinue();
     void SyncRunTakeDeferred();
     void SyncCheckCompared();
-    void SyncDeletePartialUpload();
     void SyncUploadPhaseEnd(const std::string& marker);
     void SyncRunEnableSync();
     bool DataConnectionOpen() const;
     void ShowDisconnected();
     void ConnectionLost(const std::string& reason);
+    // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step
+    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; the
+    // journal of uploads under way, and the marks it adds after a comparison.
+    size_t SyncLocalDepth() const;
+    std::string SyncStepLine() const;
+    void SyncRunStepFailed(const std::string& reason);
+    void SyncDeletePartialUpload();
+    void SyncLetUploadGo();
+    UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
+    std::vector<UploadJournal::Entry> SyncJournalAhead() const;
+    void SyncMarkUnfinishedUploads();
     // Profiles, file types and dialogs (profiles/).
     void ShowMapDlg();
     std::string ChkFileType(const std::string& name);

@@ -30,6 +30,7 @@ void Window1::SyncRunEnd(int32_t endState) {
     pStepDeferred = false;
     pStepCommand = 0;
     pStepFolder.clear();
+    pJournal.Settle();  // what the run broke off stays; what it only meant to send goes
     // A display request still waiting in the mailbox belongs to the run that has ended.
     pThreadStep = 0;
     ProgressBar1->SetMaximum(1);
@@ -86,18 +87,10 @@ void Window1::SyncRunTakeDeferred() {
 
 // The comparison of this connection has ended, whole: from now on Sync may run.
 void Window1::SyncCheckCompared() {
+    // After a disconnect, Clear comes on once no comparison is running any more.
+    if (pMode == ConnectClosed && !CompareRunning() && !commandSocket.IsConnected())
+        ToolbarItemStatus(TagClear, true);
     if (pCompared || !pFin || CompareRunning() || pCompareCancelled || pMode != ConnectOpen) return;
     pCompared = true;
     SyncRunEnableSync();
-}
-
-// An upload that the server had begun to take (its STOR was accepted) and that broke off leaves a
-// partial file there, dated after the local one: no later comparison would send it again. It is
-// deleted; the reply only reaches the log.
-void Window1::SyncDeletePartialUpload() {
-    if (pUpload != UploadFile || commandSocket.status != "storing" || !commandSocket.IsConnected())
-        return;
-    const std::string remote = dataSocket.remoteFileName;
-    updateStatus("途中で切れたアップロードをサーバーから削除します: " + remote);
-    commandSocket.deleteFile(remote);
 }

@@ -61,7 +61,7 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
                              (pRunState == RunRemoving && pRemove);
     if (!controlStep || socket.ReplyAnswers() != pStepCommand) return;
     if (socket.ReplyCode() / 100 != 2) {
-        SyncRunStop("An error occurred: " + line);
+        SyncRunStepFailed("An error occurred: " + line);
         return;
     }
     pStepCommand = 0;
@@ -122,8 +122,7 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
             SyncRunContinue();
             return;
         }
-        SyncDeletePartialUpload();
-        SyncRunStop("An error occurred: " + flat);
+        SyncRunStepFailed("An error occurred: " + flat);
         return;
     }
     if (pRunState == RunStopped) {
@@ -159,7 +158,10 @@ void Window1::commandSocket_userCancelledUpload(FtpCommandSocket&) {
 }
 
 void Window1::commandSocket_Error(FtpCommandSocket& socket) {
-    if (closing) return;
+    if (closing) {
+        SyncCheckCompared();  // a comparison cut short by the disconnect has ended with it
+        return;
+    }
     ConnectionLost("Error: " + std::to_string(socket.LastErrorCode()));
 }
 

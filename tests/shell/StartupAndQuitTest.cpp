@@ -73,6 +73,19 @@ TEST_F(StartupAndQuitTest, FirstStartCreatesThePrivateFolderSilentlyAndUsesTheDe
     EXPECT_TRUE(fw::ModalHost::Shown().empty());
 }
 
+// A folder left open by an earlier version or by hand would let another user replace the profiles.
+TEST_F(StartupAndQuitTest, AnExistingSettingsFolderIsMadePrivateAgainSilently) {
+    for (const fs::perms mode : {fs::perms(0755), fs::perms(0777), fs::perms(0700)}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        Put("pref2", PrefFile(50, DefaultPrefs()));
+        fs::permissions(FolderPath(), mode);
+        NewApp().InitApp();
+        EXPECT_EQ(ModeOf(FolderPath()), 0700u);
+        EXPECT_TRUE(fw::ModalHost::Shown().empty());
+        EndRun();
+    }
+}
+
 TEST_F(StartupAndQuitTest, DefaultWindowOpensWithItsDesignSize) {
     StartApp();
     ASSERT_NE(MainWindow(), nullptr);
