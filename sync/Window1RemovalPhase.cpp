@@ -68,11 +68,7 @@ void Window1::SyncRemove() {
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("削除対象");
     pRunState = RunRemoving;
-    SyncRemove2();
-    if (pFin2) {  // nothing to remove: the run is over now, not at some later reply
-        pFin2 = false;
-        SyncRunDone("[cmd]");
-    }
+    SyncRunContinue();  // nothing to remove: the run is over now, not at some later reply
 }
 
 // Descending byte order of the remote paths.

@@ -64,7 +64,8 @@ void Window1::SyncUploadPhaseEnd(const std::string& marker) {
         SyncRunDone(marker);
 }
 
-// The pending step of a control command has completed, or a deferred step may now be taken.
+// The first step of a phase, the next one after the pending step of a control command has
+// completed, or a deferred step. The one place besides Timer3 that reads and clears pFin2.
 void Window1::SyncRunContinue() {
     if (pRunState == RunUploading) {
         SyncUpload2();

@@ -64,8 +64,7 @@ void Window1::SyncUpload() {
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("アップロード対象");
     pRunState = RunUploading;
-    SyncUpload2();
-    if (pFin2) SyncUploadPhaseEnd("[cmd]");  // nothing could be sent
+    SyncRunContinue();  // the first step, or the end of the phase when nothing could be sent
 }
 
 // Ascending byte order of the remote target paths, so that a folder's MKD comes before
