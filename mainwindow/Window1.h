@@ -139,7 +139,7 @@ public:
     int32_t pRunState = RunIdle;
     int32_t pRunMode = 0;        // the sync mode, read once when Sync is pressed
     int64_t pStepCommand = 0;    // the pending step's first command (FtpCommandSocket numbering)
-    std::string pStepFolder;     // the remote folder of a pending MKD
+    std::string pStepPath;       // the remote path of the pending MKD or upload
     bool pStepDeferred = false;  // a step fell due while a data connection was open
     bool pCompared = false;      // this connection's comparison is complete: Sync may run
     int64_t pLoginCwd = 0;       // the CWD sent after the login, until it is answered

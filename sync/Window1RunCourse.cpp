@@ -29,7 +29,7 @@ void Window1::SyncRunEnd(int32_t endState) {
     pFin2 = false;
     pStepDeferred = false;
     pStepCommand = 0;
-    pStepFolder.clear();
+    pStepPath.clear();
     pJournal.Settle();  // what the run broke off stays; what it only meant to send goes
     // A display request still waiting in the mailbox belongs to the run that has ended.
     pThreadStep = 0;

@@ -14,8 +14,8 @@ std::string Window1::SyncStepLine() const {
         const SyncEntry& entry = pSyncR[pSyncList[pSyncListIdx - 1]];
         return (entry.kind == "d" ? "RMD " : "DELE ") + LoggableName(entry.path);
     }
-    if (pUpload == UploadFolder) return "MKD " + LoggableName(pStepFolder);
-    if (pUpload == UploadFile) return "STOR " + LoggableName(dataSocket.remoteFileName);
+    if (pUpload == UploadFolder) return "MKD " + LoggableName(pStepPath);
+    if (pUpload == UploadFile) return "STOR " + LoggableName(pStepPath);
     return "";
 }
 

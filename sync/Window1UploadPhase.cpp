@@ -103,7 +103,7 @@ void Window1::SyncUpload2() {
 
         if (entry.kind == "d") {
             pUpload = UploadFolder;
-            pStepFolder = remote;
+            pStepPath = remote;
             commandSocket.makeDirectory(remote);
             pStepCommand = commandSocket.CommandsWritten();
             SetSyncResult(relative);
@@ -128,6 +128,7 @@ void Window1::SyncUpload2() {
         if (!pJournal.Enter(SyncJournalEntry(remote), SyncJournalAhead()))
             updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
         pUpload = UploadFile;
+        pStepPath = remote;
         pStepCommand = commandSocket.CommandsWritten() + 1;  // TYPE, then PASV or PORT, STOR
         commandSocket.storFile(entry.path, remote, type);
         SetSyncResult(relative);
