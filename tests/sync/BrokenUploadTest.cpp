@@ -87,6 +87,8 @@ TEST_F(UnfinishedUpload, AnUploadCutByAServerThatDiedIsSentWholeAfterTheRestart)
     ASSERT_TRUE(WaitForScript()) << LogText();
     ASSERT_TRUE(testsupport::WaitUntil([&] { return Enabled(TagConnect); }));
     server.reset();
+    // The journal keeps the upload that broke off, and nothing the run had only meant to send.
+    EXPECT_EQ(Get("uploading.txt"), "127.0.0.1\tuser\t/site/big.bin\n");
     const std::string onServer = served.Path() + "/site/big.bin";
     ASSERT_TRUE(fs::exists(onServer));
     ASSERT_LT(fs::file_size(onServer), BigFile().size()) << "the server kept a partial file";
