@@ -61,6 +61,7 @@ void Window1::GetCompareList3Steps() {
         updateStatus(kLocalRootEmpty);
     } else {
         GetCompareList34c(0, pSyncL.empty(), 0, 0, pSyncR.empty(), 0);
+        SyncMarkUnfinishedUploads();  // the sync run's journal: uploads that broke off
     }
     // The marks stop where the cancel came: Sync stays off for this connection.
     if (pCompareCancelled) updateStatus(kCompareCancelled);

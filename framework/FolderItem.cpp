@@ -41,15 +41,19 @@ bool ReadWhole(int fd, std::string& out) {
     }
 }
 
-// A regular file (not a folder) opened for reading, or -1.
+// A regular file opened for reading, or -1. The kind is checked before the open, and the open
+// never waits: a named pipe without a writer, or a device, would hold the caller for good.
 int OpenForReading(const std::string& path, struct stat& st) {
-    if (path.empty()) return -1;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (!Stat(path, st) || !S_ISREG(st.st_mode)) return -1;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return -1;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    // The file may have been replaced between the two looks.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return -1;
     }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
 
@@ -170,6 +174,13 @@ bool FolderItem::CreateAsFolder(FileAccess access) const {
     // mkdir applies the umask itself to the Normal mode.
     ::mkdir(path_.c_str(), access == FileAccess::Private ? 0700 : 0777);
     return Directory();
+}
+
+bool FolderItem::MakePrivate() const {
+    struct stat st;
+    if (!Stat(path_, st)) return false;
+    if ((st.st_mode & 07777) == (S_ISDIR(st.st_mode) ? 0700u : 0600u)) return true;
+    return ::chmod(path_.c_str(), S_ISDIR(st.st_mode) ? 0700 : 0600) == 0;
 }
 
 bool FolderItem::Delete() const {

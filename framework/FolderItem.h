@@ -50,6 +50,8 @@ public:
 
     // Creates the folder; answers whether it exists afterwards.
     bool CreateAsFolder(FileAccess access = FileAccess::Normal) const;
+    // Makes an existing folder 0700 (a file 0600); answers whether it is so afterwards.
+    bool MakePrivate() const;
     bool Delete() const;
     // Copies this file over target, replacing it.
     bool CopyFileTo(const FolderItem& target, FileAccess access = FileAccess::Normal) const;

@@ -10,11 +10,14 @@ namespace {
 // A binary download is written to its file in batches of more than this many bytes.
 constexpr size_t kDownloadBatch = 28000;
 constexpr size_t kStringChunk = 512;
+constexpr int32_t kCancelWatchMs = 100;
 
 }  // namespace
 
 FtpDataSocket::FtpDataSocket() {
     watchdog_.Action = [this](fw::Timer&) { Stalled(); };
+    cancelWatch_.SetPeriod(kCancelWatchMs);
+    cancelWatch_.Action = [this](fw::Timer&) { WatchCancelKey(); };
 }
 
 FtpDataSocket::~FtpDataSocket() {
@@ -77,6 +80,7 @@ void FtpDataSocket::EndTransfer() {
     dataDone_ = false;
     finalReply_ = 0;
     watchdog_.SetMode(fw::Timer::kModeOff);
+    cancelWatch_.SetMode(fw::Timer::kModeOff);
 }
 
 void FtpDataSocket::StopUpload() {
@@ -116,6 +120,17 @@ void FtpDataSocket::Stalled() {
     if (!transferActive_) return;
     AbandonTransfer();
     SetLastErrorCode(FtpTransferStalled);
+    fw::RaiseEvent(Error, *this);
+}
+
+void FtpDataSocket::WatchCancelKey() {
+    if (!transferActive_ || status != "stor") {
+        cancelWatch_.SetMode(fw::Timer::kModeOff);
+        return;
+    }
+    if (!fw::UserCancelled()) return;
+    AbandonTransfer();
+    SetLastErrorCode(FtpUploadCancelled);
     fw::RaiseEvent(Error, *this);
 }
 
@@ -216,6 +231,7 @@ void FtpDataSocket::UploadSent() {
     Close();  // tells the server that the file is complete
     dataDone_ = true;
     FinishIfComplete();
+    if (transferActive_) cancelWatch_.SetMode(fw::Timer::kModeMultiple);
 }
 
 void FtpDataSocket::UploadFailed(int32_t code) {

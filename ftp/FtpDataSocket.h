@@ -79,8 +79,12 @@ private:
     void DiscardDownload();
     void Progress();
     void Stalled();
+    void WatchCancelKey();
 
     fw::Timer watchdog_;
+    // While an upload's data has all gone and its final reply is awaited, the cancel key is read
+    // here (the upload thread has ended): a server that never answers must not hold the run.
+    fw::Timer cancelWatch_;
     DownloadLineEnds downloadLineEnds_;
     bool transferActive_ = false;  // a listing, download or upload is under way
     bool dataDone_ = false;        // the data connection of the download or upload has ended

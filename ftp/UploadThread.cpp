@@ -52,8 +52,19 @@ void UploadThread::SendFile() {
         p->bufferClear = bytes.empty();
         p->Write(bytes);
         p->RaiseBytesTransfered(counted);
-        // One chunk in the socket at a time: wait until it has left.
-        fw::GiveWayUntil([p] { return p->bufferClear; });
+        // One chunk in the socket at a time: wait until it has left. A server that has stopped
+        // reading would hold the wait for good, so the cancel key ends it too.
+        bool cancelled = false;
+        fw::GiveWayUntil([p, &cancelled] {
+            // The loop may ask more than once; the key, read once, clears its latch.
+            cancelled = cancelled || (!p->bufferClear && fw::UserCancelled());
+            return p->bufferClear || cancelled;
+        });
+        if (cancelled) {
+            in->Close();
+            p->UploadFailed(FtpUploadCancelled);
+            return;
+        }
         fw::GiveWay();
     }
     in->Close();

@@ -24,6 +24,7 @@
 #include "framework/Window.h"
 #include "ftp/FtpCommandSocket.h"
 #include "ftp/FtpDataSocket.h"
+#include "sync/UploadJournal.h"
 
 namespace fw {
 class Graphics;
@@ -128,11 +129,12 @@ public:
     int32_t pRunState = RunIdle;
     int32_t pRunMode = 0;        // the sync mode, read once when Sync is pressed
     int64_t pStepCommand = 0;    // the pending step's first command (FtpCommandSocket numbering)
-    std::string pStepFolder;     // the remote folder of a pending MKD
+    std::string pStepPath;       // the remote path of the pending MKD or upload
     bool pStepDeferred = false;  // a step fell due while a data connection was open
     bool pCompared = false;      // this connection's comparison is complete: Sync may run
     int64_t pLoginCwd = 0;       // the CWD sent after the login, until it is answered
     std::vector<std::string> pMadeFolders;  // remote folders created during this connection
+    UploadJournal pJournal;                 // the uploads that have not got their final reply
 
     // --- Controls, in the order of their creation; the window owns them.
     fw::Rectangle* Rectangle1 = nullptr;
@@ -299,12 +301,22 @@ public:
     void SyncRunContinue();
     void SyncRunTakeDeferred();
     void SyncCheckCompared();
-    void SyncDeletePartialUpload();
     void SyncUploadPhaseEnd(const std::string& marker);
     void SyncRunEnableSync();
     bool DataConnectionOpen() const;
     void ShowDisconnected();
     void ConnectionLost(const std::string& reason);
+    // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step
+    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; the
+    // journal of uploads under way, and the marks it adds after a comparison.
+    size_t SyncLocalDepth() const;
+    std::string SyncStepLine() const;
+    void SyncRunStepFailed(const std::string& reason);
+    void SyncDeletePartialUpload();
+    void SyncLetUploadGo();
+    UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
+    std::vector<UploadJournal::Entry> SyncJournalAhead() const;
+    void SyncMarkUnfinishedUploads();
     // Profiles, file types and dialogs (profiles/).
     void ShowMapDlg();
     std::string ChkFileType(const std::string& name);

@@ -33,22 +33,11 @@ void StopDeferredWork(Window1& w) {
     for (fw::Timer* timer : {&w.Timer1, &w.Timer2, &w.Timer3}) timer->SetMode(fw::Timer::kModeOff);
 }
 
-// The server has taken a STOR whose transfer has not ended: what it holds of the file is partial.
-bool UploadUnderWay(Window1& w) {
-    const std::string& step = w.commandSocket.status;
-    return (step == "stor" || step == "storing") && w.dataSocket.TransferRunning();
-}
-
-// Lets both connections go, the data connection first. A transfer is broken off, not ended: the
-// upload thread is stopped here and now and the data connection reset. A file that an upload had
-// begun is deleted on the server: its partial copy would look like a complete upload, newer than
-// the local file, and no later sync would send it again. The command leaves before the control
-// connection closes; no QUIT is sent.
+// Lets both connections go, the data connection first: a transfer is broken off (see
+// SyncLetUploadGo), and a command that leaves goes before the control connection closes; no QUIT
+// is sent.
 void LetConnectionsGo(Window1& w) {
-    const bool partialOnServer = UploadUnderWay(w) && w.commandSocket.IsConnected();
-    const std::string remoteName = w.dataSocket.remoteFileName;
-    w.dataSocket.AbandonTransfer();
-    if (partialOnServer) w.commandSocket.deleteFile(remoteName);
+    w.SyncLetUploadGo();
     w.commandSocket.Close();
 }
 

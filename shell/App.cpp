@@ -9,6 +9,7 @@
 #include "mainwindow/Window1.h"
 #include "profiles/AboutPanel.h"
 #include "shell/CommonModule.h"
+#include "shell/SettingsFolder.h"
 
 App::App() {
     Constructor();
@@ -35,6 +36,7 @@ bool App::_AppleAbout_Action() {
 void App::InitApp() {
     InitGmtOffset();
     InitPref();
+    MakeSettingsFolderPrivate();
     LoadPref();
     if (!LoadFileType()) InitFileType();
     LoadSet2();

@@ -1,5 +1,6 @@
 // The file-type table and "filetype.txt": one line per entry, the extension, a tab and the type
-// letter. The table is read as written: no entry is checked or changed.
+// letter. The table is read as written, but for the letter's case: a table edited by hand with
+// "a" or "i" means "A" or "I" (elsewhere only an exact "I" is binary).
 #include "framework/Streams.h"
 #include "framework/Strings.h"
 #include "shell/App.h"
@@ -17,6 +18,12 @@ const FileTypeEntry kBuiltInFileTypes[] = {
     {"zip", "I"},  {"dmg", "I"}, {"lzh", "I"},   {"gz", "I"},
 };
 
+std::string TransferTypeField(const std::string& field) {
+    if (field == "a") return "A";
+    if (field == "i") return "I";
+    return field;
+}
+
 }  // namespace
 
 bool App::LoadFileType() {
@@ -32,7 +39,8 @@ bool App::LoadFileType() {
     // file gives one empty entry.
     do {
         std::string line = in->ReadLine();
-        gFileTypes.push_back({fw::NthField(line, "\t", 1), fw::NthField(line, "\t", 2)});
+        gFileTypes.push_back(
+            {fw::NthField(line, "\t", 1), TransferTypeField(fw::NthField(line, "\t", 2))});
     } while (!in->AtEnd());
     in->Close();
     return true;

@@ -16,6 +16,14 @@ bool EnsureSettingsFolder() {
     return false;
 }
 
+void MakeSettingsFolderPrivate() {
+    fw::FolderItem folder = SettingsFolder();
+    if (!folder.Exists() || folder.MakePrivate()) return;
+    fw::MsgBox("設定フォルダ「" + folder.Path() +
+               "」を自分だけが使えるようにできませんでした。ほかのユーザーが設定を読み書きできる"
+               "おそれがあります。");
+}
+
 void ReportDamagedSettingsFile(const std::string& fileName) {
     fw::FolderItem file = SettingsFolder().Child(fileName);
     std::string backupName = fileName + ".bak";

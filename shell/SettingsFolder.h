@@ -16,6 +16,11 @@ fw::FolderItem SettingsFolder();
 // already (a loader reads nothing from a folder it has just created).
 bool EnsureSettingsFolder();
 
+// Makes an existing settings folder private (0700) again, whatever mode it was left with: it may
+// date from before, or have been opened up by hand. Tells the user, naming the folder, when it
+// can't be done.
+void MakeSettingsFolderPrivate();
+
 // Tells the user, once, that a settings file could not be read whole, after keeping a copy of it
 // beside it ("<name>.bak"), so that writing the file at quit does not destroy what was unreadable.
 void ReportDamagedSettingsFile(const std::string& fileName);

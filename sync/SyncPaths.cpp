@@ -23,6 +23,11 @@ int32_t RootDepth(const std::string& rootPath) {
     return fields - 1;
 }
 
+size_t LocalRootDepth(const std::string& rootPath) {
+    if (rootPath.empty() || rootPath.back() == '/') return static_cast<size_t>(RootDepth(rootPath));
+    return static_cast<size_t>(RootDepth(rootPath + "/"));
+}
+
 std::string JoinPieces(const std::vector<std::string>& pieces, size_t from) {
     std::string joined;
     for (size_t i = from; i < pieces.size(); ++i) {
@@ -42,6 +47,13 @@ std::string JoinPiecesUnder(const std::string& prefix, const std::vector<std::st
 bool UnsendableName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return true;
     return name.find_first_of(std::string("\r\n\0/", 4)) != std::string::npos;
+}
+
+bool UnsendableBelow(const std::vector<std::string>& pieces, size_t from) {
+    if (pieces.size() <= from) return true;
+    for (size_t i = from; i < pieces.size(); ++i)
+        if (UnsendableName(pieces[i])) return true;
+    return false;
 }
 
 std::string LoggableName(const std::string& name) {

@@ -87,12 +87,13 @@ void Window1::makeConnection2(const std::string& password) {
 }
 
 // The window as it is without a connection: Connect on, Sync and Disconnect off, Clear on, the
-// profile list and its buttons usable again.
+// profile list and its buttons usable again. Clear waits while the comparison still runs (until
+// the server has closed the connection, or the pass has ended): it could clear nothing yet.
 void Window1::ShowDisconnected() {
     ToolbarItemStatus(TagConnect, !pComparePass);  // on again once the pass has ended
     ToolbarItemStatus(TagSync, false);
     ToolbarItemStatus(TagDiscon, false);
-    ToolbarItemStatus(TagClear, true);
+    ToolbarItemStatus(TagClear, !CompareRunning());
     ListBox1->SetEnabled(true);
     if (ListBox1->ListIndex() >= 0) BevelButton2->SetEnabled(true);
     BevelButton3->SetEnabled(true);

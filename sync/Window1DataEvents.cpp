@@ -5,6 +5,7 @@
 #include "compare/ListingLine.h"
 #include "framework/MessageDialog.h"
 #include "framework/Strings.h"
+#include "ftp/FtpErrorCodes.h"
 #include "mainwindow/Window1.h"
 #include "sync/Timer3Requests.h"
 
@@ -36,7 +37,8 @@ void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t n) {
 
 // Raised once the upload's data has all gone and the server has confirmed it (or a download has
 // been written).
-void Window1::dataSocket_FileTransferComplete(FtpDataSocket&) {
+void Window1::dataSocket_FileTransferComplete(FtpDataSocket& socket) {
+    if (socket.status == "stor") pJournal.Leave(SyncJournalEntry(socket.remoteFileName));
     dataConnected = false;
     pThreadStep = StepTransferDone;
     ArmForStep(Timer3);
@@ -56,8 +58,12 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
     ProgressBar1->SetMaximum(1);
     if (pRunState == RunUploading && pUpload == UploadFile) {
         updateStatus(text);
-        SyncDeletePartialUpload();
-        SyncRunStop(text);
+        if (socket.LastErrorCode() == FtpUploadCancelled) {
+            SyncDeletePartialUpload();
+            SyncRunCancel();
+        } else {
+            SyncRunStepFailed(text);
+        }
         return;
     }
     if (pRunState == RunStopped) {

@@ -1,21 +1,13 @@
-#include <algorithm>
-#include <utility>
-
-#include "framework/Strings.h"
 #include "framework/Thread.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
+#include "sync/SyncLoops.h"
 #include "sync/SyncPaths.h"
+#include "sync/WorkListOrder.h"
 
 // The removal phase of a sync run (upload-and-delete mode): the ticked remote entries, everything
 // inside a ticked folder with them, removed one DELE or RMD per step in descending path order, so
 // that a folder's content goes before the folder.
-
-namespace {
-
-constexpr size_t kPassesPerGiveWay = 256;
-
-}  // namespace
 
 void Window1::SyncRemove() {
     pRunState = RunBuilding;
@@ -33,6 +25,9 @@ void Window1::SyncRemove() {
                 const int32_t count = pSyncR[i].childCount;
                 for (int32_t j = 0; j < count; ++j) {
                     SyncEntry& inside = pSyncR[first + j];
+                    // A folder that could not be looked into is never removed unseen: it stays,
+                    // and so does the folder around it (its RMD is refused).
+                    if (inside.opaque) continue;
                     // A folder can't be removed with something left in it.
                     if (!inside.check) {
                         const int32_t answer =
@@ -73,22 +68,13 @@ void Window1::SyncRemove() {
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("削除対象");
     pRunState = RunRemoving;
-    SyncRemove2();
-    if (pFin2) {  // nothing to remove: the run is over now, not at some later reply
-        pFin2 = false;
-        SyncRunDone("[cmd]");
-    }
+    SyncRunContinue();  // nothing to remove: the run is over now, not at some later reply
 }
 
 // Descending byte order of the remote paths.
 void Window1::SyncRemoveSort() {
-    std::vector<std::pair<std::string, int32_t>> keyed;
-    keyed.reserve(pSyncList.size());
-    for (int32_t index : pSyncList) keyed.emplace_back(pSyncR[index].path, index);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        return fw::StrCompBytes(a.first, b.first) > 0;
-    });
-    for (size_t i = 0; i < keyed.size(); ++i) pSyncList[i] = keyed[i].second;
+    SortWorkList(
+        pSyncList, [this](int32_t index) { return pSyncR[index].path; }, WorkListOrder::Descending);
 }
 
 // One step: a DELE or an RMD, or, when the list has run out, pFin2.
@@ -107,11 +93,8 @@ void Window1::SyncRemove2() {
         const int32_t index = pSyncList[pSyncListIdx];
         ++pSyncListIdx;  // an entry whose command fails is not tried again
         const SyncEntry& entry = pSyncR[index];
-        const std::vector<std::string> pieces = PathPieces(entry.path);
         const size_t below = RootDepth(pRootR) + 1;  // the first name below the remote root
-        bool unsendable = UnsendableName(entry.name) || pieces.size() <= below;
-        for (size_t i = below; i < pieces.size(); ++i) unsendable |= UnsendableName(pieces[i]);
-        if (unsendable) {
+        if (UnsendableName(entry.name) || UnsendableBelow(PathPieces(entry.path), below)) {
             updateStatus("送信できない名前のため飛ばしました: " +
                          LoggableName(SyncRemove2Path(index)));
             continue;

@@ -29,7 +29,8 @@ void Window1::SyncRunEnd(int32_t endState) {
     pFin2 = false;
     pStepDeferred = false;
     pStepCommand = 0;
-    pStepFolder.clear();
+    pStepPath.clear();
+    pJournal.Settle();  // what the run broke off stays; what it only meant to send goes
     // A display request still waiting in the mailbox belongs to the run that has ended.
     pThreadStep = 0;
     ProgressBar1->SetMaximum(1);
@@ -63,7 +64,8 @@ void Window1::SyncUploadPhaseEnd(const std::string& marker) {
         SyncRunDone(marker);
 }
 
-// The pending step of a control command has completed, or a deferred step may now be taken.
+// The first step of a phase, the next one after the pending step of a control command has
+// completed, or a deferred step. The one place besides Timer3 that reads and clears pFin2.
 void Window1::SyncRunContinue() {
     if (pRunState == RunUploading) {
         SyncUpload2();
@@ -86,18 +88,10 @@ void Window1::SyncRunTakeDeferred() {
 
 // The comparison of this connection has ended, whole: from now on Sync may run.
 void Window1::SyncCheckCompared() {
+    // After a disconnect, Clear comes on once no comparison is running any more.
+    if (pMode == ConnectClosed && !CompareRunning() && !commandSocket.IsConnected())
+        ToolbarItemStatus(TagClear, true);
     if (pCompared || !pFin || CompareRunning() || pCompareCancelled || pMode != ConnectOpen) return;
     pCompared = true;
     SyncRunEnableSync();
-}
-
-// An upload that the server had begun to take (its STOR was accepted) and that broke off leaves a
-// partial file there, dated after the local one: no later comparison would send it again. It is
-// deleted; the reply only reaches the log.
-void Window1::SyncDeletePartialUpload() {
-    if (pUpload != UploadFile || commandSocket.status != "storing" || !commandSocket.IsConnected())
-        return;
-    const std::string remote = dataSocket.remoteFileName;
-    updateStatus("途中で切れたアップロードをサーバーから削除します: " + remote);
-    commandSocket.deleteFile(remote);
 }

@@ -24,9 +24,9 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 bool FolderAlreadyThere(const Window1& w, int32_t code) {
     if (code == 521) return true;
     if (code != 550) return false;
-    if (Contains(w.pMadeFolders, w.pStepFolder)) return true;
+    if (Contains(w.pMadeFolders, w.pStepPath)) return true;
     for (const SyncEntry& entry : w.pSyncR)
-        if (entry.kind == "d" && entry.path == w.pStepFolder) return true;
+        if (entry.kind == "d" && entry.path == w.pStepPath) return true;
     return false;
 }
 
@@ -61,12 +61,12 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
                              (pRunState == RunRemoving && pRemove);
     if (!controlStep || socket.ReplyAnswers() != pStepCommand) return;
     if (socket.ReplyCode() / 100 != 2) {
-        SyncRunStop("An error occurred: " + line);
+        SyncRunStepFailed("An error occurred: " + line);
         return;
     }
     pStepCommand = 0;
     if (pUpload == UploadFolder) {
-        pMadeFolders.push_back(pStepFolder);
+        pMadeFolders.push_back(pStepPath);
         pUpload = UploadNone;
     } else {
         pRemove = false;
@@ -116,14 +116,13 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
     if (stepPending && answers >= pStepCommand) {
         updateStatus(flat);
         if (pUpload == UploadFolder && answers == pStepCommand && FolderAlreadyThere(*this, code)) {
-            updateStatus("フォルダは既にあります: " + pStepFolder);
+            updateStatus("フォルダは既にあります: " + pStepPath);
             pStepCommand = 0;
             pUpload = UploadNone;
             SyncRunContinue();
             return;
         }
-        SyncDeletePartialUpload();
-        SyncRunStop("An error occurred: " + flat);
+        SyncRunStepFailed("An error occurred: " + flat);
         return;
     }
     if (pRunState == RunStopped) {
@@ -159,7 +158,10 @@ void Window1::commandSocket_userCancelledUpload(FtpCommandSocket&) {
 }
 
 void Window1::commandSocket_Error(FtpCommandSocket& socket) {
-    if (closing) return;
+    if (closing) {
+        SyncCheckCompared();  // a comparison cut short by the disconnect has ended with it
+        return;
+    }
     ConnectionLost("Error: " + std::to_string(socket.LastErrorCode()));
 }
 

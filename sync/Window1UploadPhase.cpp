@@ -1,27 +1,25 @@
-#include <algorithm>
-#include <utility>
-
 #include "framework/FolderItem.h"
-#include "framework/Strings.h"
 #include "framework/Thread.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
+#include "sync/SyncLoops.h"
 #include "sync/SyncPaths.h"
 #include "sync/Timer3Requests.h"
+#include "sync/WorkListOrder.h"
 
 // The upload phase of a sync run: the work list from the ticked local entries, in the order of
 // their remote paths, confirmed, then one MKD or one upload per step.
 
-namespace {
-
-// Long loops give way now and then, so that the window stays alive.
-constexpr size_t kPassesPerGiveWay = 256;
-
-}  // namespace
-
 void Window1::SyncUpload() {
     // The comparison must have made the trees and their marks, and no run may be under way.
     if (SyncRunActive() || !pCompared || CompareRunning() || !commandSocket.IsConnected()) return;
+    // Every target is named from the local root the comparison scanned: a root renamed or removed
+    // since would upload another tree, or name nothing.
+    if (!pLocalFolder || !pLocalFolder->Directory()) {
+        ShowMsgOK("比較したローカルフォルダが見つかりません。同期は行いません。",
+                  pLocalFolder ? pLocalFolder->Path() : "", this);
+        return;
+    }
     // Whatever an earlier run left pending is dropped: this run starts from its own list.
     SyncRunEnd(RunBuilding);
     pRunMode = PopupMenu1->ListIndex();  // the mode holds for the whole run
@@ -66,20 +64,15 @@ void Window1::SyncUpload() {
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("アップロード対象");
     pRunState = RunUploading;
-    SyncUpload2();
-    if (pFin2) SyncUploadPhaseEnd("[cmd]");  // nothing could be sent
+    SyncRunContinue();  // the first step, or the end of the phase when nothing could be sent
 }
 
 // Ascending byte order of the remote target paths, so that a folder's MKD comes before
 // everything that goes into it.
 void Window1::SyncUploadSort() {
-    std::vector<std::pair<std::string, int32_t>> keyed;
-    keyed.reserve(pSyncList.size());
-    for (int32_t index : pSyncList) keyed.emplace_back(SyncUpload2Path(index, "full"), index);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        return fw::StrCompBytes(a.first, b.first) < 0;
-    });
-    for (size_t i = 0; i < keyed.size(); ++i) pSyncList[i] = keyed[i].second;
+    SortWorkList(
+        pSyncList, [this](int32_t index) { return SyncUpload2Path(index, "full"); },
+        WorkListOrder::Ascending);
 }
 
 // One step: the MKD of a folder or the upload of a file, or, when the list has run out, pFin2.
@@ -99,20 +92,18 @@ void Window1::SyncUpload2() {
         const int32_t index = pSyncList[pSyncListIdx];
         ++pSyncListIdx;  // an entry whose step fails is not tried again
         const SyncEntry& entry = pSyncL[index];
-        const std::string relative = SyncUpload2Path(index, "underRoot");
         const std::vector<std::string> pieces = PathPieces(entry.path);
-        const size_t depth = pLocalFolder ? RootDepth(pLocalFolder->AbsolutePath()) : 0;
-        bool unsendable = pieces.size() <= depth;
-        for (size_t i = depth; i < pieces.size(); ++i) unsendable |= UnsendableName(pieces[i]);
-        if (unsendable) {
+        const size_t depth = SyncLocalDepth();
+        const std::string relative = JoinPieces(pieces, depth);
+        if (UnsendableBelow(pieces, depth)) {
             updateStatus("送信できない名前のため飛ばしました: " + LoggableName(relative));
             continue;
         }
-        const std::string remote = SyncUpload2Path(index, "full");
+        const std::string remote = JoinPiecesUnder(pRootR, pieces, depth);
 
         if (entry.kind == "d") {
             pUpload = UploadFolder;
-            pStepFolder = remote;
+            pStepPath = remote;
             commandSocket.makeDirectory(remote);
             pStepCommand = commandSocket.CommandsWritten();
             SetSyncResult(relative);
@@ -134,7 +125,10 @@ void Window1::SyncUpload2() {
             SyncRunCancel();
             return;
         }
+        if (!pJournal.Enter(SyncJournalEntry(remote), SyncJournalAhead()))
+            updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
         pUpload = UploadFile;
+        pStepPath = remote;
         pStepCommand = commandSocket.CommandsWritten() + 1;  // TYPE, then PASV or PORT, STOR
         commandSocket.storFile(entry.path, remote, type);
         SetSyncResult(relative);

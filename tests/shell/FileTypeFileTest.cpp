@@ -72,8 +72,8 @@ TEST_F(FileTypeFileTest, MissingFolderIsCreatedAndTheBuiltInTableUsed) {
     EXPECT_TRUE(fw::ModalHost::Shown().empty());
 }
 
-// Every line gives an entry, as written: nothing is checked or normalised. Whatever the file's
-// line ends, it is written back with the writer's.
+// Every line gives an entry, as written: nothing is checked or normalised but the case of the
+// type letters "a" and "i". Whatever the file's line ends, it is written back with the writer's.
 TEST_F(FileTypeFileTest, LinesReadAsWritten) {
     struct Case {
         const char* what;
@@ -104,7 +104,9 @@ TEST_F(FileTypeFileTest, LinesReadAsWritten) {
          {{"html", "A"}, {"", ""}, {"jpg", "I"}},
          "html\tA\n\t\njpg\tI\n"},
         {"empty file", "", {{"", ""}}, "\t\n"},
-        {"lower-case type", "php\ta\n", {{"php", "a"}}, "php\ta\n"},
+        {"lower-case text type", "php\ta\n", {{"php", "A"}}, "php\tA\n"},
+        {"lower-case binary type", "dat\ti\n", {{"dat", "I"}}, "dat\tI\n"},
+        {"another letter", "raw\tx\n", {{"raw", "x"}}, "raw\tx\n"},
         {"a second tab", "css\tA\tmore\n", {{"css", "A"}}, "css\tA\n"},
         {"repeated extension",
          "txt\tI\ntxt\tA\n",

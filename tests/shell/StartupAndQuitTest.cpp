@@ -1,6 +1,8 @@
 // A run of the program as a whole: start-up loads the settings in its fixed order and applies the
 // stored window bounds, quit stores the window size and writes the three settings files.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 
 #include <QApplication>
 #include <QMenuBar>
@@ -71,6 +73,40 @@ TEST_F(StartupAndQuitTest, FirstStartCreatesThePrivateFolderSilentlyAndUsesTheDe
     EXPECT_EQ(gFileTypes.back().ext, "gz");
     EXPECT_TRUE(gDatasets.empty());
     EXPECT_TRUE(fw::ModalHost::Shown().empty());
+}
+
+// A folder left open by an earlier version or by hand would let another user replace the profiles.
+TEST_F(StartupAndQuitTest, AnExistingSettingsFolderIsMadePrivateAgainSilently) {
+    for (const fs::perms mode : {fs::perms(0755), fs::perms(0777), fs::perms(0700)}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        Put("pref2", PrefFile(50, DefaultPrefs()));
+        fs::permissions(FolderPath(), mode);
+        NewApp().InitApp();
+        EXPECT_EQ(ModeOf(FolderPath()), 0700u);
+        EXPECT_TRUE(fw::ModalHost::Shown().empty());
+        EndRun();
+    }
+}
+
+// A folder whose mode can't be changed (here on a read-only mount, which stops root too) is named
+// in a message; start-up goes on.
+TEST_F(StartupAndQuitTest, ASettingsFolderThatCantBeMadePrivateIsNamedInAMessage) {
+    Put("pref2", PrefFile(50, DefaultPrefs()));
+    fs::permissions(FolderPath(), fs::perms(0777));
+    const std::string home = ConfigHome();
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount(home.c_str(), home.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        mount(nullptr, home.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    ExpectPress("OK");
+    NewApp().InitApp();
+    const std::vector<fw::ModalPrompt> shown = Shown("msgbox");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].message.find(FolderPath()), std::string::npos) << shown[0].message;
+    EXPECT_EQ(ModeOf(FolderPath()), 0777u);
+    EXPECT_EQ(CurrentPrefs(), DefaultPrefs());
+    umount(home.c_str());
 }
 
 TEST_F(StartupAndQuitTest, DefaultWindowOpensWithItsDesignSize) {

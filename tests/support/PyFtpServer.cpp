@@ -73,6 +73,10 @@ PyFtpServer::~PyFtpServer() {
     process_->Stop();
 }
 
+void PyFtpServer::Signal(int signal) {
+    process_->Signal(signal);
+}
+
 std::string PyFtpServer::LogText() const {
     return process_->LogText();
 }

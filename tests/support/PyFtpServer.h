@@ -54,6 +54,7 @@ public:
     const std::string& Password() const { return options_.password; }
     // pyftpdlib's log so far: commands, replies and transfers, for a failing test to show.
     std::string LogText() const;
+    void Signal(int signal);  // to the server and its sessions
 
 private:
     Options options_;

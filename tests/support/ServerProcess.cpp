@@ -122,6 +122,42 @@ bool ServerProcess::ListensOn(int port) const {
     return false;
 }
 
+namespace {
+
+// The processes below pid, found through their parents: a server's sessions may leave its group.
+std::vector<pid_t> Descendants(pid_t pid) {
+    std::vector<std::pair<pid_t, pid_t>> parents;  // (process, its parent)
+    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = e.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(e.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t end = line.rfind(')');
+        if (end == std::string::npos) continue;
+        std::istringstream rest(line.substr(end + 1));
+        std::string state;
+        pid_t parent = 0;
+        rest >> state >> parent;
+        parents.emplace_back(static_cast<pid_t>(std::stoi(name)), parent);
+    }
+    std::vector<pid_t> found{pid};
+    for (size_t i = 0; i < found.size(); ++i)
+        for (const auto& [process, parent] : parents)
+            if (parent == found[i]) found.push_back(process);
+    found.erase(found.begin());
+    return found;
+}
+
+}  // namespace
+
+void ServerProcess::Signal(int signal) {
+    const pid_t group = static_cast<pid_t>(impl_->process.processId());
+    if (group <= 0) return;
+    kill(-group, signal);
+    for (pid_t process : Descendants(group)) kill(process, signal);
+}
+
 void ServerProcess::Stop() {
     QProcess& p = impl_->process;
     if (p.state() == QProcess::NotRunning) return;

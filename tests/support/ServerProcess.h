@@ -35,6 +35,9 @@ public:
     bool ListensOn(int port) const;
     // SIGTERM to the group, SIGKILL after a short grace, and the program reaped.
     void Stop();
+    // A signal to the whole group: SIGSTOP makes a server that has stopped reading and answering,
+    // SIGCONT brings it back.
+    void Signal(int signal);
 
     std::string ErrorText() const;
     std::string LogText() const;

@@ -202,6 +202,10 @@ bool VsftpdServer::StartOnce(std::string& failure, bool& portTaken) {
     return true;
 }
 
+void VsftpdServer::Signal(int signal) {
+    process_->Signal(signal);
+}
+
 std::string VsftpdServer::LogText() const {
     return ReadFile(folder_->Path() + "/output.log") + ReadFile(folder_->Path() + "/vsftpd.log");
 }

@@ -58,6 +58,7 @@ public:
 
     // vsftpd's own output and its log file.
     std::string LogText() const;
+    void Signal(int signal);  // to the server and its sessions
 
 private:
     void PrepareRoot();

@@ -234,6 +234,38 @@ TEST_F(RunControl, ARefusedListingLeavesNoDataConnectionBehind) {
     EXPECT_EQ(Messages(), std::vector<std::string>{"An error occurred: 550 No listing here"});
 }
 
+// Until the server has closed the connection after a disconnect, the walk counts as running and
+// nothing can be cleared: the button says so, and comes on when a click can clear.
+TEST_F(RunControl, ClearComesOnOnlyOnceADisconnectDuringTheWalkHasEndedIt) {
+    SetRemoteTree({{"a", kFolder}, {"a/x.txt", "x"}});
+    MakeTree(localRoot, {{"x.txt", "x"}});
+    std::vector<std::string> held;
+    site->Intercept = [&](const std::string& line) {
+        if (line != "CWD /site/a" && line != "QUIT") return false;
+        held.push_back(line);
+        return true;
+    };
+    ASSERT_TRUE(Click(TagConnect));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !held.empty(); }));
+    ASSERT_FALSE(w->DataConnectionOpen());
+    ASSERT_TRUE(Click(TagDiscon));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return held.size() == 2; }));
+    EXPECT_TRUE(w->CompareRunning());
+    EXPECT_FALSE(Enabled(TagClear));
+
+    site->Intercept = nullptr;
+    for (const std::string& line : held) site->Answer(line);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return Enabled(TagClear); })) << LogText();
+    EXPECT_FALSE(w->CompareRunning());
+    ExpectPress("クリア");
+    ASSERT_TRUE(Click(TagClear));
+    ASSERT_TRUE(WaitForScript());
+    EXPECT_EQ(LogText(), "");
+    EXPECT_EQ(w->pMode, ConnectCleared);
+    EXPECT_FALSE(Enabled(TagClear));
+    EXPECT_TRUE(Unexpected().empty());
+}
+
 TEST_F(RunControl, AFailedConnectAfterADisconnectIsReported) {
     ASSERT_TRUE(ConnectAndCompare());
     ASSERT_TRUE(Click(TagDiscon));

@@ -8,7 +8,19 @@
 namespace synctest {
 namespace {
 
-class RunFailures : public SyncWindowTest {};
+class RunFailures : public SyncWindowTest {
+protected:
+    // The run's end with the reason, and the log naming the failed step (its only such line) by
+    // the time the message shows.
+    void ExpectStoppedAfter(const std::string& reasonStart, const std::string& stepLine) {
+        fw::ModalHost::ExpectStep([this, reasonStart, stepLine](const fw::ModalPrompt& p) {
+            EXPECT_EQ(p.message, "同期を中断しました。");
+            EXPECT_EQ(p.explanation.substr(0, reasonStart.size()), reasonStart) << p.explanation;
+            EXPECT_EQ(LogLines("失敗した処理: "), std::vector<std::string>{stepLine}) << LogText();
+            return fw::ModalAnswer::Press("OK");
+        });
+    }
+};
 
 TEST_F(RunFailures, ARefusedUploadStopsTheRunWithOneMessageAndNothingResumesIt) {
     // pyftpdlib without the right to write files: MKD passes, STOR is refused.
@@ -18,7 +30,7 @@ TEST_F(RunFailures, ARefusedUploadStopsTheRunWithOneMessageAndNothingResumesIt) 
     ASSERT_TRUE(ConnectAndCompare());
 
     ExpectConfirmation("アップロード対象", {"a", "a/one.txt", "b.txt"});
-    ExpectStopped("An error occurred: 550 ");
+    ExpectStoppedAfter("An error occurred: 550 ", "失敗した処理: STOR /site/a/one.txt");
     ASSERT_TRUE(SyncAndWait()) << LogText();
     EXPECT_EQ(Messages(), std::vector<std::string>{"同期を中断しました。"});
     EXPECT_EQ(w->pSyncResult, "アップロード対象\na\na/one.txt\n");
@@ -50,7 +62,7 @@ TEST_F(RunFailures, ANewRunAfterARemovalStoppedByAnErrorRemovesNothingElse) {
     const std::string root = server->RemoteRoot();
     ExpectConfirmation("アップロード対象", {"new.txt"});
     ExpectConfirmation("削除対象", {root + "/gone2.txt", root + "/gone1.txt"});
-    ExpectStopped("An error occurred: 550 ");
+    ExpectStoppedAfter("An error occurred: 550 ", "失敗した処理: DELE /site/gone2.txt");
     ASSERT_TRUE(SyncAndWait()) << LogText();
 
     // The next run: the uploads again, and no removal of anything the stopped phase had listed,

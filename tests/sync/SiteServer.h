@@ -20,6 +20,7 @@ struct SiteServerOptions {
     int64_t abortStorAfterBytes = 0;  // pyftpdlib: break STOR uploads (see PyFtpServerOptions)
     int abortStorTimes = 0;
     std::vector<std::string> vsftpdConfig = {};  // vsftpd: "key=value" lines over the defaults
+    std::string pyftpdlibRoot = "";              // pyftpdlib: the folder it serves (a restart)
 };
 
 class SiteServer {
@@ -42,6 +43,7 @@ public:
             o.abortStorAfterBytes = options.abortStorAfterBytes;
             o.abortStorTimes = options.abortStorTimes;
             o.logCommands = true;
+            o.root = options.pyftpdlibRoot;
             py_ = std::make_unique<testsupport::PyFtpServer>(o);
             remoteRoot_ = "/site";
             beside_ = "";
@@ -81,6 +83,15 @@ public:
     // Stores text uploads as they are sent (vsftpd), or with LF line ends (pyftpdlib).
     bool KeepsSentLineEnds() const { return vs_ != nullptr; }
     std::string Log() const { return vs_ ? vs_->LogText() : py_->LogText(); }
+    // The folder pyftpdlib serves, for a server started again over the same files.
+    std::string PyftpdlibRoot() const { return py_ ? py_->Root() : ""; }
+    // SIGSTOP: the server stops reading and answering; SIGCONT: it goes on.
+    void Signal(int signal) const {
+        if (vs_)
+            vs_->Signal(signal);
+        else
+            py_->Signal(signal);
+    }
     // How many commands with this verb (and the argument's start) the server received.
     int Received(const std::string& command) const {
         const std::string needle = vs_ ? "\"" + command : "<- " + command;

@@ -1,0 +1,85 @@
+#include <algorithm>
+
+#include "mainwindow/Window1.h"
+#include "sync/SyncPaths.h"
+
+// What a run does about its faults: a failed step is named in the log; an upload that the server
+// had begun to take is deleted there when the connection still allows it; and every upload that
+// did not get its final reply stays in the journal, so that the next comparison against the same
+// server ticks the file again, whatever ended the upload.
+
+// The pending step's command and path, as the log names a step that failed.
+std::string Window1::SyncStepLine() const {
+    if (pRunState == RunRemoving && pRemove && pSyncListIdx > 0) {
+        const SyncEntry& entry = pSyncR[pSyncList[pSyncListIdx - 1]];
+        return (entry.kind == "d" ? "RMD " : "DELE ") + LoggableName(entry.path);
+    }
+    if (pUpload == UploadFolder) return "MKD " + LoggableName(pStepPath);
+    if (pUpload == UploadFile) return "STOR " + LoggableName(pStepPath);
+    return "";
+}
+
+// The server refused the pending step, or its transfer broke off: the log names the step, a
+// partial upload goes, and the run stops with the reason.
+void Window1::SyncRunStepFailed(const std::string& reason) {
+    const std::string step = SyncStepLine();
+    if (!step.empty()) updateStatus("失敗した処理: " + step);
+    SyncDeletePartialUpload();
+    SyncRunStop(reason);
+}
+
+// An upload that the server had begun to take (its STOR was accepted) and that broke off leaves a
+// partial file there. It is deleted while the connection allows it; the reply only reaches the
+// log. A STOR that the server has not accepted yet may still be refused, and a DELE then would
+// remove the complete file an earlier sync left.
+void Window1::SyncDeletePartialUpload() {
+    if (commandSocket.status != "storing" || !commandSocket.IsConnected()) return;
+    const std::string remote = dataSocket.remoteFileName;
+    updateStatus("途中で切れたアップロードをサーバーから削除します: " + remote);
+    commandSocket.deleteFile(remote);
+}
+
+// The window is going: the transfer is broken off, not ended (the upload thread stops and the data
+// connection is reset), its partial file goes by the same rule as in a stopped run, and the
+// journal keeps the uploads that did not complete.
+void Window1::SyncLetUploadGo() {
+    dataSocket.AbandonTransfer();
+    SyncDeletePartialUpload();
+    pJournal.Settle();
+}
+
+UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) const {
+    return {commandSocket.Address, commandSocket.userID, remotePath};
+}
+
+// The uploads that follow the current one on the work list, written to the journal with it.
+std::vector<UploadJournal::Entry> Window1::SyncJournalAhead() const {
+    std::vector<UploadJournal::Entry> ahead;
+    const size_t depth = SyncLocalDepth();
+    for (size_t i = static_cast<size_t>(pSyncListIdx);
+         i < pSyncList.size() && ahead.size() < UploadJournal::kEntriesAhead; ++i) {
+        const SyncEntry& entry = pSyncL[pSyncList[i]];
+        if (entry.kind == "d") continue;
+        ahead.push_back(SyncJournalEntry(JoinPiecesUnder(pRootR, PathPieces(entry.path), depth)));
+    }
+    return ahead;
+}
+
+// After the comparison has made its marks: a local file whose last upload to this server and folder
+// did not complete is ticked, whatever the dates say, and named in the log.
+void Window1::SyncMarkUnfinishedUploads() {
+    const std::vector<std::string> unfinished =
+        UploadJournal::Unfinished(commandSocket.Address, commandSocket.userID);
+    if (unfinished.empty()) return;
+    const size_t depth = SyncLocalDepth();
+    for (SyncEntry& entry : pSyncL) {
+        if (entry.kind == "d" || entry.opaque) continue;
+        const std::vector<std::string> pieces = PathPieces(entry.path);
+        const std::string remote = JoinPiecesUnder(pRootR, pieces, depth);
+        if (std::find(unfinished.begin(), unfinished.end(), remote) == unfinished.end()) continue;
+        if (!entry.check)
+            updateStatus("前回のアップロードが完了していないため、アップロード対象にしました: " +
+                         LoggableName(JoinPieces(pieces, depth)));
+        entry.check = true;
+    }
+}
