@@ -86,8 +86,10 @@ void Window1::makeConnection2(const std::string& password) {
 }
 
 // The window as it is without a connection: Connect on, Sync and Disconnect off, Clear on, the
-// profile list and its buttons usable again.
+// profile list and its buttons usable again, and the progress bar at rest (a listing that was on
+// its way will not come).
 void Window1::ShowDisconnected() {
+    ProgressBar1->SetMaximum(1);
     ToolbarItemStatus(TagConnect, true);
     ToolbarItemStatus(TagSync, false);
     ToolbarItemStatus(TagDiscon, false);
