@@ -15,7 +15,7 @@ namespace fw {
 // lines wrap at the pane's width; the view follows the end while it is there.
 class LogArea : public Control {
 public:
-    static constexpr int kBatchMs = 50;
+    static constexpr int kBatchMs = 100;
 
     LogArea(Window& window, std::string name);
 
