@@ -5,7 +5,8 @@
 // 200 MB, and 5,000 files of 1-8 KB in 100 folders. The two go in pairs, interleaved, the order
 // alternating, and the figures are medians. Last, the program's CPU time while it idles 10 s after
 // start-up, after a comparison and after a run (from /proc/self/stat). The process runs in a
-// network namespace of its own, where port 21 is free.
+// network namespace of its own, where port 21 is free. With a site's name as its argument
+// ("sync-5000"), it syncs that site alone, for a profiler.
 #include <sys/time.h>
 
 #include <QEventLoop>
@@ -146,12 +147,19 @@ struct CpuUse {
     }
 };
 
-// The program's own event loop, left alone for kIdleSeconds; what it used meanwhile.
-CpuUse Idle() {
-    const CpuUse before = CpuUse::Now();
+// The program's own event loop, left alone.
+void RunLoopFor(int ms) {
     QEventLoop loop;
-    QTimer::singleShot(kIdleSeconds * 1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// The program left alone for kIdleSeconds, once the second before has taken what the last action
+// left to do (the log's last batch, a last repaint); what it used meanwhile.
+CpuUse Idle() {
+    RunLoopFor(1000);
+    const CpuUse before = CpuUse::Now();
+    RunLoopFor(kIdleSeconds * 1000);
     const CpuUse after = CpuUse::Now();
     return {after.ticks - before.ticks, after.wakeUps - before.wakeUps};
 }
@@ -220,6 +228,12 @@ public:
         return Click(TagConnect) &&
                testsupport::WaitUntil([&] { return Enabled(TagSync) || ended(); }, kTimeoutMs) &&
                !ended();
+    }
+
+    // No command awaits its reply and no data connection is open: the walk's last listing, which
+    // comes after Sync is enabled, is in too.
+    bool Quiet() const {
+        return w_->commandSocket.expectedCode.empty() && !w_->DataConnectionOpen();
     }
 
     void Disconnect() {
@@ -298,7 +312,8 @@ bool RunPairs(const Site& site, const std::string& local, testsupport::VsftpdSer
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const std::string only = argc > 1 ? argv[1] : "";
     if (!synctest::InPrivateNetwork()) {
         std::fprintf(stderr, "needs a private network namespace (run as root)\n");
         return 1;
@@ -312,10 +327,11 @@ int main() {
     options.port = 21;
     testsupport::VsftpdServer server(options);
     Program program;
-    ReportIdle("after start-up", Idle());
+    if (only.empty()) ReportIdle("after start-up", Idle());
     std::fflush(stdout);
 
     for (const Site& site : kSites) {
+        if (!only.empty() && only != site.name) continue;
         const std::string local = folder.Path() + "/" + site.name;
         if (!MakeSite(site, local)) {
             std::fprintf(stderr, "can't write the site\n");
@@ -335,6 +351,7 @@ int main() {
         fs::remove_all(local);
     }
 
+    if (!only.empty()) return 0;
     // Idle with a comparison on screen, and after a run, still connected.
     const std::string local = folder.Path() + "/idle";
     const Site idleSite = {"idle", 10, 10, 1024, 1024, 0};
@@ -342,7 +359,8 @@ int main() {
     const std::string remote = server.RemotePath("/upload/idle");
     server.PutDir(remote);
     program.Prepare(server, local, remote);
-    if (!program.Connect()) {
+    if (!program.Connect() ||
+        !testsupport::WaitUntil([&] { return program.Quiet(); }, kTimeoutMs)) {
         std::fprintf(stderr, "the comparison before idling failed\n");
         return 1;
     }
