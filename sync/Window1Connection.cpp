@@ -86,10 +86,8 @@ void Window1::makeConnection2(const std::string& password) {
 }
 
 // The window as it is without a connection: Connect on, Sync and Disconnect off, Clear on, the
-// profile list and its buttons usable again, and the progress bar at rest (a listing that was on
-// its way will not come).
+// profile list and its buttons usable again.
 void Window1::ShowDisconnected() {
-    ProgressBar1->SetMaximum(1);
     ToolbarItemStatus(TagConnect, true);
     ToolbarItemStatus(TagSync, false);
     ToolbarItemStatus(TagDiscon, false);
@@ -106,6 +104,7 @@ void Window1::CloseConnection() {
         return;
     }
     ShowDisconnected();
+    ProgressBar1->SetMaximum(1);  // at rest: a listing that was on its way will not come
     pMode = ConnectClosed;
     const bool runEnded = SyncRunActive();
     if (runEnded) SyncRunEnd(RunStopped);  // a reply still due takes no step any more
