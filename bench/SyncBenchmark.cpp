@@ -1,11 +1,18 @@
-// A whole synchronisation: a site of 20 folders of 100 files of 3.2 KB and one file of 200 MB,
-// synced through the main window (connect, comparison, Sync, until the end message) to an empty
-// folder of vsftpd on 127.0.0.1:21, and the same tree mirrored by lftp ("mirror -R
-// --parallel=1") to another folder of the same server, in the same run; then both again with
-// nothing changed. The process runs in a network namespace of its own, where port 21 is free.
+// A whole synchronisation, through the main window (connect, comparison, Sync, until the end
+// message) to an empty folder of vsftpd on 127.0.0.1:21, beside lftp's "mirror -R
+// --parallel=1" of the same tree to another folder of the same server, in the same run; then both
+// again with nothing changed. Two sites: 20 folders of 100 files of 3.2 KB with one file of
+// 200 MB, and 5,000 files of 1-8 KB in 100 folders. The two go in pairs, interleaved, the order
+// alternating, and the figures are medians. Last, the program's CPU time while it idles 10 s after
+// start-up, after a comparison and after a run (from /proc/self/stat). The process runs in a
+// network namespace of its own, where port 21 is free. With a site's name as its argument
+// ("sync-5000"), it syncs that site alone, for a profiler.
 #include <sys/time.h>
+#include <time.h>
 
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <chrono>
@@ -15,10 +22,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 
+#include "bench/PairedRuns.h"
 #include "framework/Application.h"
 #include "framework/EventLoop.h"
 #include "framework/ModalHost.h"
@@ -39,19 +49,32 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kFolders = 20;
-constexpr int kFilesPerFolder = 100;
-constexpr size_t kSmallFileBytes = 3200;
-constexpr int64_t kBigFileBytes = 200LL * 1000 * 1000;
 constexpr int kTimeoutMs = 600000;
+constexpr int kIdleSeconds = 10;
 
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-// The site: random bytes, so that nothing compresses or repeats; every file dated an hour back,
-// so that what has been uploaded is newer on the server.
-bool MakeSite(const std::string& root) {
+// A site to sync: folders of files of random sizes within [smallest, largest] bytes, and one big
+// file at the top when bigBytes is not 0.
+struct Site {
+    const char* name;
+    int folders;
+    int filesPerFolder;
+    size_t smallest;
+    size_t largest;
+    int64_t bigBytes;
+};
+
+const Site kSites[] = {
+    {"sync", 20, 100, 3200, 3200, 200LL * 1000 * 1000},
+    {"sync-5000", 100, 50, 1024, 8192, 0},
+};
+
+// Random bytes, so that nothing compresses or repeats; every file dated an hour back, so that
+// what has been uploaded is newer on the server.
+bool MakeSite(const Site& site, const std::string& root) {
     std::mt19937_64 random(7);
     auto bytes = [&](size_t n) {
         std::string b(n, '\0');
@@ -61,20 +84,23 @@ bool MakeSite(const std::string& root) {
         }
         return b;
     };
-    for (int f = 0; f < kFolders; ++f) {
+    std::uniform_int_distribution<size_t> size(site.smallest, site.largest);
+    for (int f = 0; f < site.folders; ++f) {
         const std::string folder = root + "/folder" + std::to_string(f);
         fs::create_directories(folder);
-        for (int i = 0; i < kFilesPerFolder; ++i)
+        for (int i = 0; i < site.filesPerFolder; ++i)
             if (!testsupport::WriteFile(folder + "/file" + std::to_string(i) + ".bin",
-                                        bytes(kSmallFileBytes)))
+                                        bytes(size(random))))
                 return false;
     }
-    std::ofstream big(root + "/big.bin", std::ios::binary);
-    const std::string block = bytes(1 << 20);
-    for (int64_t written = 0; written < kBigFileBytes; written += block.size())
-        big.write(block.data(), std::min<int64_t>(block.size(), kBigFileBytes - written));
-    big.close();
-    if (!big) return false;
+    if (site.bigBytes > 0) {
+        std::ofstream big(root + "/big.bin", std::ios::binary);
+        const std::string block = bytes(1 << 20);
+        for (int64_t written = 0; written < site.bigBytes; written += block.size())
+            big.write(block.data(), std::min<int64_t>(block.size(), site.bigBytes - written));
+        big.close();
+        if (!big) return false;
+    }
     const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (const auto& e : fs::recursive_directory_iterator(root)) fs::last_write_time(e, anHourAgo);
     return true;
@@ -97,6 +123,58 @@ bool SameTree(const std::string& a, const std::string& b) {
                                       testsupport::ReadFile(b + "/folder3/file42.bin");
 }
 
+// The process's CPU time so far, in clock ticks (user and system, every thread) and exactly, and
+// the main thread's voluntary context switches: its wake-ups. A tick is 10 ms, and the ticks are
+// the exact time cut down to whole ones, so a few milliseconds can show as one tick.
+struct CpuUse {
+    long long ticks = 0;
+    long long wakeUps = 0;
+    double ms = 0;
+
+    static CpuUse Now() {
+        CpuUse use;
+        timespec cpu{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+        use.ms = static_cast<double>(cpu.tv_sec) * 1e3 + static_cast<double>(cpu.tv_nsec) / 1e6;
+        std::ifstream stat("/proc/self/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        // The fields after the command's name in parentheses; utime and stime are the 14th and
+        // 15th of the line, the 12th and 13th after the name.
+        std::istringstream rest(text.substr(text.rfind(')') + 2));
+        std::string field;
+        for (int i = 3; i <= 15 && rest >> field; ++i) {
+            if (i == 14 || i == 15) use.ticks += std::stoll(field);
+        }
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                use.wakeUps = std::stoll(line.substr(line.find(':') + 1));
+        return use;
+    }
+};
+
+// The program's own event loop, left alone.
+void RunLoopFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The program left alone for kIdleSeconds, once the second before has taken what the last action
+// left to do (the log's last batch, a last repaint); what it used meanwhile.
+CpuUse Idle() {
+    RunLoopFor(1000);
+    const CpuUse before = CpuUse::Now();
+    RunLoopFor(kIdleSeconds * 1000);
+    const CpuUse after = CpuUse::Now();
+    return {after.ticks - before.ticks, after.wakeUps - before.wakeUps, after.ms - before.ms};
+}
+
+void ReportIdle(const char* when, const CpuUse& use) {
+    std::printf("idle %s: %lld CPU ticks in %d s (%.1f ms of CPU), %.1f wake-ups a second\n", when,
+                use.ticks, kIdleSeconds, use.ms, static_cast<double>(use.wakeUps) / kIdleSeconds);
+}
+
 class Program {
 public:
     Program() {
@@ -110,9 +188,34 @@ public:
         fw::ModalHost::BeginScript();
     }
 
-    // Seconds from the click on Connect to the end message of the sync, or a negative value.
+    // Seconds from the click on Connect to the end message of the sync, or a negative value. What
+    // is left for the run's end happens before the disconnect.
     double Sync(const testsupport::VsftpdServer& server, const std::string& localRoot,
-                const std::string& remoteFolder) {
+                const std::string& remoteFolder, const std::function<void()>& atTheEnd = {}) {
+        Prepare(server, localRoot, remoteFolder);
+        Clock::time_point done{};
+        std::string message;
+        fw::ModalHost::ExpectStep([&](const fw::ModalPrompt& p) {
+            done = Clock::now();
+            message = p.message;
+            return fw::ModalAnswer::Press("OK");
+        });
+        const auto start = Clock::now();
+        if (!Connect([&] { return !message.empty(); }) || !Click(TagSync)) return -1;
+        if (!testsupport::WaitUntil([&] { return !message.empty(); }, kTimeoutMs)) return -1;
+        const double seconds = std::chrono::duration<double>(done - start).count();
+        if (message.rfind("同期が終了しました。", 0) != 0) {
+            std::fprintf(stderr, "the sync ended with \"%s\"\n", message.c_str());
+            return -1;
+        }
+        if (atTheEnd) atTheEnd();
+        Disconnect();
+        return seconds;
+    }
+
+    // The profile's fields as the user leaves them before Connect.
+    void Prepare(const testsupport::VsftpdServer& server, const std::string& localRoot,
+                 const std::string& remoteFolder) {
         w_->EditField1->SetText("127.0.0.1");
         w_->EditField2->SetText(server.User());
         w_->EditField3->SetText(server.Password());
@@ -123,29 +226,25 @@ public:
         w_->ToolbarItemStatus(TagConnect, true);  // as a selected profile does
         if (w_->pMode != ConnectCleared)
             fw::ModalHost::Expect(fw::ModalAnswer::Press("実行"));  // clear the earlier results
+    }
 
-        Clock::time_point done{};
-        std::string message;
-        fw::ModalHost::ExpectStep([&](const fw::ModalPrompt& p) {
-            done = Clock::now();
-            message = p.message;
-            return fw::ModalAnswer::Press("OK");
-        });
-        const auto start = Clock::now();
-        if (!Click(TagConnect)) return -1;
-        if (!testsupport::WaitUntil([&] { return Enabled(TagSync) || !message.empty(); },
-                                    kTimeoutMs) ||
-            !Click(TagSync))
-            return -1;
-        if (!testsupport::WaitUntil([&] { return !message.empty(); }, kTimeoutMs)) return -1;
-        const double seconds = std::chrono::duration<double>(done - start).count();
-        if (message.rfind("同期が終了しました。", 0) != 0) {
-            std::fprintf(stderr, "the sync ended with \"%s\"\n", message.c_str());
-            return -1;
-        }
+    // Connects and waits for the comparison: whether Sync can be clicked (false when ended says
+    // that the connection has ended with a message).
+    bool Connect(const std::function<bool()>& ended = [] { return false; }) {
+        return Click(TagConnect) &&
+               testsupport::WaitUntil([&] { return Enabled(TagSync) || ended(); }, kTimeoutMs) &&
+               !ended();
+    }
+
+    // No command awaits its reply and no data connection is open: the walk's last listing, which
+    // comes after Sync is enabled, is in too.
+    bool Quiet() const {
+        return w_->commandSocket.expectedCode.empty() && !w_->DataConnectionOpen();
+    }
+
+    void Disconnect() {
         Click(TagDiscon);
         testsupport::WaitUntil([&] { return !w_->commandSocket.IsConnected(); }, 10000);
-        return seconds;
     }
 
 private:
@@ -180,15 +279,47 @@ double MirrorWithLftp(const testsupport::VsftpdServer& server, const std::string
     return Seconds(start);
 }
 
-void Report(const char* name, double ours, double lftp) {
-    std::printf("%s ours: %.3f s\n", name, ours);
-    std::printf("%s lftp: %.3f s\n", name, lftp);
-    std::printf("%s time ratio (ours/lftp): %.2f\n", name, ours / lftp);
+// Pairs of syncs of one site, ours and lftp's, each pair to fresh folders: the first sync and the
+// no-change re-run. False when a sync failed or a copy differs from the site.
+bool RunPairs(const Site& site, const std::string& local, testsupport::VsftpdServer& server,
+              Program& program, bench::PairedTimes& first, bench::PairedTimes& again) {
+    for (int pair = 0; pair < bench::kPairs; ++pair) {
+        const std::string ours = std::string(site.name) + "-ours" + std::to_string(pair);
+        const std::string lftp = std::string(site.name) + "-lftp" + std::to_string(pair);
+        const std::string oursFolder = server.RemotePath("/upload/" + ours);
+        const std::string lftpFolder = server.RemotePath("/upload/" + lftp);
+        server.PutDir(oursFolder);  // the site's remote folder exists, empty
+        server.PutDir(lftpFolder);
+        double times[2][2];  // [first, again][ours, lftp]
+        for (int run = 0; run < 2; ++run) {
+            for (int turn = 0; turn < 2; ++turn) {
+                const bool oursNow = (turn == 0) == bench::OursFirst(pair);
+                times[run][oursNow ? 0 : 1] = oursNow ? program.Sync(server, local, oursFolder)
+                                                      : MirrorWithLftp(server, local, lftpFolder);
+            }
+        }
+        if (times[0][0] < 0 || times[0][1] < 0 || times[1][0] < 0 || times[1][1] < 0) {
+            std::fprintf(stderr, "a sync of %s failed (ours %.3f, %.3f s; lftp %.3f, %.3f s)\n",
+                         site.name, times[0][0], times[1][0], times[0][1], times[1][1]);
+            return false;
+        }
+        if (!SameTree(local, server.WritableDir() + "/" + ours) ||
+            !SameTree(local, server.WritableDir() + "/" + lftp)) {
+            std::fprintf(stderr, "a copy of %s on the server differs from the site\n", site.name);
+            return false;
+        }
+        first.Add(times[0][0], times[0][1]);
+        again.Add(times[1][0], times[1][1]);
+        fs::remove_all(server.WritableDir() + "/" + ours);
+        fs::remove_all(server.WritableDir() + "/" + lftp);
+    }
+    return true;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const std::string only = argc > 1 ? argv[1] : "";
     if (!synctest::InPrivateNetwork()) {
         std::fprintf(stderr, "needs a private network namespace (run as root)\n");
         return 1;
@@ -198,50 +329,51 @@ int main() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     fw::EnsurePlatformApplication();
 
-    const std::string site = folder.Path() + "/site";
-    if (!MakeSite(site)) {
-        std::fprintf(stderr, "can't write the site\n");
-        return 1;
-    }
     testsupport::VsftpdServer::Options options;
     options.port = 21;
     testsupport::VsftpdServer server(options);
     Program program;
+    if (only.empty()) ReportIdle("after start-up", Idle());
+    std::fflush(stdout);
 
-    // Each measure is taken twice, the better one kept, so that a passing hiccup decides less.
-    double ours = -1, lftp = -1, oursAgain = -1, lftpAgain = -1;
-    for (int round = 0; round < 2; ++round) {
-        const std::string n = std::to_string(round);
-        const std::string oursFolder = server.RemotePath("/upload/ours" + n);
-        const std::string lftpFolder = server.RemotePath("/upload/lftp" + n);
-        server.PutDir(oursFolder);  // the site's remote folder exists, empty
-        server.PutDir(lftpFolder);
-        const double o = program.Sync(server, site, oursFolder);
-        const double l = MirrorWithLftp(server, site, lftpFolder);
-        const double o2 = program.Sync(server, site, oursFolder);
-        const double l2 = MirrorWithLftp(server, site, lftpFolder);
-        if (o < 0 || l < 0 || o2 < 0 || l2 < 0) {
-            std::fprintf(stderr, "a sync failed (ours %.3f, %.3f s; lftp %.3f, %.3f s)\n", o, o2, l,
-                         l2);
+    for (const Site& site : kSites) {
+        if (!only.empty() && only != site.name) continue;
+        const std::string local = folder.Path() + "/" + site.name;
+        if (!MakeSite(site, local)) {
+            std::fprintf(stderr, "can't write the site\n");
             return 1;
         }
-        if (!SameTree(site, server.WritableDir() + "/ours" + n) ||
-            !SameTree(site, server.WritableDir() + "/lftp" + n)) {
-            std::fprintf(stderr, "a copy on the server differs from the site\n");
-            return 1;
-        }
-        auto better = [](double& best, double v) { best = best < 0 ? v : std::min(best, v); };
-        better(ours, o);
-        better(lftp, l);
-        better(oursAgain, o2);
-        better(lftpAgain, l2);
+        bench::PairedTimes first, again;
+        if (!RunPairs(site, local, server, program, first, again)) return 1;
+        std::printf("%s site: %d folders x %d files of %zu-%zu bytes", site.name, site.folders,
+                    site.filesPerFolder, site.smallest, site.largest);
+        if (site.bigBytes > 0)
+            std::printf(" and one file of %lld MB",
+                        static_cast<long long>(site.bigBytes / 1000000));
+        std::printf(", binary, vsftpd on loopback, passive mode\n");
+        bench::ReportTimes(site.name, "lftp", first);
+        bench::ReportTimes(std::string(site.name) + " resync", "lftp", again);
+        std::fflush(stdout);
+        fs::remove_all(local);
     }
-    std::printf(
-        "site: %d folders x %d files of %zu bytes and one file of %lld MB, binary, "
-        "vsftpd on loopback, passive mode\n",
-        kFolders, kFilesPerFolder, kSmallFileBytes,
-        static_cast<long long>(kBigFileBytes / 1000000));
-    Report("sync", ours, lftp);
-    Report("resync", oursAgain, lftpAgain);
+
+    if (!only.empty()) return 0;
+    // Idle with a comparison on screen, and after a run, still connected.
+    const std::string local = folder.Path() + "/idle";
+    const Site idleSite = {"idle", 10, 10, 1024, 1024, 0};
+    if (!MakeSite(idleSite, local)) return 1;
+    const std::string remote = server.RemotePath("/upload/idle");
+    server.PutDir(remote);
+    program.Prepare(server, local, remote);
+    if (!program.Connect() ||
+        !testsupport::WaitUntil([&] { return program.Quiet(); }, kTimeoutMs)) {
+        std::fprintf(stderr, "the comparison before idling failed\n");
+        return 1;
+    }
+    ReportIdle("after a comparison", Idle());
+    program.Disconnect();
+    CpuUse afterRun{-1, -1, -1};
+    if (program.Sync(server, local, remote, [&] { afterRun = Idle(); }) < 0) return 1;
+    ReportIdle("after a run", afterRun);
     return 0;
 }

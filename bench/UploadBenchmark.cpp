@@ -1,7 +1,7 @@
 // Upload throughput: a 200 MB binary file through FtpCommandSocket::storFile to vsftpd on
-// loopback, and the same file with curl -T to the same server, in the same run. The client sends
-// 2048-byte chunks, one in the socket at a time, so what it can reach depends on how soon the
-// upload thread goes on once a chunk has left.
+// loopback, and the same file with curl -T to the same server, in the same run. Both are timed
+// alike, from the connection to the end of the transfer, the login included (curl's process start
+// too, a few milliseconds); the two run in interleaved pairs, the order alternating.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "bench/PairedRuns.h"
 #include "framework/Application.h"
 #include "tests/ftp/FtpClientHarness.h"
 #include "tests/support/FtpServers.h"
@@ -40,10 +41,10 @@ bool WriteRandomFile(const std::string& path) {
 
 // Seconds our client takes to upload the file, or a negative value when the upload failed.
 double UploadWithClient(const testsupport::VsftpdServer& server, const std::string& file) {
+    auto start = std::chrono::steady_clock::now();
     FtpClientHarness client;
     client.Connect(server.Port(), server.User(), server.Password(), true);
     if (!client.WaitForLogin()) return -1;
-    auto start = std::chrono::steady_clock::now();
     int done = client.transfersComplete;
     client.command.storFile(file, server.RemoteWritableDir() + "/ours.bin", "I");
     bool ok = client.WaitFor(
@@ -83,22 +84,28 @@ int main() {
     }
     testsupport::VsftpdServer server;
 
-    // Each is run twice and the better run kept, so a passing hiccup of the machine decides less.
-    double ours = -1, curl = -1;
-    for (int run = 0; run < 2; ++run) {
-        double o = UploadWithClient(server, file);
-        double c = UploadWithCurl(server, file);
+    bench::PairedTimes times;
+    for (int pair = 0; pair < bench::kPairs; ++pair) {
+        double o = -1, c = -1;
+        if (bench::OursFirst(pair)) {
+            o = UploadWithClient(server, file);
+            c = UploadWithCurl(server, file);
+        } else {
+            c = UploadWithCurl(server, file);
+            o = UploadWithClient(server, file);
+        }
         if (o < 0 || c < 0) {
             std::fprintf(stderr, "an upload failed (ours %.3f s, curl %.3f s)\n", o, c);
             return 1;
         }
-        ours = ours < 0 ? o : std::min(ours, o);
-        curl = curl < 0 ? c : std::min(curl, c);
+        times.Add(o, c);
     }
     const double mb = static_cast<double>(kFileSize) / 1e6;
     std::printf("file: %.0f MB binary, vsftpd on loopback, passive mode\n", mb);
-    std::printf("storFile: %.3f s, %.1f MB/s\n", ours, mb / ours);
-    std::printf("curl -T:  %.3f s, %.1f MB/s\n", curl, mb / curl);
-    std::printf("ratio: %.2f\n", curl / ours);
+    bench::ReportTimes("upload", "curl", times);
+    std::printf("upload ours: %.1f MB/s\n", mb / bench::Median(times.ours));
+    std::printf("upload curl: %.1f MB/s\n", mb / bench::Median(times.peer));
+    // Throughput is the inverse of time: ours / curl's throughput is curl's time / ours.
+    std::printf("upload throughput ratio (ours/curl): %.2f\n", 1 / times.Ratio());
     return 0;
 }

@@ -6,8 +6,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <algorithm>
 #include <vector>
 
@@ -48,6 +50,17 @@ void QuitOnTerminationSignals(QObject* owner) {
     sigaction(SIGHUP, &action, nullptr);
 }
 
+// The file dialogs, the folder chooser and the standard buttons are Qt's own: they speak Japanese
+// like the rest of the window, whatever the system's language (Debian's qt6-translations-l10n).
+void InstallJapaneseTranslation(QCoreApplication* app) {
+    auto* translator = new QTranslator(app);
+    if (translator->load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 }  // namespace
 
 QString ToQString(std::string_view utf8) {
@@ -69,6 +82,7 @@ void EnsurePlatformApplication() {
     static char* argv[] = {name, nullptr};
     auto* app = new QApplication(argc, argv);
     app->setQuitOnLastWindowClosed(false);  // quitting is the program's own path
+    InstallJapaneseTranslation(app);
     InstallCancelKeyFilter();
     InstallRepaintPacing(app);
     // A session logout quits like the quit command, so the settings are written.

@@ -1,5 +1,6 @@
 #include "Label.h"
 
+#include <QEvent>
 #include <QLabel>
 
 #include "PlatformInternal.h"
@@ -8,13 +9,25 @@ namespace fw {
 
 namespace {
 
+// Clicks go through a label to what lies below it. A label with a help tag still takes the
+// mouse's hover, so that its tag shows where the mouse rests; a click on it, which a plain label
+// does not take, goes on to the label's container.
+class LabelWidget : public QLabel {
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ToolTipChange)
+            setAttribute(Qt::WA_TransparentForMouseEvents, toolTip().isEmpty());
+        return QLabel::event(e);
+    }
+};
+
 QLabel* Platform(const Label& l) {
     return static_cast<QLabel*>(l.Widget());
 }
 
 }  // namespace
 
-Label::Label(Window& window, std::string name) : Control(window, std::move(name), new QLabel) {
+Label::Label(Window& window, std::string name) : Control(window, std::move(name), new LabelWidget) {
     QLabel* label = Platform(*this);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setTextFormat(Qt::PlainText);

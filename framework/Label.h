@@ -8,7 +8,8 @@
 namespace fw {
 
 // A static text. A CR, LF or CR LF in the text starts a new line. Labels take no clicks and no
-// focus: a click on one reaches what lies below it (the window).
+// focus: a click on one reaches what lies below it (the window). A label's help tag shows where
+// the mouse rests on it.
 class Label : public Control {
 public:
     enum class Align { Left, Center, Right };

@@ -1,5 +1,6 @@
 #include "ProgressBar.h"
 
+#include <QAbstractAnimation>
 #include <QProgressBar>
 #include <algorithm>
 
@@ -23,7 +24,15 @@ ProgressBar::ProgressBar(Window& window, std::string name)
 
 void ProgressBar::SetMaximum(int32_t maximum) {
     maximum_ = std::max(0, maximum);
-    Platform(*this)->setRange(0, maximum_);  // 0 to 0: the platform's busy indicator
+    QProgressBar* bar = Platform(*this);
+    bar->setRange(0, maximum_);  // 0 to 0: the platform's busy indicator
+    // The style animates the busy indicator with an animation of its own, made a child of the
+    // bar, and stops it only when it paints some progress: a bar back at 0 of a measure would go
+    // on repainting itself every frame, for as long as the program stays idle.
+    if (maximum_ > 0)
+        for (QAbstractAnimation* a :
+             bar->findChildren<QAbstractAnimation*>(Qt::FindDirectChildrenOnly))
+            delete a;
     SetValue(value_);
 }
 

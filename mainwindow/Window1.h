@@ -14,6 +14,7 @@
 #include "framework/FolderItem.h"
 #include "framework/Label.h"
 #include "framework/ListBox.h"
+#include "framework/LogArea.h"
 #include "framework/PagePanel.h"
 #include "framework/PopupMenu.h"
 #include "framework/ProgressBar.h"
@@ -184,8 +185,8 @@ public:
     fw::ListBox* remoteListBox = nullptr;
     FtpCommandSocket commandSocket;
     FtpDataSocket dataSocket;
-    fw::TextArea* EditField5 = nullptr;  // the server log
-    fw::ListBox* ListBox1 = nullptr;     // the profile list
+    fw::LogArea* EditField5 = nullptr;  // the server log
+    fw::ListBox* ListBox1 = nullptr;    // the profile list
     fw::Timer Timer1;
     fw::Label* StaticText27 = nullptr;
     fw::Label* StaticText28 = nullptr;

@@ -343,7 +343,7 @@ void Window1::_CreateControls1() {
     };
 
     // The server log.
-    EditField5 = AddControl<fw::TextArea>("EditField5");
+    EditField5 = AddControl<fw::LogArea>("EditField5");
     EditField5->Place({.left = 549,
                        .top = 435,
                        .width = 252,
@@ -351,8 +351,6 @@ void Window1::_CreateControls1() {
                        .locks = LockLeft | LockRight | LockBottom,
                        .tab = 7});
     EditField5->SetTextFont(10);
-    EditField5->SetReadOnly(true);
-    EditField5->SetScrollBars(true, false);
 
     // The profile list; its column widths are set at start-up.
     ListBox1 = AddControl<fw::ListBox>("ListBox1");

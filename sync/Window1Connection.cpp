@@ -106,6 +106,7 @@ void Window1::CloseConnection() {
         return;
     }
     ShowDisconnected();
+    ProgressBar1->SetMaximum(1);  // at rest: a listing that was on its way will not come
     pMode = ConnectClosed;
     const bool runEnded = SyncRunActive();
     if (runEnded) SyncRunEnd(RunStopped);  // a reply still due takes no step any more

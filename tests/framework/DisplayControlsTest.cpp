@@ -1,9 +1,12 @@
 // What the program draws and shows without input: progress bars, rectangles and canvases.
 #include <gtest/gtest.h>
 
+#include <QAbstractAnimation>
+#include <QEventLoop>
 #include <QImage>
 #include <QProgressBar>
 #include <QTest>
+#include <QTimer>
 #include <utility>
 #include <vector>
 
@@ -48,6 +51,42 @@ TEST_F(DisplayControlsTest, AProgressBarWithoutAMaximumShowsThatWorkGoesOn) {
         if (c.shownMaximum > 0) {
             EXPECT_EQ(platform->value(), c.shownValue);
         }
+    }
+}
+
+// The busy indicator moves while work goes on; once the bar has a measure again (the idle state is
+// a maximum of 1 and a value of 0), nothing moves: an idle program neither paints nor wakes for it.
+TEST_F(DisplayControlsTest, ABarAtRestStopsItsBusyAnimation) {
+    fw::ProgressBar* bar =
+        Add<fw::ProgressBar>("ProgressBar1", {.left = 10, .top = 10, .width = 200, .height = 18});
+    QWidget* platform = bar->Widget();
+    struct Counter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    platform->installEventFilter(&counter);
+    // The loop left alone for a while, as an idle program's is.
+    auto idle = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    for (int32_t rest : {1, 100}) {
+        SCOPED_TRACE(rest);
+        bar->SetMaximum(0);
+        counter.paints = 0;
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return counter.paints >= 3; }, 3000))
+            << "the busy indicator moves";
+        bar->SetMaximum(rest);
+        bar->SetValue(0);
+        idle(100);  // the change itself is painted
+        counter.paints = 0;
+        idle(500);
+        EXPECT_EQ(counter.paints, 0);
+        EXPECT_TRUE(platform->findChildren<QAbstractAnimation*>().isEmpty());
     }
 }
 

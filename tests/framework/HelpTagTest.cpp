@@ -1,36 +1,27 @@
 // Help tags show as tool tips where the mouse rests, on disabled controls too (the "ー" button
-// is disabled until a profile is selected, and its tag says what it will do).
+// is disabled until a profile is selected, and its tag says what it will do), and on labels,
+// which otherwise let the mouse through.
 #include <gtest/gtest.h>
 
-#include <QTest>
 #include <QToolTip>
 #include <string>
 
 #include "framework/BevelButton.h"
 #include "framework/CheckBox.h"
+#include "framework/Label.h"
 #include "framework/TextField.h"
 #include "tests/framework/ControlTestWindow.h"
+#include "tests/support/HelpTagHover.h"
 
 namespace {
+
+using testsupport::TipShowsOver;
 
 class HelpTagTest : public ControlTest {
 protected:
     void TearDown() override {
         QToolTip::hideText();
         ControlTest::TearDown();
-    }
-    // Rests the mouse on the control: whether its help tag shows as the tool tip.
-    static bool TipShowsOver(fw::Control* control) {
-        QToolTip::hideText();
-        EXPECT_TRUE(fw::RunEventLoopUntil([] { return !QToolTip::isVisible(); }, 3000));
-        QTest::mouseMove(control->Widget(), QPoint(3, 3));
-        QTest::mouseMove(control->Widget(), QPoint(5, 5));
-        return fw::RunEventLoopUntil(
-            [&] {
-                return QToolTip::isVisible() &&
-                       QToolTip::text().toStdString() == control->HelpTag();
-            },
-            3000);
     }
 };
 
@@ -45,8 +36,12 @@ TEST_F(HelpTagTest, AHelpTagShowsOverEnabledAndDisabledControls) {
     fw::CheckBox* box =
         Add<fw::CheckBox>("box", {.left = 220, .top = 100, .width = 100, .height = 20});
     box->SetHelpTag("パッシブモード");
+    fw::Label* label =
+        Add<fw::Label>("label", {.left = 340, .top = 100, .width = 80, .height = 16});
+    label->SetText("ftp.example.com/a/long/path");
+    label->SetHelpTag(label->Text());
 
-    for (fw::Control* control : std::initializer_list<fw::Control*>{minus, field, box}) {
+    for (fw::Control* control : std::initializer_list<fw::Control*>{minus, field, box, label}) {
         for (bool enabled : {true, false}) {
             SCOPED_TRACE(control->Name() + (enabled ? " enabled" : " disabled"));
             control->SetEnabled(enabled);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -205,6 +208,43 @@ TEST_F(ModalHostTest, TheFolderChooserAnswersTheChosenFolderOrNothing) {
     }
     EXPECT_EQ(ModalHost::Shown().front().kind, "folder");
     EXPECT_EQ(ModalHost::Shown().front().title, "Local folder");
+}
+
+// The save dialog and the folder chooser are Qt's own: they speak Japanese like the rest of the
+// window, whatever the system's language.
+TEST_F(ModalHostTest, TheSaveDialogAndTheFolderChooserSpeakJapanese) {
+    std::vector<std::string> texts;
+    auto collect = [&texts](QDialog* d) {
+        for (QAbstractButton* b : d->findChildren<QAbstractButton*>())
+            if (b->isVisible() && !b->text().isEmpty()) texts.push_back(b->text().toStdString());
+        for (QLabel* l : d->findChildren<QLabel*>())
+            if (l->isVisible() && !l->text().isEmpty()) texts.push_back(l->text().toStdString());
+        d->reject();
+    };
+    struct Case {
+        const char* dialog;
+        std::function<void()> show;
+        std::vector<std::string> japanese;
+    };
+    const Case cases[] = {
+        {"save",
+         [] { fw::GetSaveFolderItem("log.txt", "Text File (*.txt)"); },
+         {"保存(&S)", "キャンセル", "アドレス:", "ファイル名(&N):", "ファイルの種類:"}},
+        {"folder", [] { fw::SelectFolder(); }, {"選択(&C)", "キャンセル", "ディレクトリ:"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dialog);
+        texts.clear();
+        ModalHost::Expect(ModalAnswer{ModalAnswer::Action::Custom, {}, collect});
+        c.show();
+        auto shown = [&texts](const std::string& text) {
+            return std::find(texts.begin(), texts.end(), text) != texts.end();
+        };
+        for (const std::string& text : c.japanese) EXPECT_TRUE(shown(text)) << text;
+        for (const char* english : {"&Save", "Cancel", "Look in:", "File &name:", "Files of type:",
+                                    "&Choose", "Directory:"})
+            EXPECT_FALSE(shown(english)) << english;
+    }
 }
 
 // The dialog's own questions about such a choice would hang the test; the host records it instead.

@@ -218,7 +218,7 @@ TEST_F(WindowTest, WindowEventsReachTheProgramOnlyOnceOpen) {
 }
 
 // The program's click coordinates are the content's, below the menu bar; a label lets the click
-// through to the window.
+// through to the window, with a help tag too.
 TEST_F(WindowTest, AMouseDownReportsContentCoordinatesAndPassesThroughLabels) {
     fw::MenuBar bar;
     auto menu = std::make_unique<fw::MenuItem>();
@@ -235,17 +235,24 @@ TEST_F(WindowTest, AMouseDownReportsContentCoordinatesAndPassesThroughLabels) {
         fw::Label* label = self.AddControl<fw::Label>("status");
         label->Place({.left = 100, .top = 100, .width = 80, .height = 20});
         label->SetText("status");
+        fw::Label* tagged = self.AddControl<fw::Label>("address");
+        tagged->Place({.left = 200, .top = 100, .width = 80, .height = 20});
+        tagged->SetText("ftp.example.com");
+        tagged->SetHelpTag("ftp.example.com");
     };
     w->Build();
     ASSERT_TRUE(fw::RunEventLoopUntil([&] { return Exposed(w); }, 5000));
 
     QTest::mouseClick(w->Widget(), Qt::LeftButton, {}, QPoint(10, 20));
     QTest::mouseClick(w->Widget(), Qt::LeftButton, {}, QPoint(110, 105));  // on the label
-    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return w->clicks.size() == 2; }, 5000));
+    QTest::mouseClick(w->Widget(), Qt::LeftButton, {}, QPoint(210, 105));  // on the tagged one
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return w->clicks.size() == 3; }, 5000));
     EXPECT_EQ(w->clicks[0].x, 10);
     EXPECT_EQ(w->clicks[0].y, 20);
     EXPECT_EQ(w->clicks[1].x, 110);
     EXPECT_EQ(w->clicks[1].y, 105);
+    EXPECT_EQ(w->clicks[2].x, 210);
+    EXPECT_EQ(w->clicks[2].y, 105);
 }
 
 TEST_F(WindowTest, ALabelShowsLineBreaksButKeepsItsText) {

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QToolTip>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "framework/Label.h"
 #include "tests/profiles/ProfileWindowFixture.h"
+#include "tests/support/HelpTagHover.h"
 
 namespace {
 
@@ -215,6 +217,10 @@ TEST_F(ProfileListTest, HelpTagsFollowTheLabelsOnlyWhileThePreferenceIsOne) {
     for (fw::Label* label : tagged) EXPECT_EQ(label->HelpTag(), label->Text()) << label->Name();
     for (fw::Label* label : untagged) EXPECT_EQ(label->HelpTag(), "") << label->Name();
     EXPECT_EQ(w.StaticText18->HelpTag(), a.Adrs);
+    // The tag shows where the mouse rests on the label: a long address or path is cut in the
+    // single-line label, and the tag is the way to read it whole.
+    for (fw::Label* label : tagged) EXPECT_TRUE(testsupport::TipShowsOver(label)) << label->Name();
+    QToolTip::hideText();
 
     // Any other value leaves the tags of the last selection in place.
     for (int32_t value : {0, 2}) {
