@@ -69,7 +69,7 @@ bool LocalScan::Scan(const std::string& folderPath) {
     return ScanFolder(path);
 }
 
-// Answers false when the folder could not be read to its end.
+// Answers false when the folder could not be read to its end, or an item in it examined.
 bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
                            std::vector<SyncEntry>& batch) {
     const int fd = ::dirfd(folder.dir);
@@ -89,7 +89,10 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         SyncEntry entry;
         struct stat st;
         const bool reachable = ::fstatat(fd, name.c_str(), &st, 0) == 0;
-        if (!reachable && ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!reachable && ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) continue;  // gone since it was listed
+            return false;  // listed but not examinable (no search permission, EIO): not read
+        }
         entry.group = groupCounter_;
         entry.date = LocalDateText(static_cast<int64_t>(st.st_mtime));
         if (reachable && S_ISDIR(st.st_mode)) {

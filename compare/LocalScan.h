@@ -18,8 +18,9 @@ std::string LocalDateText(int64_t unixSeconds);
 // every subfolder of that run is scanned in name order. Each folder is read once. Links are
 // followed; a folder that cannot be read, a link that leads back into its own ancestry, a link
 // that leads nowhere and a special file (FIFO, socket, device) become opaque entries, each with
-// a line in the log, and nothing below them is scanned. A folder whose reading fails part-way is
-// as unreadable as one that cannot be opened: the items not read must not count as missing.
+// a line in the log, and nothing below them is scanned. A folder whose reading fails part-way, or
+// one of whose items can't be examined, is as unreadable as one that cannot be opened: the items
+// not read must not count as missing.
 class LocalScan {
 public:
     LocalScan(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs, int32_t& groupCounter)

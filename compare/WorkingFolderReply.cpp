@@ -13,6 +13,10 @@ std::optional<std::string> WorkingFolderOfReply(const std::string& reply) {
             ++i;
         } else {
             if (folder.empty() || folder[0] != '/') return std::nullopt;
+            // The closing quote ends a word: text right after it means a quote inside the
+            // folder's name that the server did not double, and the name is not known.
+            const char next = i + 1 < reply.size() ? reply[i + 1] : ' ';
+            if (next != ' ' && next != '\t' && next != '\r' && next != '\n') return std::nullopt;
             return folder;
         }
     }

@@ -121,8 +121,9 @@ void Window1::ListBox1_Change(fw::ListBox& list) {
     PagePanel1->SetValue(PageView);
     BevelButton1->SetEnabled(false);
     BevelButton2->SetEnabled(true);
-    ToolbarItemStatus(TagConnect, true);
-    if (gPref[PrefConnectOnSelect] == 1) makeConnection();
+    // A connection ended during the comparison pass: no connect until the pass has ended.
+    ToolbarItemStatus(TagConnect, !pComparePass);
+    if (gPref[PrefConnectOnSelect] == 1 && !pComparePass) makeConnection();
 }
 
 bool Window1::ListBox1_CellBackgroundPaint(fw::ListBox& list, fw::Graphics& g, int32_t /*row*/,

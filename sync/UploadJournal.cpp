@@ -83,7 +83,9 @@ bool UploadJournal::Enter(const Entry& entry, const std::vector<Entry>& ahead) {
     for (const Entry& next : ahead)
         if (ahead_.size() < kEntriesAhead && !Contains(begun_, next) && !Contains(ahead_, next))
             ahead_.push_back(next);
-    return Write();
+    if (Write()) return true;
+    ahead_.clear();  // not on disk: each of them must be written, or reported, when its turn comes
+    return false;
 }
 
 void UploadJournal::Leave(const Entry& entry) {

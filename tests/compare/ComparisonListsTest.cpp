@@ -12,6 +12,7 @@
 #include "framework/ListBoxView.h"
 #include "framework/ToolbarItem.h"
 #include "framework/UserCancel.h"
+#include "shell/CommonModule.h"
 #include "tests/compare/CompareWindow.h"
 #include "tests/compare/ScriptedTreeServer.h"
 
@@ -313,6 +314,44 @@ TEST(ComparisonRunning, AConnectDuringThePassWaitsForItsEnd) {
     EXPECT_EQ(w.pRootR, "/other");
     ASSERT_EQ(w.pSyncR.size(), 1u);
     EXPECT_EQ(w.pSyncR[0].path, "/other/b.txt");
+}
+
+// A disconnect in the middle of the pass, then another profile chosen in the list: Connect (and
+// Clear) stay off while the pass works on the trees, and come on once it has ended.
+TEST(ComparisonRunning, AProfileChosenDuringThePassLeavesConnectOffUntilItsEnd) {
+    const std::string local = ManyLocalFiles();
+    ScriptedTreeServer tree;
+    tree.listings["/"] = Listed('-', "f1");
+    Dataset other;
+    other.Name = "other";
+    other.rDir = "/other";
+    other.Path = local;
+    gDatasets.assign(1, other);
+    CompareWindow cw;
+    Window1& w = *cw.w;
+    w.InitSetlist();
+    w.pMode = ConnectOpen;
+    for (int32_t tag : {TagConnect, TagClear}) w.ToolbarItemStatus(tag, false);
+    auto enabled = [&w](int32_t tag) {
+        fw::ToolbarItem* item = w.ToolbarItemGetButton(tag);
+        return item != nullptr && item->Enabled();
+    };
+    bool acted = false;
+    cw.DuringThePass([&] {
+        w.CloseConnection();
+        // The server has closed the connection: only the pass is still running.
+        EXPECT_TRUE(fw::RunEventLoopUntil([&] { return !w.commandSocket.IsConnected(); }, 10000));
+        EXPECT_FALSE(enabled(TagClear));
+        w.ListBox1->SetListIndex(0);  // another profile is chosen
+        EXPECT_FALSE(enabled(TagConnect));
+        acted = w.pComparePass;
+    });
+    cw.Start({tree.server.Port(), "user", "secret", true, "/", local, ""});
+    ASSERT_TRUE(cw.WaitForComparison());
+    ASSERT_TRUE(acted) << "the pass ended before the disconnect";
+    EXPECT_TRUE(enabled(TagConnect));
+    EXPECT_TRUE(enabled(TagClear));
+    gDatasets.clear();
 }
 
 TEST(ComparisonRunning, TheListsGiveWayWhileTheyAreFilledAndOpened) {

@@ -84,6 +84,7 @@ TEST(WorkingFolderReply, NamesTheQuotedFolder) {
         {"257 \"\"\r\n", std::nullopt},
         {"257 \"relative\"\r\n", std::nullopt},
         {"257 \"/unterminated\r\n", std::nullopt},
+        {"257 \"/a\"b\" is current\r\n", std::nullopt},  // a quote the server did not double
     };
     for (const auto& [reply, folder] : cases)
         EXPECT_EQ(WorkingFolderOfReply(reply), folder) << reply;

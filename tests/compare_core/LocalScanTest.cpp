@@ -228,6 +228,32 @@ TEST_F(LocalScanTest, ARootWhoseReadingFailsPartWayGivesNothing) {
     EXPECT_TRUE(Logged(LocalScan::UnreadableText(root)));
 }
 
+// A folder that can be listed but not looked into (read without search permission, as after a
+// "chmod -R 644"): its names come, but none of its entries can be examined. Leaving them out would
+// make the server's copies "only remote".
+TEST_F(LocalScanTest, AFolderWhoseEntriesCantBeExaminedIsOpaque) {
+    Folder("listed");
+    for (const char* name : {"a.txt", "b.txt"}) File(std::string("listed/") + name);
+    File("top.txt");
+    {
+        UnreadableFolder listedOnly(root + "listed", 0644);
+        ASSERT_TRUE(Scan());
+    }
+    const SyncEntry* listed = Find("listed/");
+    ASSERT_NE(listed, nullptr);
+    EXPECT_TRUE(listed->opaque);
+    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root + "listed/")));
+    EXPECT_EQ(tree.size(), 2u);  // listed/ and top.txt
+
+    CountChildren(tree, runs, TreeSide::Local);
+    FlatTree local{tree, runs, group};
+    FlatTree remote =
+        RemoteTree({D("listed", {F("a.txt"), F("b.txt")}), F("top.txt", "2099/01/01 00:00")});
+    MergeTrees(local, remote);
+    EXPECT_TRUE(local.Marked().empty());
+    EXPECT_TRUE(remote.Marked().empty());
+}
+
 TEST_F(LocalScanTest, AnUnreadableRootIsReportedAndGivesNothing) {
     UnreadableFolder locked(root + "inner");
     root = locked.Path() + "/";

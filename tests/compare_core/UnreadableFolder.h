@@ -1,6 +1,7 @@
 #pragma once
 
-// A folder that the test process cannot read. Its mode is 000; for a process running as root,
+// A folder that the test process cannot read. Its mode is 000 (or the one given, such as 0644: its
+// names can be listed but nothing in it looked at); for a process running as root,
 // which reads any folder whatever its mode, the two capabilities that allow that are lowered for
 // the calling thread while this object lives (the program's scan runs on that thread).
 
@@ -13,9 +14,9 @@
 
 class UnreadableFolder {
 public:
-    explicit UnreadableFolder(std::string path) : path_(std::move(path)) {
+    explicit UnreadableFolder(std::string path, mode_t mode = 0) : path_(std::move(path)) {
         ::mkdir(path_.c_str(), 0755);
-        ::chmod(path_.c_str(), 0);
+        ::chmod(path_.c_str(), mode);
         header_.version = _LINUX_CAPABILITY_VERSION_3;
         header_.pid = 0;
         if (syscall(SYS_capget, &header_, saved_) != 0) return;
