@@ -1,6 +1,7 @@
 #include "compare/TreeMerge.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "compare/CompareRuns.h"
 #include "framework/Strings.h"
@@ -31,20 +32,51 @@ void TreeMerge::MergeFolderPair(const SyncEntry& local, const SyncEntry& remote)
     if (mergeFolders) mergeFolders(l, r);
 }
 
+void TreeMerge::MarkRemovals(const std::vector<int32_t>& removals,
+                             const std::vector<int32_t>& additions) {
+    std::unordered_map<std::string, int32_t> added;  // folded name -> local entry
+    if (!removals.empty())
+        for (int32_t index : additions)
+            added.emplace(fw::CaseFolded(At(local_, index).name), index);
+    for (int32_t index : removals) {
+        const auto twin =
+            added.empty() ? added.end() : added.find(fw::CaseFolded(At(remote_, index).name));
+        if (twin == added.end()) {
+            if (mark) mark(index, "Remote", "Remove");
+        } else if (kept) {
+            kept(index, twin->second);
+        }
+    }
+}
+
 void TreeMerge::MergeRuns(MergeSide l, MergeSide r) {
     // A side that has no entry at its index is empty, whatever the caller said.
     if (!l.done && (l.index < 0 || l.index >= static_cast<int32_t>(local_.size()))) l.done = true;
     if (!r.done && (r.index < 0 || r.index >= static_cast<int32_t>(remote_.size()))) r.done = true;
+    // Removals wait for the end of the run, when every name found only locally is known.
+    std::vector<int32_t> additions, removals;
     auto markAdd = [&] {
         const SyncEntry& e = At(local_, l.index);
-        if (e.group == l.group && !e.opaque && mark) mark(l.index, "Local", "Add");
+        if (e.group != l.group || e.opaque) return;
+        if (mark) mark(l.index, "Local", "Add");
+        additions.push_back(l.index);
     };
     auto markRemove = [&] {
         const SyncEntry& e = At(remote_, r.index);
-        if (e.group == r.group && !e.opaque && mark) mark(r.index, "Remote", "Remove");
+        if (e.group != r.group || e.opaque) return;
+        const int32_t before = r.index - 1;
+        if (before >= 0 && At(remote_, before).group == e.group &&
+            At(remote_, before).name == e.name) {
+            if (kept) kept(r.index, -1);
+            return;
+        }
+        removals.push_back(r.index);
     };
     while (true) {
-        if (l.done && r.done) return;
+        if (l.done && r.done) {
+            MarkRemovals(removals, additions);
+            return;
+        }
         if (l.done) {
             markRemove();
             Advance(remote_, r);
@@ -83,6 +115,12 @@ std::string KindClashText(const SyncEntry& local, const SyncEntry& remote) {
     auto kind = [](const SyncEntry& e) { return e.kind == "d" ? "フォルダ" : "ファイル"; };
     return std::string("ローカルとサーバーでファイルとフォルダが食い違うため同期しません: ") +
            local.path + "（" + kind(local) + "） / " + remote.path + "（" + kind(remote) + "）";
+}
+
+std::string KeptRemoteText(const SyncEntry& remote, const SyncEntry* local) {
+    if (!local) return "サーバーの一覧に同じ名前が二度あるため削除しません: " + remote.path;
+    return "ローカルの名前と大文字・小文字だけが異なるため削除しません: " + remote.path +
+           "（ローカル: " + local->path + "）";
 }
 
 void PropagateMarks(std::vector<SyncEntry>& tree, const std::function<void()>& giveWay) {

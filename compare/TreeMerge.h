@@ -20,7 +20,10 @@ struct MergeSide {
 // is the greater "Update"; a file against a folder of the same name is a clash, marked on
 // neither side; two folders of one name have their own runs merged through
 // mergeFolders, depth first. Opaque entries are matched by name but never marked and never
-// merged below.
+// merged below. A name found only remotely is kept (not marked, reported through kept) when a
+// name found only locally differs from it in case alone, since a server that folds case would
+// take the upload of the one for the other and then delete it; and when the listing names it
+// twice, since deleting the second would delete the first.
 class TreeMerge {
 public:
     TreeMerge(const std::vector<SyncEntry>& local, const std::vector<SyncEntry>& remote)
@@ -30,6 +33,9 @@ public:
     std::function<void(int32_t index, const std::string& side, const std::string& reason)> mark;
     // A name that is a file on one side and a folder on the other: neither is marked.
     std::function<void(int32_t localIndex, int32_t remoteIndex)> clash;
+    // A remote entry found only remotely that is not marked for removal: localIndex is the local
+    // entry whose name differs from it in case alone, or -1 when the listing names it twice.
+    std::function<void(int32_t remoteIndex, int32_t localIndex)> kept;
     // Merges the runs of two folders of the same name.
     std::function<void(MergeSide local, MergeSide remote)> mergeFolders;
     // Whether the user has asked to stop; once true it must stay true for the whole merge.
@@ -41,6 +47,7 @@ public:
 private:
     void Advance(const std::vector<SyncEntry>& tree, MergeSide& side) const;
     void MergeFolderPair(const SyncEntry& local, const SyncEntry& remote);
+    void MarkRemovals(const std::vector<int32_t>& removals, const std::vector<int32_t>& additions);
 
     const std::vector<SyncEntry>& local_;
     const std::vector<SyncEntry>& remote_;
@@ -48,6 +55,8 @@ private:
 
 // The log line naming a file and a folder of one name, which no run resolves by itself.
 std::string KindClashText(const SyncEntry& local, const SyncEntry& remote);
+// The log line naming a remote entry kept from removal; local is null for a name listed twice.
+std::string KeptRemoteText(const SyncEntry& remote, const SyncEntry* local);
 
 // Spreads the marks of marked folders over everything below them, in one ascending pass (a
 // folder's run always stands after the folder). Opaque entries stay unmarked.

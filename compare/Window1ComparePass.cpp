@@ -111,6 +111,11 @@ void Window1::GetCompareList34c(int32_t localIndex, bool localDone, int32_t loca
         updateStatus(KindClashText(pSyncL[static_cast<size_t>(localIndex)],
                                    pSyncR[static_cast<size_t>(remoteIndex)]));
     };
+    merge.kept = [this](int32_t remoteIndex, int32_t localIndex) {
+        updateStatus(
+            KeptRemoteText(pSyncR[static_cast<size_t>(remoteIndex)],
+                           localIndex < 0 ? nullptr : &pSyncL[static_cast<size_t>(localIndex)]));
+    };
     merge.mergeFolders = [this](MergeSide l, MergeSide r) {
         GetCompareList34c(l.index, l.done, l.group, r.index, r.done, r.group);
     };

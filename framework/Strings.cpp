@@ -97,6 +97,17 @@ bool EqualsText(const std::string& a, const std::string& b) {
     return StrCompText(a, b) == 0;
 }
 
+std::string CaseFolded(const std::string& s) {
+    if (ValidUtf8(s) == s)
+        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()))
+            .toCaseFolded()
+            .toStdString();
+    std::string out = s;
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 namespace {
 
 // Past a plus sign at p, which from_chars does not take (it takes a minus sign only). Answers

@@ -27,6 +27,9 @@ bool EndsWith(const std::string& s, const std::string& suffix);
 int StrCompBytes(const std::string& a, const std::string& b);
 int StrCompText(const std::string& a, const std::string& b);
 bool EqualsText(const std::string& a, const std::string& b);  // StrCompText == 0
+// s with its case folded: Unicode case folding for valid UTF-8, otherwise only the ASCII
+// capitals lowered, so that two names of other encodings are never made one.
+std::string CaseFolded(const std::string& s);
 
 // The number a text begins with (leading blanks skipped, sign and digits); 0 when none.
 int64_t Val(const std::string& s);

@@ -418,4 +418,22 @@ TEST(ComparisonLog, AFileAndAFolderOfOneNameAreNamedAndLeftUnticked) {
                           local + "pages/（フォルダ） / /site/pages（ファイル）"));
 }
 
+TEST(ComparisonLog, RemoteNamesKeptFromRemovalAreNamed) {
+    const std::string local = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/kept/";
+    fs::create_directories(local);
+    testsupport::WriteFile(local + "Index.html", "i");
+    testsupport::WriteFile(local + "a.txt", "a");
+    CompareWindow cw;
+    cw.CompareWithListings(local, {{"/site", Listed('-', "index.html") + Listed('-', "a.txt") +
+                                                 Listed('-', "a.txt") + Listed('-', "old.txt")}});
+    Window1& w = *cw.w;
+    ASSERT_TRUE(w.pFin);
+    EXPECT_EQ(CompareWindow::Marked(w.pSyncR, "/site/"), std::set<std::string>{"old.txt"});
+    EXPECT_TRUE(
+        cw.Logged("ローカルの名前と大文字・小文字だけが異なるため削除しません: "
+                  "/site/index.html（ローカル: " +
+                  local + "Index.html）"));
+    EXPECT_TRUE(cw.Logged("サーバーの一覧に同じ名前が二度あるため削除しません: /site/a.txt"));
+}
+
 }  // namespace

@@ -83,10 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     ExactNames, Merge,
     testing::Values(MergeCase{"names that differ in case only are two names",
-                              {F("Index.HTML", kNew)},
-                              {F("index.html", kOld)},
-                              {"/l/Index.HTML"},
-                              {"/r/index.html"}},
+                              {F("Index.HTML", kNew), F("b")},
+                              {F("index.html", kOld), F("B")},
+                              {"/l/Index.HTML", "/l/b"},
+                              {}},
                     MergeCase{"two local files that differ in case against one remote file",
                               {F("A.txt", kOld), F("a.txt", kOld)},
                               {F("a.txt", kNew)},
@@ -117,6 +117,40 @@ INSTANTIATE_TEST_SUITE_P(
                               {F("caf\xe9", kOld)},
                               {"/l/caf\xe9"},
                               {}}),
+    [](const testing::TestParamInfo<MergeCase>& info) {
+        return testsupport::CaseName(info.param.what);
+    });
+
+// A server that folds case takes the upload of "Index.html" for its "index.html": deleting the
+// one found only remotely would then delete what was just sent. A name listed twice is the same
+// file as the one that matched. Both are kept; names of other encodings are not folded together.
+INSTANTIATE_TEST_SUITE_P(
+    KeptRemoteNames, Merge,
+    testing::Values(MergeCase{"a remote file beside a new local one in another case",
+                              {F("Index.html"), F("new")},
+                              {F("index.html"), F("old")},
+                              {"/l/Index.html", "/l/new"},
+                              {"/r/old"}},
+                    MergeCase{"a remote folder beside a new local one in another case",
+                              {D("Img", {F("a.png")})},
+                              {D("img", {F("b.png")})},
+                              {"/l/Img/", "/l/Img/a.png"},
+                              {}},
+                    MergeCase{"UTF-8 names that differ in case only",
+                              {F("\xc3\x84rger.txt")},
+                              {F("\xc3\xa4rger.txt")},
+                              {"/l/\xc3\x84rger.txt"},
+                              {}},
+                    MergeCase{"a remote file in another case beside its exact local match",
+                              {F("readme", kOld)},
+                              {F("README"), F("readme", kOld)},
+                              {},
+                              {"/r/README"}},
+                    MergeCase{"a name the listing gives twice",
+                              {F("a", kOld)},
+                              {F("a", kOld), F("a", kOld), F("z")},
+                              {},
+                              {"/r/z"}}),
     [](const testing::TestParamInfo<MergeCase>& info) {
         return testsupport::CaseName(info.param.what);
     });
