@@ -196,6 +196,7 @@ void FtpCommandSocket::storString(const std::string& text, const std::string& re
     dataPort->bigString = text;
     dataPort->remoteFileName = remoteName;
     dataPort->path = "bigString";
+    dataPort->uploadFile.reset();
     sendTYPE();
 }
 
@@ -210,6 +211,7 @@ void FtpCommandSocket::PrepareOneFileConnection(const std::string& host, const s
     type = transferType;
     fileName = remoteName;
     dataPort->path = localPath;
+    dataPort->uploadFile.reset();  // the upload opens path itself
     dataPort->remoteFileName = remoteName;
     usePASV = passive;
 }
