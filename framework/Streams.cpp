@@ -100,7 +100,7 @@ size_t ReadAt(int fd, int64_t offset, char* into, size_t count, bool allowShort)
 std::string BinaryStream::ReadRange(int64_t offset, int64_t count, bool allowShort) {
     int64_t windowEnd = windowStart_ + static_cast<int64_t>(windowSize_);
     if (offset < windowStart_ || offset + count > windowEnd) {
-        if (count > kReadAhead) {
+        if (count >= kReadAhead) {
             std::string bytes(static_cast<size_t>(count), '\0');
             bytes.resize(ReadAt(fd_, offset, bytes.data(), bytes.size(), allowShort));
             return bytes;

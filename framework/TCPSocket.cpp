@@ -294,6 +294,21 @@ void TCPSocket::Abort() {
 bool TCPSocket::IsConnected() const {
     return d->sock && d->sock->state() == QAbstractSocket::ConnectedState;
 }
+bool TCPSocket::ConnectionForWrites() const {
+    if (!d->sock) return false;
+    const QAbstractSocket::SocketState state = d->sock->state();
+    return state == QAbstractSocket::ConnectedState || state == QAbstractSocket::HostLookupState ||
+           state == QAbstractSocket::ConnectingState;
+}
+int32_t TCPSocket::SendBufferSize() const {
+    if (!d->sock) return 0;
+    qintptr fd = d->sock->socketDescriptor();
+    if (fd < 0) return 0;
+    int size = 0;
+    socklen_t length = sizeof size;
+    if (getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_SNDBUF, &size, &length) != 0) return 0;
+    return size;
+}
 bool TCPSocket::IsListening() const {
     return d->server && d->server->isListening();
 }

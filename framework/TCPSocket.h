@@ -61,6 +61,11 @@ public:
 
     bool IsConnected() const;
     bool IsListening() const;
+    // Bytes written now will go out: the connection is up or being made (a listening socket has
+    // no connection to carry them yet).
+    bool ConnectionForWrites() const;
+    // The system's send buffer of the connection in bytes, 0 when there is no connection.
+    int32_t SendBufferSize() const;
     int32_t LastErrorCode() const { return lastError_; }
     std::string LocalAddress() const;   // dotted IPv4 of this end, "" when not connected
     std::string RemoteAddress() const;  // dotted IPv4 of the peer, "" when not connected

@@ -167,9 +167,15 @@ void FtpCommandSocket::getFile(const std::string& remoteName, const std::string&
 
 void FtpCommandSocket::storFile(const std::string& localPath, const std::string& remoteName,
                                 const std::string& transferType) {
-    // A file that can't be read is never uploaded as an empty one: nothing is sent at all.
     std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(localPath);
-    if (!file || file->Directory() || !file->OpenAsBinaryFile()) {
+    storFile(file ? file->OpenAsBinaryFile() : nullptr, localPath, remoteName, transferType);
+}
+
+void FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
+                                const std::string& localPath, const std::string& remoteName,
+                                const std::string& transferType) {
+    // A file that can't be read is never uploaded as an empty one: nothing is sent at all.
+    if (!localFile) {
         dataPort->ReportSetupError(FtpLocalFileUnreadable);
         return;
     }
@@ -178,6 +184,7 @@ void FtpCommandSocket::storFile(const std::string& localPath, const std::string&
     fileName = remoteName;
     dataPort->remoteFileName = remoteName;
     dataPort->path = localPath;
+    dataPort->uploadFile = std::move(localFile);
     sendTYPE();
 }
 
@@ -189,6 +196,7 @@ void FtpCommandSocket::storString(const std::string& text, const std::string& re
     dataPort->bigString = text;
     dataPort->remoteFileName = remoteName;
     dataPort->path = "bigString";
+    dataPort->uploadFile.reset();
     sendTYPE();
 }
 
@@ -203,6 +211,7 @@ void FtpCommandSocket::PrepareOneFileConnection(const std::string& host, const s
     type = transferType;
     fileName = remoteName;
     dataPort->path = localPath;
+    dataPort->uploadFile.reset();  // the upload opens path itself
     dataPort->remoteFileName = remoteName;
     usePASV = passive;
 }

@@ -98,6 +98,10 @@ public:
                  const std::string& fileMacCreator);
     void storFile(const std::string& localPath, const std::string& remoteName,
                   const std::string& transferType);
+    // The same with the local file already open (localFile, read from its start): it is handed to
+    // the upload as it is, not opened again.
+    void storFile(std::unique_ptr<fw::BinaryStream> localFile, const std::string& localPath,
+                  const std::string& remoteName, const std::string& transferType);
     void storString(const std::string& text, const std::string& remoteName,
                     const std::string& transferType);
     void UploadOneFile(const std::string& host, const std::string& user, const std::string& pass,
@@ -126,6 +130,7 @@ private:
     void HandleErrorReply(const std::string& code, const std::string& text);
     void ActOnReply(const std::string& code, const std::string& text);
     bool Confirms(const std::string& code) const;
+    bool MovesTransferOn(const std::string& code) const;
     void Transition(const std::string& code, const std::string& text);
     bool OpenPassiveDataConnection(const std::string& text);
     void SendDataPortCommand();

@@ -81,12 +81,28 @@ void FtpCommandSocket::HandleLine(const std::string& line) {
     lineCompletesReply_ = false;
     replyCode_ = 0;
     replyAnswers_ = 0;
-    fw::GiveWay();
-    if (!complete) return;
+    if (!complete) {
+        fw::GiveWay();
+        return;
+    }
 
     std::string text = std::move(reply_.text);
     reply_ = PendingReply{};
+    // The reply that lets an upload's data go and the one that ends a transfer are acted on before
+    // the yield: the data goes out, or the owner takes its next step, in the pass that follows.
+    if (MovesTransferOn(code)) {
+        ActOnReply(code, text);
+        fw::GiveWay();
+        return;
+    }
+    fw::GiveWay();
     ActOnReply(code, text);
+}
+
+bool FtpCommandSocket::MovesTransferOn(const std::string& code) const {
+    const bool uploadAccepted = status == "stor" && Confirms(code);
+    const bool transferEnded = awaitingFinalReply_ && code.size() == 3 && code[0] == '2';
+    return uploadAccepted || transferEnded;
 }
 
 bool FtpCommandSocket::TransferBeingSetUp() const {

@@ -76,6 +76,7 @@ void FtpDataSocket::Progress() {
 }
 
 void FtpDataSocket::EndTransfer() {
+    uploadFile.reset();
     transferActive_ = false;
     dataDone_ = false;
     finalReply_ = 0;

@@ -32,9 +32,12 @@ public:
     std::string listData;  // the listing received so far
     std::string remoteFileName;
     std::unique_ptr<fw::TextOutputStream>
-        saveFile;              // the download's target; replaced only at the end
-    std::string fileData;      // binary download bytes not yet written
-    std::string bigString;     // an upload from memory
+        saveFile;           // the download's target; replaced only at the end
+    std::string fileData;   // binary download bytes not yet written
+    std::string bigString;  // an upload from memory
+    // The upload's local file as the control connection opened it, handed to the upload thread;
+    // without it the thread opens path itself.
+    std::unique_ptr<fw::BinaryStream> uploadFile;
     int32_t lineEndMode = 0;   // a text upload's line ends: 0 LF, 1 CR LF, 2 CR (set by the owner)
     bool bufferClear = false;  // the last chunk written has left
     std::unique_ptr<UploadThread> upthd;

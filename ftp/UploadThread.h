@@ -1,15 +1,23 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "framework/Thread.h"
 
 class FtpDataSocket;
 
 // The worker that sends an upload over the data connection once the server has accepted STOR: the
-// local file in chunks of 2048 bytes, one chunk in the socket at a time, text with its line ends
-// converted to the data connection's lineEndMode.
+// local file in pieces the size of the connection's send buffer, text with its line ends converted
+// to the data connection's lineEndMode. The next piece is read while the last one leaves; it is
+// written once the socket has taken the last one.
 class UploadThread : public fw::Thread {
 public:
-    static constexpr int kChunkSize = 2048;
+    // A piece is the connection's send buffer, within these bounds: a piece takes one turn of the
+    // thread, so it must not be small; it is held in memory, so it must not be huge.
+    static constexpr int64_t kMinPieceSize = 64 * 1024;
+    static constexpr int64_t kMaxPieceSize = 4 * 1024 * 1024;
+    static int64_t PieceSize(int32_t sendBufferSize);
 
     FtpDataSocket* parent = nullptr;
 
@@ -18,4 +26,6 @@ protected:
 
 private:
     void SendFile();
+    // Gives way until ready holds; false when the cancel key ended the wait.
+    bool WaitUnlessCancelled(const std::function<bool()>& ready);
 };

@@ -126,6 +126,7 @@ public:
     int32_t pSyncListIdx = 0;
     int32_t pThreadStep = 0;
     std::optional<fw::FolderItem> pThreadFI;
+    int64_t pThreadLength = 0;  // pThreadFI's length when it was opened for the upload
     std::string pSyncResult;
     int32_t pRunState = RunIdle;
     int32_t pRunMode = 0;        // the sync mode, read once when Sync is pressed

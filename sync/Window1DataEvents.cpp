@@ -21,6 +21,27 @@ int32_t ToBar(int64_t v) {
     return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX));
 }
 
+void ResetTransferDisplay(Window1& w) {
+    w.ProgressBar1->SetMaximum(1);
+    w.ProgressBar1->SetValue(0);
+    w.tBytesText->SetText("0");
+    w.bpsText->SetText("0");
+}
+
+// The end of a transfer: the display back to idle and, after an upload of the run, its next step
+// (or, when the list has run out, the end of the phase through Timer3).
+void TransferDone(Window1& w) {
+    ResetTransferDisplay(w);
+    if (w.pRunState != RunUploading || w.pUpload != UploadFile) return;
+    w.pUpload = UploadNone;
+    w.pStepCommand = 0;
+    w.SyncUpload2();
+    if (w.pFin2) {
+        w.pThreadStep = StepPhaseDone;
+        ArmForStep(w.Timer3);
+    }
+}
+
 }  // namespace
 
 void Window1::dataSocket_Connected(FtpDataSocket&) {
@@ -35,13 +56,15 @@ void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t n) {
     ArmForProgress(Timer3);
 }
 
-// Raised once the upload's data has all gone and the server has confirmed it (or a download has
-// been written).
+// Raised on the main thread once the upload's data has all gone and the server has confirmed it
+// (or a download has been written): the next step is taken here and now. A progress request still
+// pending would move the bar after the reset, so it is dropped.
 void Window1::dataSocket_FileTransferComplete(FtpDataSocket& socket) {
     if (socket.status == "stor") pJournal.Leave(SyncJournalEntry(socket.remoteFileName));
     dataConnected = false;
     pThreadStep = StepTransferDone;
-    ArmForStep(Timer3);
+    Timer3.SetMode(fw::Timer::kModeOff);
+    TransferDone(*this);
 }
 
 void Window1::dataSocket_Error(FtpDataSocket& socket) {
@@ -94,33 +117,18 @@ void Window1::statusTimer_Action(fw::Timer&) {
 }
 
 void Window1::Timer3_Action(fw::Timer&) {
-    const auto resetDisplay = [this] {
-        ProgressBar1->SetMaximum(1);
-        ProgressBar1->SetValue(0);
-        tBytesText->SetText("0");
-        bpsText->SetText("0");
-    };
     switch (pThreadStep) {
         case StepProgress: {
-            const bool byBytes = pThreadFI && pThreadFI->Length() <= kKilobyte;
+            const bool byBytes = pThreadFI && pThreadLength <= kKilobyte;
             ProgressBar1->SetValue(ToBar(byBytes ? totalBytes : totalBytes / kKilobyte));
             break;
         }
         case StepTransferDone:
-            resetDisplay();
-            if (pRunState == RunUploading && pUpload == UploadFile) {
-                pUpload = UploadNone;
-                pStepCommand = 0;
-                SyncUpload2();
-                if (pFin2) {
-                    pThreadStep = StepPhaseDone;
-                    ArmForStep(Timer3);
-                }
-            }
+            TransferDone(*this);
             break;
         case StepUploadStarted: {
             if (!pThreadFI) break;
-            const int64_t length = pThreadFI->Length();
+            const int64_t length = pThreadLength;
             ProgressBar1->SetValue(0);
             tBytesText->SetText(std::to_string(length));
             // An empty file still gets a scale: a maximum of 0 would show the bar as busy.
@@ -129,7 +137,7 @@ void Window1::Timer3_Action(fw::Timer&) {
             break;
         }
         case StepPhaseDone:
-            resetDisplay();
+            ResetTransferDisplay(*this);
             if (pRunState == RunUploading && pFin2) SyncUploadPhaseEnd("[dat]");
             break;
         default:

@@ -1,4 +1,5 @@
 #include "framework/FolderItem.h"
+#include "framework/Streams.h"
 #include "framework/Thread.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
@@ -110,13 +111,16 @@ void Window1::SyncUpload2() {
             return;
         }
 
-        // A file that has gone or can't be read is passed over; the server is not touched.
+        // A file that has gone or can't be read is passed over; the server is not touched. The
+        // file is opened here once and handed on to the upload.
         std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(entry.path);
-        if (!file || !file->Exists() || file->Directory() || !file->OpenAsBinaryFile()) {
+        std::unique_ptr<fw::BinaryStream> opened = file ? file->OpenAsBinaryFile() : nullptr;
+        if (!opened) {
             updateStatus("読み込めないファイルのため飛ばしました: " + LoggableName(relative));
             continue;
         }
         pThreadFI = file;
+        pThreadLength = opened->Length();
         pThreadStep = StepUploadStarted;
         ArmForStep(Timer3);
         const std::string type = ChkFileType(file->Name());
@@ -130,7 +134,7 @@ void Window1::SyncUpload2() {
         pUpload = UploadFile;
         pStepPath = remote;
         pStepCommand = commandSocket.CommandsWritten() + 1;  // TYPE, then PASV or PORT, STOR
-        commandSocket.storFile(entry.path, remote, type);
+        commandSocket.storFile(std::move(opened), entry.path, remote, type);
         SetSyncResult(relative);
         return;
     }

@@ -2,8 +2,12 @@
 // transfers, and the server's refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <numeric>
+#include <vector>
 
+#include "ftp/UploadThread.h"
 #include "tests/ftp/FtpClientHarness.h"
 #include "tests/ftp/RealFtpServer.h"
 
@@ -81,7 +85,7 @@ TEST_P(FtpClientOnRealServer, UploadsABinaryFileByteForByte) {
     ASSERT_TRUE(client.Store(local, server->Remote("data.bin"), "I"));
     EXPECT_EQ(testsupport::ReadFile(server->Local("data.bin")), bytes);
     EXPECT_EQ(client.bytes, 5000);
-    EXPECT_EQ(client.progressEvents, 3);  // 2048 + 2048 + 904
+    EXPECT_EQ(client.progressEvents, 1);  // one piece
     EXPECT_TRUE(client.SawReply(226));
 
     // An empty file goes up as an empty file.
@@ -89,6 +93,50 @@ TEST_P(FtpClientOnRealServer, UploadsABinaryFileByteForByte) {
     ASSERT_TRUE(client.Store(empty, server->Remote("empty.bin"), "I"));
     EXPECT_TRUE(std::filesystem::exists(server->Local("empty.bin")));
     EXPECT_EQ(std::filesystem::file_size(server->Local("empty.bin")), 0u);
+}
+
+// The file is opened once, when the upload is asked for, and that open file is what goes out: a
+// file put in its place before the server accepts STOR is not the one sent.
+TEST_P(FtpClientOnRealServer, SendsTheFileAsItWasWhenTheUploadWasAskedFor) {
+    const std::string local = LocalFile("asked.bin", "the file that was asked for");
+    const std::string other = LocalFile("other.bin", "another file in its place");
+    client.command.storFile(local, server->Remote("asked.bin"), "I");
+    std::filesystem::rename(other, local);
+    ASSERT_TRUE(client.WaitFor([&] { return client.transfersComplete == 1; }));
+    EXPECT_EQ(testsupport::ReadFile(server->Local("asked.bin")), "the file that was asked for");
+}
+
+// Several of the largest pieces and a short one at the end.
+TEST_P(FtpClientOnRealServer, UploadsALargeFileInPiecesOfTheSocketsSize) {
+    const size_t size = 3 * UploadThread::kMaxPieceSize + 12345;
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 % 256);
+    std::vector<int32_t> pieces;
+    client.data.bytesTransfered = [&](FtpDataSocket&, int32_t n) { pieces.push_back(n); };
+    ASSERT_TRUE(client.Store(LocalFile("large.bin", bytes), server->Remote("large.bin"), "I"));
+    EXPECT_TRUE(testsupport::ReadFile(server->Local("large.bin")) == bytes);
+    ASSERT_FALSE(pieces.empty());
+    EXPECT_EQ(std::accumulate(pieces.begin(), pieces.end(), int64_t{0}), int64_t(size));
+    const auto outOfBounds = std::count_if(pieces.begin(), pieces.end() - 1, [](int32_t n) {
+        return n < UploadThread::kMinPieceSize || n > UploadThread::kMaxPieceSize;
+    });
+    EXPECT_EQ(outOfBounds, 0) << pieces.size() << " pieces, the first of " << pieces[0];
+}
+
+// A text whose every CR LF is split wherever a piece ends (pieces are whole pages): each pair
+// stays one line end. vsftpd stores a text upload as sent, pyftpdlib with LF line ends.
+TEST_P(FtpClientOnRealServer, KeepsACRLFSplitBetweenTwoPiecesOneLineEnd) {
+    const size_t pairs = UploadThread::kMaxPieceSize + 1000;
+    std::string text = "a";
+    for (size_t i = 0; i < pairs; ++i) text += "\r\n";
+    client.data.lineEndMode = 1;
+    ASSERT_TRUE(client.Store(LocalFile("split.txt", text), server->Remote("split.txt"), "A"));
+    const std::string stored = testsupport::ReadFile(server->Local("split.txt"));
+    const std::string expected =
+        GetParam().kind == ServerKind::Vsftpd ? text : "a" + std::string(pairs, '\n');
+    EXPECT_EQ(stored.size(), expected.size());
+    EXPECT_TRUE(stored == expected);
+    EXPECT_EQ(client.bytes, int64_t(1 + pairs));  // counted in the LF form
 }
 
 TEST_P(FtpClientOnRealServer, UploadsOneAfterAnotherOnTheSameConnection) {

@@ -104,7 +104,7 @@ TEST_P(QuitDuringUploadTest, DisconnectStopsTheUploadAndLeavesNoPartialFileOnThe
     ASSERT_TRUE(fw::RunEventLoopUntil([&] { return logins > 0; }, 10000)) << target.logText();
 
     w->commandSocket.storFile(local, target.remoteName, "I");
-    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return sent >= 4 * UploadThread::kChunkSize; }, 10000))
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return sent >= UploadThread::kMinPieceSize; }, 10000))
         << target.logText();
     ASSERT_TRUE(std::filesystem::exists(target.storedPath));
     w->dataConnected = true;  // as the data connection's Connected left it

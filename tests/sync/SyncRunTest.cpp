@@ -111,6 +111,29 @@ TEST_P(SyncRun, UploadsEverythingThenRemovesWhatIsOnlyOnTheServer) {
     EXPECT_EQ(testsupport::ReadFile(server->BesideLocal("outside.txt")), "not ours\n");
 }
 
+// When the data connection reports an upload complete, its handler has already sent the next
+// step's first command: nothing waits for a timer in between.
+TEST_P(SyncRun, TakesTheNextStepAsSoonAsAnUploadIsComplete) {
+    MakeTree(localRoot, {{"a.bin", "one"}, {"b.bin", "two"}, {"c.txt", "three\n"}});
+    FillEditPage(*server, GetParam().passive, 0, GetParam().lineEnds);
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+    std::vector<int64_t> writtenByHandler;
+    auto complete = w->dataSocket.FileTransferComplete;
+    w->dataSocket.FileTransferComplete = [&, complete](FtpDataSocket& s) {
+        const int64_t before = w->commandSocket.CommandsWritten();
+        complete(s);
+        writtenByHandler.push_back(w->commandSocket.CommandsWritten() - before);
+    };
+    ExpectConfirmation("アップロード対象", {"a.bin", "b.bin", "c.txt"});
+    ExpectMessage("同期が終了しました。 [dat]");
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(WaitForScript()) << LogText() << server->Log();
+    EXPECT_TRUE(Unexpected().empty());
+    // The next file's TYPE after each upload; nothing after the last.
+    EXPECT_EQ(writtenByHandler, (std::vector<int64_t>{1, 1, 0}));
+    EXPECT_EQ(testsupport::ReadFile(server->LocalRoot() + "/b.bin"), "two");
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SyncRun,
                          testing::Values(Setting{ServerKind::Vsftpd, true, LineEndCRLF},
                                          Setting{ServerKind::Vsftpd, false, LineEndCR},
