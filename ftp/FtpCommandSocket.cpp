@@ -182,6 +182,7 @@ void FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
     status = "stor-type";
     type = transferType;
     fileName = remoteName;
+    dataPort->status = "stor";  // from its data port on, the upload answers the cancel key
     dataPort->remoteFileName = remoteName;
     dataPort->path = localPath;
     dataPort->uploadFile = std::move(localFile);
@@ -193,6 +194,7 @@ void FtpCommandSocket::storString(const std::string& text, const std::string& re
     status = "stor-type";
     type = transferType;
     fileName = remoteName;
+    dataPort->status = "stor";
     dataPort->bigString = text;
     dataPort->remoteFileName = remoteName;
     dataPort->path = "bigString";

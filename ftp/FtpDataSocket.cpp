@@ -34,6 +34,8 @@ void FtpDataSocket::TransferPrepared() {
     finalReply_ = 0;
     downloadLineEnds_ = DownloadLineEnds{};
     Progress();
+    // A server that stops before it takes the upload must not hold the run either.
+    if (status == "stor") cancelWatch_.SetMode(fw::Timer::kModeMultiple);
 }
 
 void FtpDataSocket::FinalReply(int32_t code) {
@@ -129,7 +131,7 @@ void FtpDataSocket::WatchCancelKey() {
         cancelWatch_.SetMode(fw::Timer::kModeOff);
         return;
     }
-    if (!fw::UserCancelled()) return;
+    if (uploadRunning_ || !fw::UserCancelled()) return;  // a running upload reads it itself
     AbandonTransfer();
     SetLastErrorCode(FtpUploadCancelled);
     fw::RaiseEvent(Error, *this);

@@ -85,8 +85,9 @@ private:
     void WatchCancelKey();
 
     fw::Timer watchdog_;
-    // While an upload's data has all gone and its final reply is awaited, the cancel key is read
-    // here (the upload thread has ended): a server that never answers must not hold the run.
+    // While an upload waits for the server (to take it, to connect, or to confirm it once its
+    // data has all gone), the cancel key is read here: a server that never answers must not hold
+    // the run. While the upload thread sends, the thread reads it.
     fw::Timer cancelWatch_;
     DownloadLineEnds downloadLineEnds_;
     bool transferActive_ = false;  // a listing, download or upload is under way

@@ -127,7 +127,8 @@ struct Stop {
     int64_t atBytes;
 };
 
-class StoppedServer : public UnfinishedUpload, public testing::WithParamInterface<Stop> {
+// A server that a test stops with SIGSTOP is let go again at the end.
+class StoppingServer : public UnfinishedUpload {
 protected:
     void TearDown() override {
         if (stopped_) server->Signal(SIGCONT);
@@ -135,6 +136,8 @@ protected:
     }
     bool stopped_ = false;
 };
+
+class StoppedServer : public StoppingServer, public testing::WithParamInterface<Stop> {};
 
 TEST_P(StoppedServer, TheCancelKeyEndsTheUploadWithinASecond) {
     const Stop stop = GetParam();
@@ -187,6 +190,59 @@ INSTANTIATE_TEST_SUITE_P(Servers, StoppedServer,
                              return KindName(info.param.kind) + (info.param.file == "big.bin"
                                                                      ? "MidUpload"
                                                                      : "BeforeFinalReply");
+                         });
+
+// The server stops right after it has named the data port for an upload, before it takes the
+// STOR: in passive mode the data connection is made by the kernel all the same, in active mode
+// the program waits for the server to connect. Either way the transfer is under way (切断 is
+// refused), so the cancel key must end it.
+struct StopBeforeTaken {
+    ServerKind kind;
+    bool passive;
+};
+
+class StoppedBeforeTheUpload : public StoppingServer,
+                               public testing::WithParamInterface<StopBeforeTaken> {};
+
+TEST_P(StoppedBeforeTheUpload, TheCancelKeyEndsTheRunWithinASecond) {
+    const StopBeforeTaken stop = GetParam();
+    StartServer(stop.kind);
+    FillEditPage(*server, stop.passive);
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+    for (SyncEntry& e : w->pSyncL) e.check = e.name == "small.txt";
+    const auto reportLine = w->commandSocket.gotResponse;
+    w->commandSocket.gotResponse = [&](FtpCommandSocket& socket, const std::string& line) {
+        reportLine(socket, line);
+        if (socket.status != "stor-port" || stopped_) return;
+        server->Signal(SIGSTOP);
+        stopped_ = true;
+    };
+    gPref[PrefConfirmSync] = 0;
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return stopped_; })) << LogText();
+    const Clock::time_point since = Clock::now();  // long enough for the STOR to be sent
+    testsupport::WaitUntil([&] { return Clock::now() - since > std::chrono::milliseconds(500); });
+    ASSERT_TRUE(w->DataConnectionOpen());
+    ASSERT_EQ(w->pRunState, RunUploading);
+
+    ExpectMessage("同期を中止しました。");
+    const Clock::time_point pressed = Clock::now();
+    fw::LatchUserCancel();
+    ASSERT_TRUE(WaitForScript(5000)) << LogText();
+    EXPECT_LT(Clock::now() - pressed, std::chrono::seconds(1));
+    EXPECT_FALSE(w->DataConnectionOpen());
+    EXPECT_TRUE(Enabled(TagDiscon));
+    EXPECT_NE(Get("uploading.txt").find(server->RemoteRoot() + "/small.txt"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, StoppedBeforeTheUpload,
+                         testing::Values(StopBeforeTaken{ServerKind::Vsftpd, true},
+                                         StopBeforeTaken{ServerKind::Vsftpd, false},
+                                         StopBeforeTaken{ServerKind::Pyftpdlib, true},
+                                         StopBeforeTaken{ServerKind::Pyftpdlib, false}),
+                         [](const testing::TestParamInfo<StopBeforeTaken>& info) {
+                             return KindName(info.param.kind) +
+                                    (info.param.passive ? "Passive" : "Active");
                          });
 
 }  // namespace
