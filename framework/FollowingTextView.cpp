@@ -57,6 +57,19 @@ void FollowingTextView::ScrollToEnd() {
     QScrollBar* bar = verticalScrollBar();
     atEnd = true;
     bar->setValue(bar->maximum());
+    if (EndInView()) return;
+    // The range is worked out from the blocks' line counts, and the last blocks are laid out,
+    // wrapped into more lines, only while it is worked out: its maximum can then stop short of
+    // the end. Working it out once more (a change of the scroll mode does) reaches the end.
+    setCenterOnScroll(true);
+    setCenterOnScroll(false);
+    bar->setValue(bar->maximum());
+}
+
+bool FollowingTextView::EndInView() const {
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    return viewport()->rect().contains(cursorRect(end));
 }
 
 }  // namespace fw

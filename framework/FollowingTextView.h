@@ -19,6 +19,7 @@ public:
     void ShowText(const QString& shown);
     void AppendShown(const QString& added);
     void ScrollToEnd();
+    bool EndInView() const;
 
     bool atEnd = true;
     bool programChange = false;  // the program changes the text, not the user
