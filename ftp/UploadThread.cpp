@@ -84,6 +84,13 @@ void UploadThread::SendFile() {
         piece = in->ReadUpTo(PieceSize(p->SendBufferSize()));
         if (!WaitUnlessCancelled([p] { return p->bufferClear; })) return cancel();
     }
+    // The file came to its end before the length it had when it was opened: it was cut short
+    // while it was read, and what went out must not be taken for the whole file.
+    if (!in->AtEnd()) {
+        in->Close();
+        p->UploadFailed(FtpLocalFileUnreadable);
+        return;
+    }
     in->Close();
     p->SetBulkSend(false);
     p->UploadSent();

@@ -2,6 +2,8 @@
 // the server breaks off, an upload the user cancels.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "framework/UserCancel.h"
 #include "ftp/FtpErrorCodes.h"
 #include "ftp/UploadThread.h"
@@ -91,6 +93,27 @@ TEST(CancelledUpload, TheCancelKeystrokeAbortsTheDataConnectionAndTellsTheOwner)
     // The connection stays usable.
     client.command.makeDirectory("/upload/after");
     EXPECT_TRUE(client.WaitForReply(257));
+}
+
+// A file cut short while it goes out is not reported as uploaded: the server got less than the
+// file had when the upload began, and more than the file has now.
+TEST(ShrunkUpload, AFileCutShortWhileItIsSentEndsTheUploadWithAnError) {
+    testsupport::VsftpdServer server;
+    FtpClientHarness client;
+    client.Connect(server.Port(), server.User(), server.Password(), true);
+    ASSERT_TRUE(client.WaitForLogin());
+    const std::string path =
+        TestFile("shrinks.bin", std::string(3 * UploadThread::kMaxPieceSize, 's'));
+    client.data.bytesTransfered = [&](FtpDataSocket&, int32_t n) {
+        client.bytes += n;
+        if (++client.progressEvents == 1) std::filesystem::resize_file(path, 1000);
+    };
+    EXPECT_FALSE(client.Store(path, "/upload/shrinks.bin", "I"));
+    ASSERT_FALSE(client.dataErrors.empty());
+    EXPECT_EQ(client.dataErrors[0], FtpLocalFileUnreadable);
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(client.transfersComplete, 0);
+    EXPECT_FALSE(client.data.TransferRunning());
 }
 
 TEST(RefusedLogin, ThreeUserCommandsThenOneServerError) {
