@@ -53,10 +53,11 @@ void UploadThread::SendFile() {
         p->UploadFailed(FtpLocalFileUnreadable);
         return;
     }
-    const auto cancel = [&] {
+    const auto fail = [&](int32_t code) {
         in->Close();
-        p->UploadFailed(FtpUploadCancelled);
+        p->UploadFailed(code);
     };
+    const auto cancel = [&] { fail(FtpUploadCancelled); };
     // In active mode the server's connection may not have been taken yet: bytes written before it
     // would have nowhere to go. A connection that has already ended is met by the writes.
     if (!WaitUnlessCancelled([p] { return p->ConnectionForWrites() || !p->IsListening(); }))
@@ -86,11 +87,7 @@ void UploadThread::SendFile() {
     }
     // The file came to its end before the length it had when it was opened: it was cut short
     // while it was read, and what went out must not be taken for the whole file.
-    if (!in->AtEnd()) {
-        in->Close();
-        p->UploadFailed(FtpLocalFileUnreadable);
-        return;
-    }
+    if (!in->AtEnd()) return fail(FtpLocalFileUnreadable);
     in->Close();
     p->SetBulkSend(false);
     p->UploadSent();

@@ -1,5 +1,5 @@
 // Uploads as a server stores them: text line ends (vsftpd stores a text upload as sent), an upload
-// the server breaks off, an upload the user cancels.
+// the server breaks off, an upload the user cancels, a file cut short while it is sent.
 #include <gtest/gtest.h>
 
 #include <filesystem>
