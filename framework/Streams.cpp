@@ -57,7 +57,17 @@ QFile::Permissions FromMode(mode_t mode) {
 
 // ---- BinaryStream
 
-BinaryStream::BinaryStream(int fd, int64_t length) : fd_(fd), length_(length) {}
+BinaryStream::BinaryStream(int fd, int64_t length) : fd_(fd), length_(length) {
+    struct stat info;
+    if (fd_ >= 0 && ::fstat(fd_, &info) == 0) modified_ = info.st_mtim;
+}
+
+bool BinaryStream::ChangedSinceOpened() const {
+    struct stat info;
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) return true;
+    return info.st_size != length_ || info.st_mtim.tv_sec != modified_.tv_sec ||
+           info.st_mtim.tv_nsec != modified_.tv_nsec;
+}
 
 BinaryStream::~BinaryStream() {
     Close();

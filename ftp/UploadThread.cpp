@@ -85,9 +85,9 @@ void UploadThread::SendFile() {
         piece = in->ReadUpTo(PieceSize(p->SendBufferSize()));
         if (!WaitUnlessCancelled([p] { return p->bufferClear; })) return cancel();
     }
-    // The file came to its end before the length it had when it was opened: it was cut short
-    // while it was read, and what went out must not be taken for the whole file.
-    if (!in->AtEnd()) return fail(FtpLocalFileUnreadable);
+    // The file came to its end before the length it had when it was opened, or it was written
+    // to while it was read: what went out must not be taken for the whole file.
+    if (!in->AtEnd() || in->ChangedSinceOpened()) return fail(FtpLocalFileUnreadable);
     in->Close();
     p->SetBulkSend(false);
     p->UploadSent();

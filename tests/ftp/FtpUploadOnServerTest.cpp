@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "framework/UserCancel.h"
 #include "ftp/FtpErrorCodes.h"
@@ -97,7 +98,7 @@ TEST(CancelledUpload, TheCancelKeystrokeAbortsTheDataConnectionAndTellsTheOwner)
 
 // A file cut short while it goes out is not reported as uploaded: the server got less than the
 // file had when the upload began, and more than the file has now.
-TEST(ShrunkUpload, AFileCutShortWhileItIsSentEndsTheUploadWithAnError) {
+TEST(FileChangedWhileSent, AFileCutShortWhileItIsSentEndsTheUploadWithAnError) {
     testsupport::VsftpdServer server;
     FtpClientHarness client;
     client.Connect(server.Port(), server.User(), server.Password(), true);
@@ -114,6 +115,33 @@ TEST(ShrunkUpload, AFileCutShortWhileItIsSentEndsTheUploadWithAnError) {
     fw::ProcessPendingEvents();
     EXPECT_EQ(client.transfersComplete, 0);
     EXPECT_FALSE(client.data.TransferRunning());
+}
+
+// A file written to while it goes out (it grows, or changes in place) is not reported as
+// uploaded either: the server got neither what the file had nor what it has now.
+TEST(FileChangedWhileSent, AFileWrittenToWhileItIsSentEndsTheUploadWithAnError) {
+    testsupport::VsftpdServer server;
+    for (const bool grows : {true, false}) {
+        SCOPED_TRACE(grows ? "grows" : "changes in place");
+        FtpClientHarness client;
+        client.Connect(server.Port(), server.User(), server.Password(), true);
+        ASSERT_TRUE(client.WaitForLogin());
+        const std::string path = TestFile(grows ? "grows.bin" : "changes.bin",
+                                          std::string(3 * UploadThread::kMaxPieceSize, 's'));
+        client.data.bytesTransfered = [&](FtpDataSocket&, int32_t n) {
+            client.bytes += n;
+            if (++client.progressEvents != 1) return;
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            if (grows) file.seekp(0, std::ios::end);
+            file << "written while it was sent";
+        };
+        EXPECT_FALSE(client.Store(path, grows ? "/upload/grows.bin" : "/upload/changes.bin", "I"));
+        ASSERT_FALSE(client.dataErrors.empty());
+        EXPECT_EQ(client.dataErrors[0], FtpLocalFileUnreadable);
+        fw::ProcessPendingEvents();
+        EXPECT_EQ(client.transfersComplete, 0);
+        EXPECT_FALSE(client.data.TransferRunning());
+    }
 }
 
 TEST(RefusedLogin, ThreeUserCommandsThenOneServerError) {
