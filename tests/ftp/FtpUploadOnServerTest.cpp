@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "framework/UserCancel.h"
 #include "ftp/FtpErrorCodes.h"
@@ -96,46 +97,36 @@ TEST(CancelledUpload, TheCancelKeystrokeAbortsTheDataConnectionAndTellsTheOwner)
     EXPECT_TRUE(client.WaitForReply(257));
 }
 
-// A file cut short while it goes out is not reported as uploaded: the server got less than the
-// file had when the upload began, and more than the file has now.
-TEST(FileChangedWhileSent, AFileCutShortWhileItIsSentEndsTheUploadWithAnError) {
-    testsupport::VsftpdServer server;
-    FtpClientHarness client;
-    client.Connect(server.Port(), server.User(), server.Password(), true);
-    ASSERT_TRUE(client.WaitForLogin());
-    const std::string path =
-        TestFile("shrinks.bin", std::string(3 * UploadThread::kMaxPieceSize, 's'));
-    client.data.bytesTransfered = [&](FtpDataSocket&, int32_t n) {
-        client.bytes += n;
-        if (++client.progressEvents == 1) std::filesystem::resize_file(path, 1000);
+// A file that changes while it goes out is not reported as uploaded: the server got neither what
+// the file had when the upload began nor what it has now.
+TEST(FileChangedWhileSent, EndsTheUploadWithAnError) {
+    struct Change {
+        const char* name;
+        std::function<void(const std::string& path)> make;
     };
-    EXPECT_FALSE(client.Store(path, "/upload/shrinks.bin", "I"));
-    ASSERT_FALSE(client.dataErrors.empty());
-    EXPECT_EQ(client.dataErrors[0], FtpLocalFileUnreadable);
-    fw::ProcessPendingEvents();
-    EXPECT_EQ(client.transfersComplete, 0);
-    EXPECT_FALSE(client.data.TransferRunning());
-}
-
-// A file written to while it goes out (it grows, or changes in place) is not reported as
-// uploaded either: the server got neither what the file had nor what it has now.
-TEST(FileChangedWhileSent, AFileWrittenToWhileItIsSentEndsTheUploadWithAnError) {
+    const auto write = [](const std::string& path, bool atEnd) {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        if (atEnd) file.seekp(0, std::ios::end);
+        file << "written while it was sent";
+    };
+    const Change changes[] = {
+        {"shrinks", [](const std::string& path) { std::filesystem::resize_file(path, 1000); }},
+        {"grows", [&](const std::string& path) { write(path, true); }},
+        {"changes-in-place", [&](const std::string& path) { write(path, false); }},
+    };
     testsupport::VsftpdServer server;
-    for (const bool grows : {true, false}) {
-        SCOPED_TRACE(grows ? "grows" : "changes in place");
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
         FtpClientHarness client;
         client.Connect(server.Port(), server.User(), server.Password(), true);
         ASSERT_TRUE(client.WaitForLogin());
-        const std::string path = TestFile(grows ? "grows.bin" : "changes.bin",
-                                          std::string(3 * UploadThread::kMaxPieceSize, 's'));
+        const std::string name = std::string(change.name) + ".bin";
+        const std::string path = TestFile(name, std::string(3 * UploadThread::kMaxPieceSize, 's'));
         client.data.bytesTransfered = [&](FtpDataSocket&, int32_t n) {
             client.bytes += n;
-            if (++client.progressEvents != 1) return;
-            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-            if (grows) file.seekp(0, std::ios::end);
-            file << "written while it was sent";
+            if (++client.progressEvents == 1) change.make(path);
         };
-        EXPECT_FALSE(client.Store(path, grows ? "/upload/grows.bin" : "/upload/changes.bin", "I"));
+        EXPECT_FALSE(client.Store(path, "/upload/" + name, "I"));
         ASSERT_FALSE(client.dataErrors.empty());
         EXPECT_EQ(client.dataErrors[0], FtpLocalFileUnreadable);
         fw::ProcessPendingEvents();
