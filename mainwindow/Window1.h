@@ -287,7 +287,7 @@ public:
     void SyncUpload2();
     void SyncUploadSort();
     void SyncAppend(const std::string& side, int32_t index);
-    std::string SyncUpload2Path(int32_t index, const std::string& name);
+    std::string SyncUpload2Path(int32_t index, const std::string& name) const;
     void SyncRemove();
     void SyncRemove2();
     void SyncRemoveSort();

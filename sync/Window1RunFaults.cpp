@@ -55,12 +55,10 @@ UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) co
 // The uploads that follow the current one on the work list, written to the journal with it.
 std::vector<UploadJournal::Entry> Window1::SyncJournalAhead() const {
     std::vector<UploadJournal::Entry> ahead;
-    const size_t depth = SyncLocalDepth();
     for (size_t i = static_cast<size_t>(pSyncListIdx);
          i < pSyncList.size() && ahead.size() < UploadJournal::kEntriesAhead; ++i) {
-        const SyncEntry& entry = pSyncL[pSyncList[i]];
-        if (entry.kind == "d") continue;
-        ahead.push_back(SyncJournalEntry(JoinPiecesUnder(pRootR, PathPieces(entry.path), depth)));
+        if (pSyncL[pSyncList[i]].kind == "d") continue;
+        ahead.push_back(SyncJournalEntry(SyncUpload2Path(pSyncList[i], "full")));
     }
     return ahead;
 }
@@ -71,15 +69,15 @@ void Window1::SyncMarkUnfinishedUploads() {
     const std::vector<std::string> unfinished =
         UploadJournal::Unfinished(commandSocket.Address, commandSocket.userID);
     if (unfinished.empty()) return;
-    const size_t depth = SyncLocalDepth();
-    for (SyncEntry& entry : pSyncL) {
+    for (size_t i = 0; i < pSyncL.size(); ++i) {
+        SyncEntry& entry = pSyncL[i];
         if (entry.kind == "d" || entry.opaque) continue;
-        const std::vector<std::string> pieces = PathPieces(entry.path);
-        const std::string remote = JoinPiecesUnder(pRootR, pieces, depth);
+        const int32_t index = static_cast<int32_t>(i);
+        const std::string remote = SyncUpload2Path(index, "full");
         if (std::find(unfinished.begin(), unfinished.end(), remote) == unfinished.end()) continue;
         if (!entry.check)
             updateStatus("前回のアップロードが完了していないため、アップロード対象にしました: " +
-                         LoggableName(JoinPieces(pieces, depth)));
+                         LoggableName(SyncUpload2Path(index, "underRoot")));
         entry.check = true;
     }
 }

@@ -19,7 +19,7 @@ void Window1::SyncAppend(const std::string& side, int32_t index) {
 
 // form "full": the remote target path (the remote root, then the names below the local root);
 // any other form: the names below the local root.
-std::string Window1::SyncUpload2Path(int32_t index, const std::string& form) {
+std::string Window1::SyncUpload2Path(int32_t index, const std::string& form) const {
     const std::vector<std::string> pieces = PathPieces(pSyncL[index].path);
     const size_t depth = SyncLocalDepth();
     if (form == "full") return JoinPiecesUnder(pRootR, pieces, depth);
