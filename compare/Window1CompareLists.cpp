@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <functional>
 
 #include "compare/PeriodicGiveWay.h"
 #include "framework/Color.h"
@@ -21,11 +20,11 @@ constexpr fw::Color kStripe = fw::RGB(237, 243, 254);
 constexpr int32_t kStripeHeight = 24;
 
 // Adds the run of one group as rows: at the end, or, inside ExpandRow, below the folder being
-// opened. Gives way between rows only when giveWay is set: during the comparison pass, which
-// keeps the lists and the trees from changing meanwhile.
+// opened. Gives way between rows only when asked to: during the comparison pass, which keeps the
+// lists and the trees from changing meanwhile.
 void FillGroup(fw::ListBox& list, const std::vector<SyncEntry>& tree,
-               const std::vector<GroupRun>& runs, int32_t groupNumber,
-               const std::function<void()>& giveWay) {
+               const std::vector<GroupRun>& runs, int32_t groupNumber, bool giveWay) {
+    PeriodicGiveWay yield;
     const GroupRun run = RunOf(runs, groupNumber);
     const int32_t end = std::min<int32_t>(run.first + run.count, static_cast<int32_t>(tree.size()));
     for (int32_t i = run.first; i < end; ++i) {
@@ -52,7 +51,7 @@ void FillGroup(fw::ListBox& list, const std::vector<SyncEntry>& tree,
         list.SetCellCheck(r, 0, e.check);
         list.SetCell(r, 2, e.date);
         list.SetCell(r, 3, e.path);
-        if (giveWay) giveWay();
+        if (giveWay) yield();
     }
     list.Refresh();
 }
@@ -82,16 +81,12 @@ bool OddRow(int32_t row) {
 
 void Window1::GetCompareList35r(int32_t groupNumber) {
     if (!expanding) remoteListBox->DeleteAllRows();
-    PeriodicGiveWay yield;
-    FillGroup(*remoteListBox, pSyncR, pRunsR, groupNumber,
-              pListsFilling ? std::function<void()>([&yield] { yield(); }) : nullptr);
+    FillGroup(*remoteListBox, pSyncR, pRunsR, groupNumber, pListsFilling);
 }
 
 void Window1::GetCompareList36l(int32_t groupNumber) {
     if (!expandingL) localListBox->DeleteAllRows();
-    PeriodicGiveWay yield;
-    FillGroup(*localListBox, pSyncL, pRunsL, groupNumber,
-              pListsFilling ? std::function<void()>([&yield] { yield(); }) : nullptr);
+    FillGroup(*localListBox, pSyncL, pRunsL, groupNumber, pListsFilling);
 }
 
 void Window1::GetCompareList35r2() {
