@@ -133,7 +133,8 @@ void Window1::SyncUpload2() {
             updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
         pUpload = UploadFile;
         pStepPath = remote;
-        pStepCommand = commandSocket.CommandsWritten() + 1;  // TYPE, then PASV or PORT, STOR
+        // The step's first command: TYPE when the server has another type, else PASV or PORT.
+        pStepCommand = commandSocket.CommandsWritten() + 1;
         commandSocket.storFile(std::move(opened), entry.path, remote, type);
         SetSyncResult(relative);
         return;
