@@ -10,12 +10,12 @@
 
 // The pending step's command and path, as the log names a step that failed.
 std::string Window1::SyncStepLine() const {
-    if (pRunState == RunRemoving && pRemove && pSyncListIdx > 0) {
+    if (pRun.state == RunRemoving && pRemove && pSyncListIdx > 0) {
         const SyncEntry& entry = pSyncR[pSyncList[pSyncListIdx - 1]];
         return (entry.kind == "d" ? "RMD " : "DELE ") + LoggableName(entry.path);
     }
-    if (pUpload == UploadFolder) return "MKD " + LoggableName(pStepPath);
-    if (pUpload == UploadFile) return "STOR " + LoggableName(pStepPath);
+    if (pUpload == UploadFolder) return "MKD " + LoggableName(pRun.stepPath);
+    if (pUpload == UploadFile) return "STOR " + LoggableName(pRun.stepPath);
     return "";
 }
 
@@ -45,7 +45,7 @@ void Window1::SyncDeletePartialUpload() {
 void Window1::SyncLetUploadGo() {
     dataSocket.AbandonTransfer();
     SyncDeletePartialUpload();
-    pJournal.Settle();
+    pRun.journal.Settle();
 }
 
 UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) const {
