@@ -11,9 +11,10 @@
 #include "ftp/FtpDataSocket.h"
 #include "ftp/FtpErrorCodes.h"
 
-// A file goes as its bytes, whatever its type: a text's line ends have been turned into the
-// profile's already, and under TYPE A a server would turn them into its own.
-const char* const FtpCommandSocket::kFileUploadType = "I";
+std::string FtpCommandSocket::UploadRepresentation(const std::string& transferType) {
+    // Under TYPE A a server would turn the line ends the upload has given a text into its own.
+    return transferType == "A" ? "I" : transferType;
+}
 
 FtpCommandSocket::FtpCommandSocket() = default;
 FtpCommandSocket::~FtpCommandSocket() = default;
@@ -204,7 +205,7 @@ void FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
     dataPort->remoteFileName = remoteName;
     dataPort->path = localPath;
     dataPort->uploadFile = std::move(localFile);
-    StartTransfer("stor-type", "stor-port", kFileUploadType);
+    StartTransfer("stor-type", "stor-port", UploadRepresentation(type));
 }
 
 void FtpCommandSocket::storString(const std::string& text, const std::string& remoteName,

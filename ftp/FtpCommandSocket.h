@@ -25,8 +25,10 @@ public:
     FtpCommandSocket();
     ~FtpCommandSocket() override;
 
-    // The representation type a file upload goes in.
-    static const char* const kFileUploadType;
+    // The representation type a file of this transfer type goes up in: "I" for "A" and "I" alike
+    // (a text's line ends are the profile's already); any other letter as it is, for the server
+    // to judge.
+    static std::string UploadRepresentation(const std::string& transferType);
 
     // Connection properties, set by the owner before Connect.
     std::string userID;

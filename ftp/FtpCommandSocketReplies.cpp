@@ -173,7 +173,7 @@ void FtpCommandSocket::Transition(const std::string& code, const std::string& te
         status = "";
         fw::RaiseEvent(loggedIn, *this, text);
         if (oneFile) {
-            StartTransfer("stor-type", "stor-port", kFileUploadType);
+            StartTransfer("stor-type", "stor-port", UploadRepresentation(type));
         } else if (dOneFile) {
             getFile(fileName, dataPort->path, type, macType, macCreator);
         }

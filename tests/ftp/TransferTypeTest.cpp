@@ -3,6 +3,7 @@
 // type than the one the server has on this connection.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,16 @@ TEST_F(TransferTypeOnTheWire, ANewConnectionSendsTypeAgainOnce) {
     ASSERT_TRUE(client.Store(LocalFile("b.bin", "2"), "/b.bin", "I"));
     ASSERT_TRUE(client.Store(LocalFile("c.bin", "3"), "/c.bin", "I"));
     EXPECT_EQ(Wire(), "ISISS");
+}
+
+// A letter other than A or I (a table edited by hand) is the server's to refuse, as it always was:
+// it is not taken for text.
+TEST_F(TransferTypeOnTheWire, ATypeLetterOtherThanAOrIIsLeftToTheServer) {
+    EXPECT_FALSE(client.Store(LocalFile("odd.dat", "1\n"), "/odd.dat", "Z"));
+    ASSERT_EQ(client.serverErrorCodes.size(), 1u);
+    EXPECT_EQ(client.serverErrorCodes[0] / 100, 5);
+    EXPECT_EQ(Received(*server, {"TYPE", "STOR"}), std::vector<std::string>{"TYPE Z"});
+    EXPECT_FALSE(std::filesystem::exists(server->Root() + "/odd.dat"));
 }
 
 // A refused TYPE leaves the server's type unknown: the next transfer asks for it again.
