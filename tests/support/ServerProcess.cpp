@@ -96,18 +96,21 @@ bool Contains(const std::vector<pid_t>& pids, pid_t pid) {
     return std::find(pids.begin(), pids.end(), pid) != pids.end();
 }
 
-// SIGKILL, which ends a stopped process too, to root, everything below it and every orphan this
-// process has adopted as their subreaper (with what is below those), until none is left alive;
-// the adopted ones are reaped, root is QProcess's to reap. The servers in spared and what is
-// below them are left alone: an orphan can only have come from a server's tree, and it stays an
-// orphan whichever server it came from.
+// SIGKILL, which ends a stopped process too, to root (0: none), everything below it and every
+// orphan this process has adopted as their subreaper (with what is below those), until none is
+// left alive; the adopted ones are reaped, root is QProcess's to reap. The servers in spared and
+// what is below them are left alone: an orphan can only have come from a server's tree, and it
+// stays an orphan whichever server it came from.
 void EndTree(pid_t root, const std::vector<pid_t>& spared) {
     const pid_t self = getpid();
     const auto deadline = std::chrono::steady_clock::now() + kTreeEndTimeout;
     for (;;) {
         const std::map<pid_t, ProcessEntry> table = ProcessTable();
-        std::vector<pid_t> ending = Below(table, root), adopted;
-        if (table.count(root)) ending.push_back(root);
+        std::vector<pid_t> ending, adopted;
+        if (root > 0 && table.count(root)) {
+            ending = Below(table, root);
+            ending.push_back(root);
+        }
         for (const auto& [process, entry] : table) {
             if (entry.parent != self || process == root || Contains(spared, process)) continue;
             adopted.push_back(process);
@@ -129,11 +132,12 @@ void EndTree(pid_t root, const std::vector<pid_t>& spared) {
 }
 
 // A test binary that exits while servers run (exit() skips the destructors on the stack) ends
-// them all on its way out.
+// them all on its way out: they and all they left are its children, or below them. Their pids,
+// which QProcess may have reaped and the system given to others, are not used.
 void EndAllAtExit() {
     LiveServers& live = Live();
-    if (live.owner != getpid()) return;
-    for (pid_t pid : live.pids) EndTree(pid, {});
+    if (live.owner != getpid() || live.pids.empty()) return;
+    EndTree(0, {});
     live.pids.clear();
 }
 
@@ -164,7 +168,7 @@ void Forget(pid_t pid) {
 
 struct ServerProcess::Impl {
     QProcess process;
-    pid_t pid = 0;  // kept after it exits, so that Stop still ends what it left
+    pid_t pid = 0;  // until Stop, even after it has exited
     std::string logPath;
     std::string stdoutBuffer;
 };
@@ -261,7 +265,8 @@ void ServerProcess::Stop() {
     if (pid <= 0) return;
     std::vector<pid_t> others = Live().pids;
     others.erase(std::remove(others.begin(), others.end(), pid), others.end());
-    EndTree(pid, others);
+    // Once QProcess has reaped it, its pid may be another's; what it left, this process adopted.
+    EndTree(Running() ? pid : 0, others);
     impl_->process.waitForFinished(kReapTimeoutMs);  // reaps it
     Forget(pid);
     impl_->pid = 0;
