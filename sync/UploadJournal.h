@@ -38,6 +38,8 @@ public:
 
     // The remote paths of the uploads that did not complete on this server for this user.
     static std::vector<std::string> Unfinished(const std::string& server, const std::string& user);
+    // Where the journal is kept.
+    static std::string FilePath();
 
 private:
     bool Write();
