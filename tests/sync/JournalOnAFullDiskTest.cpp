@@ -9,6 +9,8 @@
 #include <string>
 
 #include "shell/CommonModule.h"
+#include "shell/SettingsFolder.h"
+#include "sync/UploadJournal.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/sync/SyncWindowFixture.h"
 
@@ -40,6 +42,32 @@ std::string OtherSitesEntries() {
         lines += "ftp.other.example\tother\t/www/a-page-of-the-other-site-with-a-long-name-" +
                  std::to_string(i) + ".html\n";
     return lines;
+}
+
+// Before a STOR: an entry whose write ran out of room is not taken as written (the run names the
+// file in the log), and the journal keeps the entries it held.
+TEST(JournalOnAFullDiskAlone, AnEntryThatRanOutOfRoomIsNotTakenAsWritten) {
+    EnsureSettingsFolder();
+    testsupport::SmallDisk disk(SettingsFolder().Path(), 64 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const std::string journal = SettingsFolder().Child("uploading.txt").Path();
+    const std::string others = OtherSitesEntries();
+    ASSERT_TRUE(testsupport::WriteFile(journal, others));
+    ASSERT_TRUE(disk.LeaveFree(1));
+
+    UploadJournal uploads;
+    EXPECT_FALSE(
+        uploads.Enter({"127.0.0.1", "user", "/site/a"}, {{"127.0.0.1", "user", "/site/b"}}));
+    EXPECT_TRUE(testsupport::ReadFile(journal) == others)
+        << "the journal now holds " << fs::file_size(journal) << " bytes";
+    EXPECT_EQ(UploadJournal::Unfinished("ftp.other.example", "other").size(), 60u);
+    EXPECT_TRUE(UploadJournal::Unfinished("127.0.0.1", "user").empty());
+
+    // With room again, the next write holds it.
+    disk.Empty();
+    EXPECT_TRUE(uploads.Enter({"127.0.0.1", "user", "/site/b"}, {}));
+    EXPECT_EQ(UploadJournal::Unfinished("127.0.0.1", "user"),
+              (std::vector<std::string>{"/site/a", "/site/b"}));
 }
 
 class JournalOnAFullDisk : public SyncWindowTest {
