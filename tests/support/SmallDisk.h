@@ -8,7 +8,9 @@ namespace testsupport {
 // A full disk made real: a small tmpfs mounted at a folder, in a mount namespace of the test
 // process's own (entered on first use, with every mount made private to it, so nothing is seen
 // outside the process and the mount goes with it). It needs the right to make namespaces and to
-// mount (root, as in CI); without it Mounted() is false and Why() says so, for GTEST_SKIP.
+// mount (root, as in CI); without it Mounted() is false and Why() says so, for GTEST_SKIP. The
+// namespace is entered by the calling thread: make and use it on the test's main thread, where
+// the program's files are written.
 //
 // tmpfs counts its space in pages: a file takes whole pages, and a write that needs a page more
 // than is free fails with ENOSPC after what fitted was written, as on a real disk.
