@@ -27,7 +27,7 @@ void Window1::SyncRunEnd(int32_t endState) {
     pRemove = false;
     pFin2 = false;
     pRun.ForgetStep();
-    pRun.journal.Settle();  // what the run broke off stays; what it only meant to send goes
+    SyncSettleJournal();  // what the run broke off stays; what it only meant to send goes
     // A display request still waiting in the mailbox belongs to the run that has ended.
     pThreadStep = 0;
     ProgressBar1->SetMaximum(1);
