@@ -29,8 +29,8 @@ void Window1::GetCompareList2rWatch() {
     if (fw::UserCancelled()) GetCompareList2rCancel();
 }
 
-// Also called from inside a step that gives way: the step sees pWalk.cancelled before it sends
-// anything more.
+// The watch may run while a step of the walk gives way: that step sees pWalk.cancelled before it
+// sends anything more.
 void Window1::GetCompareList2rCancel() {
     pWalkWatch.SetMode(fw::Timer::kModeOff);
     pSyncRFlg = false;
