@@ -80,6 +80,10 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
     dataConnected = false;
     ProgressBar1->SetMaximum(1);
     if (pRunState == RunUploading && pUpload == UploadFile) {
+        if (socket.LastErrorCode() == FtpLocalFileChanged) {
+            SyncPassOverChangedUpload();  // that file only: the run goes on
+            return;
+        }
         updateStatus(text);
         if (socket.LastErrorCode() == FtpUploadCancelled) {
             SyncDeletePartialUpload();
