@@ -316,13 +316,14 @@ public:
     void ShowDisconnected();
     void ConnectionLost(const std::string& reason);
     // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step
-    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; the
-    // journal of uploads under way, and the marks it adds after a comparison.
+    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; a file
+    // that changed while it was sent passed over; the journal of uploads under way, and the marks
+    // it adds after a comparison.
     size_t SyncLocalDepth() const;
     std::string SyncStepLine() const;
     void SyncRunStepFailed(const std::string& reason);
     void SyncDeletePartialUpload();
-    void SyncPassOverChangedUpload();
+    bool SyncPassOverChangedUpload();
     bool SyncPassedOverReply(int64_t answers, const std::string& logLine);
     void SyncLetUploadGo();
     UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;

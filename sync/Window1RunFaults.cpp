@@ -1,6 +1,5 @@
 #include <algorithm>
 
-#include "ftp/FtpErrorCodes.h"
 #include "mainwindow/Window1.h"
 #include "sync/SyncPaths.h"
 
@@ -43,21 +42,18 @@ void Window1::SyncDeletePartialUpload() {
 // A file cut short or written to while it was sent (a log being written) is passed over, not the
 // run: the log names it, its partial file on the server goes as in a stopped run, and its journal
 // entry stays, so that the next comparison ticks it again. The run goes on once the server has
-// answered the DELE, the STOR's own final reply having come before it.
-void Window1::SyncPassOverChangedUpload() {
+// answered the DELE, the STOR's own final reply having come before it. Answers false when no DELE
+// could go: no reply would then move the run on.
+bool Window1::SyncPassOverChangedUpload() {
     const int32_t index = pSyncList[static_cast<size_t>(pSyncListIdx - 1)];
     updateStatus("送信中に変更されたため飛ばしました: " +
                  LoggableName(SyncUpload2Path(index, "underRoot")));
     const int64_t written = commandSocket.CommandsWritten();
     SyncDeletePartialUpload();
-    if (commandSocket.CommandsWritten() == written) {
-        // No DELE could go, so there is no reply to move the run on.
-        SyncRunStepFailed("An error " + std::to_string(FtpLocalFileChanged) +
-                          "occurred in the data port!");
-        return;
-    }
+    if (commandSocket.CommandsWritten() == written) return false;
     pUpload = UploadPassedOver;
     pStepCommand = commandSocket.CommandsWritten();
+    return true;
 }
 
 // A reply while a passed-over upload waits: taken here, whatever its code (a refused DELE leaves
