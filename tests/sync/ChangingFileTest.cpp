@@ -79,6 +79,32 @@ TEST_P(ChangingFile, IsPassedOverAndTheRunGoesOnAndTheNextComparisonTicksIt) {
     EXPECT_FALSE(Has("uploading.txt")) << Get("uploading.txt");
 }
 
+// The server refuses the DELE of the partial file: the refusal is logged, the run goes on, and
+// the journal keeps the file.
+class ChangingFileUndeletable : public SyncWindowTest {};
+
+TEST_F(ChangingFileUndeletable, TheRunGoesOnPastARefusedDeleteOfThePartialFile) {
+    StartServer(ServerKind::Pyftpdlib, {.permissions = "elrafmwMT"});  // no "d": no DELE
+    MakeTree(localRoot, {{"log.bin", LogBytes()}, {"z.txt", "z\n"}});
+    FillEditPage(*server, true);
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+    const auto reportBytes = w->dataSocket.bytesTransfered;
+    w->dataSocket.bytesTransfered = [&](FtpDataSocket& socket, int32_t n) {
+        reportBytes(socket, n);
+        if (socket.remoteFileName.find("log.bin") != std::string::npos)
+            std::ofstream(localRoot + "log.bin", std::ios::app) << "one more line\n";
+    };
+    ExpectConfirmation("アップロード対象", {"log.bin", "z.txt"});
+    ExpectMessage("同期が終了しました。 [dat]");
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(WaitForScript(60000)) << LogText() << server->Log();
+    EXPECT_TRUE(Unexpected().empty());
+    EXPECT_EQ(LogLines(kChangedLine).size(), 1u);
+    EXPECT_EQ(LogLines("550 ").size(), 1u) << LogText();
+    EXPECT_EQ(testsupport::ReadFile(server->LocalRoot() + "/z.txt"), "z\n");
+    EXPECT_EQ(Get("uploading.txt"), "127.0.0.1\t" + server->User() + "\t/site/log.bin\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ChangingFile,
                          testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
                          [](const testing::TestParamInfo<ServerKind>& info) {
