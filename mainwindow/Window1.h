@@ -329,6 +329,7 @@ public:
     UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
     std::vector<UploadJournal::Entry> SyncJournalAhead() const;
     void SyncMarkUnfinishedUploads();
+    void SyncSettleJournal();
     // Profiles, file types and dialogs (profiles/).
     void ShowMapDlg();
     std::string ChkFileType(const std::string& name);
