@@ -15,6 +15,7 @@ enum FtpErrorCode : int32_t {
     FtpNoActivePort = 206,         // no port of the active range could be listened on
     FtpUploadCancelled = 207,      // the user pressed the cancel keystroke during an upload
     FtpUnsafeArgument = 208,       // a command argument held CR, LF or NUL; nothing was sent
+    FtpLocalFileChanged = 209,     // the file to upload was cut short or written to while sent
 };
 
 // A short English description of a code, for messages and logs.

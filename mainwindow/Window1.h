@@ -34,7 +34,14 @@ class ToolbarItem;
 }  // namespace fw
 
 // The value of pUpload: the upload step that is waiting for its completion.
-enum PendingUpload : int32_t { UploadNone = 0, UploadFile = 1, UploadFolder = 2 };
+// UploadPassedOver: a file that changed while it was sent waits for the end of its STOR and the
+// DELE of its partial file.
+enum PendingUpload : int32_t {
+    UploadNone = 0,
+    UploadFile = 1,
+    UploadFolder = 2,
+    UploadPassedOver = 3
+};
 // The value of pMode.
 enum ConnectState : int32_t { ConnectCleared = 0, ConnectOpen = 1, ConnectClosed = 2 };
 // The value of pThreadStep: what Timer3 is to do on the main thread.
@@ -294,12 +301,15 @@ public:
     void ShowDisconnected();
     void ConnectionLost(const std::string& reason);
     // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step
-    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; the
-    // journal of uploads under way, and the marks it adds after a comparison.
+    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; a file
+    // that changed while it was sent passed over; the journal of uploads under way, and the marks
+    // it adds after a comparison.
     size_t SyncLocalDepth() const;
     std::string SyncStepLine() const;
     void SyncRunStepFailed(const std::string& reason);
     void SyncDeletePartialUpload();
+    bool SyncPassOverChangedUpload();
+    bool SyncPassedOverReply(int64_t answers, const std::string& logLine);
     void SyncLetUploadGo();
     UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
     std::vector<UploadJournal::Entry> SyncJournalAhead() const;

@@ -55,6 +55,7 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
     SyncCheckCompared();
     if (socket.ReplyAnswers() == 0) return;  // not the end of a final reply
     if (socket.ReplyAnswers() == pLoginCwd) pLoginCwd = 0;
+    if (SyncPassedOverReply(socket.ReplyAnswers(), "")) return;
 
     // The final reply to the pending MKD, DELE or RMD completes its step.
     const bool controlStep = (pRun.state == RunUploading && pUpload == UploadFolder) ||
@@ -111,6 +112,7 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
 
     dataConnected = DataConnectionOpen();  // the client has abandoned a transfer it refused
     ProgressBar1->SetMaximum(1);
+    if (SyncPassedOverReply(answers, flat)) return;
     const bool stepPending = (pRun.state == RunUploading && pUpload != UploadNone) ||
                              (pRun.state == RunRemoving && pRemove);
     if (stepPending && answers >= pRun.stepCommand) {
