@@ -36,10 +36,21 @@ bool App::_AppleAbout_Action() {
 void App::InitApp() {
     InitGmtOffset();
     InitPref();
-    MakeSettingsFolderPrivate();
-    LoadPref();
-    if (!LoadFileType()) InitFileType();
-    LoadSet2();
+    switch (TakeSettingsFolder()) {
+        case SettingsAtStart::InUse:
+            Quit();  // nothing was read, so nothing is written
+            return;
+        case SettingsAtStart::FirstStart:  // the folder is empty: the defaults stand, silently
+        case SettingsAtStart::Unread:
+            InitFileType();
+            break;
+        case SettingsAtStart::Read:
+            MakeSettingsFolderPrivate();
+            LoadPref();
+            if (!LoadFileType()) InitFileType();
+            LoadSet2();
+            break;
+    }
     // A quit may have come while a loader's message was up: it wrote nothing, and no main window
     // is made for a program that has quit.
     if (Quitting() || HasQuit()) return;
@@ -122,6 +133,7 @@ void App::CloseApp() {
         gPref[PrefWindowWidth] = w->Width();
         gPref[PrefWindowHeight] = w->Height();
     }
+    if (!SettingsFolderReadyForQuit()) return;
     // Each writer reports its own failure and leaves the next one to run.
     SavePref();
     SaveSet2();
