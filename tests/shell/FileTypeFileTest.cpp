@@ -202,4 +202,19 @@ TEST_F(FileTypeFileTest, FailedSaveIsReported) {
     EXPECT_EQ(FolderNames(), std::vector<std::string>{"filetype.txt"});
 }
 
+// After an empty table no entry matches a file without an extension: its type is asked for, where
+// the empty entry would have answered an empty type, sent as "TYPE " and refused by the server.
+TEST_F(FileTypeFileTest, AFileWithoutExtensionIsAskedAboutAfterAnEmptyTable) {
+    Put("pref2", PrefFile(50, DefaultPrefs()));
+    Put("filetype.txt", "");
+    ExpectPress("OK");  // the damaged table
+    StartApp();
+    ASSERT_NE(MainWindow(), nullptr);
+    fw::ModalHost::Expect(fw::ModalAnswer::Press("実行"));
+    EXPECT_EQ(MainWindow()->ChkFileType("Makefile"), "A");
+    ASSERT_EQ(fw::ModalHost::Shown().size(), 2u);
+    EXPECT_EQ(fw::ModalHost::Shown()[1].kind, "window");
+    EXPECT_EQ(fw::ModalHost::Shown()[1].title, "Makefile");
+}
+
 }  // namespace
