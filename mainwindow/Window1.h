@@ -111,6 +111,7 @@ public:
     std::vector<GroupRun> pRunsL;  // where each group's run stands in pSyncL
     std::vector<GroupRun> pRunsR;  // and in pSyncR
     RemoteWalk pWalk;
+    fw::Timer pWalkWatch;       // reads the cancel key while the walk waits on the server
     bool pRootLOpaque = false;  // the local root could not be read
     bool pComparePass = false;  // GetCompareList3 is running
     bool pCompareCancelled = false;
@@ -319,6 +320,7 @@ public:
     UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
     std::vector<UploadJournal::Entry> SyncJournalAhead() const;
     void SyncMarkUnfinishedUploads();
+    void SyncSettleJournal();
     // Profiles, file types and dialogs (profiles/).
     void ShowMapDlg();
     std::string ChkFileType(const std::string& name);
@@ -345,6 +347,12 @@ public:
     void GetCompareList2rWrongRoot(const std::string& reply);
     void GetCompareList2rFolderDone();
     void GetCompareList2rNext();
+    // The cancel key during the walk: read by a watch while the walk waits, and at each step; it
+    // ends the walk at once, its listing's data connection closed, and the comparison with it.
+    void GetCompareList2rWatchStart();
+    void GetCompareList2rWatch();
+    void GetCompareList2rCancel();
+    void GetCompareList2rDropListing();
     void GetCompareList3();
     void GetCompareList3Steps();
     void GetCompareList32l(const fw::FolderItem& folder);

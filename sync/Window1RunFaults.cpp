@@ -45,7 +45,15 @@ void Window1::SyncDeletePartialUpload() {
 void Window1::SyncLetUploadGo() {
     dataSocket.AbandonTransfer();
     SyncDeletePartialUpload();
-    pJournal.Settle();
+    SyncSettleJournal();
+}
+
+// The journal keeps the entries it held when it can't be written (a full disk): the uploads that
+// completed are sent once more, which is safe, and the log says why.
+void Window1::SyncSettleJournal() {
+    if (!pJournal.Settle())
+        updateStatus("アップロード中の記録を書き込めませんでした: " +
+                     LoggableName(UploadJournal::FilePath()));
 }
 
 UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) const {

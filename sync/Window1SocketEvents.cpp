@@ -135,9 +135,11 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
 }
 
 // After the login, the remote folder as typed is changed into (the login folder itself is
-// listed when none was typed); either way a listing follows.
+// listed when none was typed); either way a listing follows, unless the comparison it is for has
+// been cancelled.
 void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string& text) {
     GetCompareList2rWorkingFolder(text, true);
+    if (pWalk.cancelled) return;
     if (path.empty()) {
         commandSocket.getList();
     } else {
@@ -146,9 +148,11 @@ void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string& text)
     }
 }
 
-// Every confirmed change of folder is followed by a listing of it.
+// Every confirmed change of folder is followed by a listing of it, but for a walk cancelled since
+// its CWD.
 void Window1::commandSocket_remoteDirChanged(FtpCommandSocket&, const std::string& text) {
     GetCompareList2rWorkingFolder(text, false);
+    if (pWalk.cancelled) return;
     commandSocket.getList();
     ProgressBar1->SetMaximum(0);
 }
