@@ -20,6 +20,10 @@ namespace fw {
 
 namespace {
 
+// Received bytes wait here, not in the platform's socket, until the handler takes them: past this
+// much the platform stops reading and the peer is held back, whatever it sends.
+constexpr qint64 kReadBufferBytes = 1 << 20;
+
 int32_t ErrorCode(QAbstractSocket::SocketError e) {
     switch (e) {
         case QAbstractSocket::RemoteHostClosedError:
@@ -117,6 +121,7 @@ struct TCPSocket::Impl {
         sock = s;
         endReported = false;
         dataQueued = false;
+        s->setReadBufferSize(kReadBufferBytes);
         WatchEnd(s);  // an accepted connection is up already
         QObject::connect(s, &QTcpSocket::connected, &context, [this, s] {
             if (s != sock) return;

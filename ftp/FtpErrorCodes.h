@@ -4,8 +4,8 @@
 #include <string>
 
 // Error codes that the FTP client reports through a socket's Error event (LastErrorCode), beside
-// the socket layer's own (100 other, 102 closed by the peer, 103 host not found, 105 address in
-// use).
+// the socket layer's own (100 other, 102 closed by the peer, 103 host not found, 104 reset, 105
+// address in use).
 enum FtpErrorCode : int32_t {
     FtpLocalFileUnreadable = 201,  // the file to upload can't be opened or read
     FtpLocalFileUnwritable = 202,  // the downloaded file can't be written
@@ -15,6 +15,8 @@ enum FtpErrorCode : int32_t {
     FtpNoActivePort = 206,         // no port of the active range could be listened on
     FtpUploadCancelled = 207,      // the user pressed the cancel keystroke during an upload
     FtpUnsafeArgument = 208,       // a command argument held CR, LF or NUL; nothing was sent
+    FtpListingTooLong = 209,       // a listing went past its bound; its connection was ended
+    FtpReplyTooLong = 210,         // a reply went past its bound; the connection was ended
 };
 
 // A short English description of a code, for messages and logs.
