@@ -32,6 +32,9 @@ public:
     // "LIST-ENDLESS" (a listing that goes on until the client breaks it off).
     std::map<std::string, std::string> failures;
     std::vector<std::string> cwds;  // every CWD argument received after the login
+    // Whether the client has its end of the data connection up: a listing that is reset waits
+    // for it, so that the reset ends a connection the client had, not one it was still making.
+    std::function<bool()> clientDataConnected;
     // PWD: the folder named whatever the working folder is (when not empty), and whether a quote
     // inside it is doubled as RFC 959 says.
     std::string pwdAlways;
@@ -133,6 +136,8 @@ private:
                 server.Send("426 Connection closed; transfer aborted.\r\n");
                 return;
             }
+            if (Fails("LIST-RESET") && clientDataConnected)
+                testsupport::WaitUntil(clientDataConnected, 5000);
             server.SendData(listings[cwd_]);
             if (Fails("LIST-RESET")) {
                 server.Send("226 Directory send OK.\r\n");

@@ -20,6 +20,7 @@ protected:
         local = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/local/";
         fs::create_directories(local);
         testsupport::WriteFile(local + "keep.txt", "k");
+        tree.clientDataConnected = [this] { return cw.w->dataSocket.IsConnected(); };
     }
     CompareWindow::Connection Connection(const std::string& remoteFolder) const {
         return {tree.server.Port(), "user", "secret", true, remoteFolder, local, ""};
