@@ -62,6 +62,9 @@ void AppendSortedRun(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs,
         entry.group = from.group;
         entry.check = from.check;
         entry.opaque = from.opaque;
+        entry.link = from.link;
+        entry.device = from.device;
+        entry.inode = from.inode;
         tree.push_back(std::move(entry));
     }
     batch.clear();

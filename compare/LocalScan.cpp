@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "compare/SizeText.h"
@@ -32,6 +34,26 @@ std::string LocalScan::LinkCycleText(const std::string& path) {
 
 std::string LocalScan::SpecialFileText(const std::string& path) {
     return "特殊なファイルのため比較から除外しました: " + path;
+}
+
+std::string LocalScan::OutsideLinkText(const std::string& path) {
+    return "ローカルフォルダの外を指すリンクのため比較から除外しました: " + path;
+}
+
+namespace {
+
+// The path with every link resolved, or "" when it leads nowhere.
+std::string Resolved(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+}  // namespace
+
+bool LocalScan::InsideRoot(const std::string& resolved) const {
+    if (resolvedRoot_ == "/") return true;
+    return resolved.compare(0, resolvedRoot_.size(), resolvedRoot_) == 0 &&
+           (resolved.size() == resolvedRoot_.size() || resolved[resolvedRoot_.size()] == '/');
 }
 
 // An open folder; closed when it goes out of scope, so a scan never holds more than one open at a
@@ -66,6 +88,8 @@ bool LocalScan::Scan(const std::string& folderPath) {
     std::string path = folderPath;
     if (path.empty() || path.back() != '/') path += '/';
     ancestors_.clear();
+    // Links are judged against the root as it resolves: its own path may pass through links.
+    resolvedRoot_ = Resolved(path);
     return ScanFolder(path);
 }
 
@@ -73,7 +97,11 @@ bool LocalScan::Scan(const std::string& folderPath) {
 bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
                            std::vector<SyncEntry>& batch) {
     const int fd = ::dirfd(folder.dir);
-    std::vector<std::string> names;
+    struct Name {
+        std::string name;
+        unsigned char type;  // as the folder lists it: DT_LNK, DT_UNKNOWN, ...
+    };
+    std::vector<Name> names;
     while (true) {
         errno = 0;
         struct dirent* item = readItem ? readItem(folder.dir) : ::readdir(folder.dir);
@@ -83,16 +111,34 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         }
         std::string name = item->d_name;
         if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden items
-        names.push_back(std::move(name));
+        names.push_back({std::move(name), item->d_type});
     }
-    for (std::string& name : names) {
+    for (auto& [name, type] : names) {
         SyncEntry entry;
         struct stat st;
-        const bool reachable = ::fstatat(fd, name.c_str(), &st, 0) == 0;
+        bool reachable = ::fstatat(fd, name.c_str(), &st, 0) == 0;
         if (!reachable && ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT) continue;  // gone since it was listed
             return false;  // listed but not examinable (no search permission, EIO): not read
         }
+        // A link leads wherever it points: one whose target lies outside the local root must
+        // not bring what it points at into the comparison, nor onto the server. Only links are
+        // resolved; the folder's listing says which items are.
+        bool outside = false;
+        if (reachable && type != DT_REG && type != DT_DIR) {
+            struct stat own;
+            if (type == DT_LNK || (::fstatat(fd, name.c_str(), &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                   S_ISLNK(own.st_mode))) {
+                const std::string target = Resolved(path + name);
+                if (target.empty())
+                    reachable = false;
+                else
+                    outside = !InsideRoot(target);
+                entry.link = true;
+            }
+        }
+        entry.device = static_cast<uint64_t>(st.st_dev);
+        entry.inode = static_cast<uint64_t>(st.st_ino);
         entry.group = groupCounter_;
         entry.date = LocalDateText(static_cast<int64_t>(st.st_mtime));
         if (reachable && S_ISDIR(st.st_mode)) {
@@ -100,6 +146,10 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
             entry.kind.assign(1, 'd');
             entry.size.assign(1, '-');
             entry.path = path + name + "/";
+            if (outside) {
+                entry.opaque = true;
+                Note(OutsideLinkText(entry.path));
+            }
         } else {
             entry.kind.assign(1, 'f');
             entry.size = SizeText(reachable ? static_cast<int64_t>(st.st_size) : 0);
@@ -107,6 +157,9 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
             if (!reachable) {
                 entry.opaque = true;
                 Note(UnreadableText(entry.path));
+            } else if (outside) {
+                entry.opaque = true;
+                Note(OutsideLinkText(entry.path));
             } else if (!S_ISREG(st.st_mode)) {
                 entry.opaque = true;
                 Note(SpecialFileText(entry.path));

@@ -15,12 +15,13 @@ std::string LocalDateText(int64_t unixSeconds);
 
 // The depth-first scan of a local folder into the flattened local tree: each folder's visible
 // items (names not beginning with ".") become one run, sorted by name and appended at once, then
-// every subfolder of that run is scanned in name order. Each folder is read once. Links are
-// followed; a folder that cannot be read, a link that leads back into its own ancestry, a link
-// that leads nowhere and a special file (FIFO, socket, device) become opaque entries, each with
-// a line in the log, and nothing below them is scanned. A folder whose reading fails part-way, or
-// one of whose items can't be examined, is as unreadable as one that cannot be opened: the items
-// not read must not count as missing.
+// every subfolder of that run is scanned in name order. Each folder is read once. Links whose
+// target (resolved) lies inside the root, as the root itself resolves, are followed; a link that
+// leads out of the root, a folder that cannot be read, a link that leads back into its own
+// ancestry, a link that leads nowhere and a special file (FIFO, socket, device) become opaque
+// entries, each with a line in the log, and nothing below them is scanned. A folder whose reading
+// fails part-way, or one of whose items can't be examined, is as unreadable as one that cannot be
+// opened: the items not read must not count as missing.
 class LocalScan {
 public:
     LocalScan(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs, int32_t& groupCounter)
@@ -42,6 +43,7 @@ public:
     static std::string UnreadableText(const std::string& path);
     static std::string LinkCycleText(const std::string& path);
     static std::string SpecialFileText(const std::string& path);
+    static std::string OutsideLinkText(const std::string& path);
 
 private:
     struct FolderId {
@@ -51,6 +53,7 @@ private:
     struct OpenFolder;
     bool ScanFolder(const std::string& path);
     bool ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
+    bool InsideRoot(const std::string& resolved) const;
     void Note(const std::string& line);
     void Yield();
 
@@ -58,4 +61,5 @@ private:
     std::vector<GroupRun>& runs_;
     int32_t& groupCounter_;
     std::vector<FolderId> ancestors_;  // the folders being scanned, root first
+    std::string resolvedRoot_;         // the root with its links resolved, without a final "/"
 };

@@ -28,6 +28,9 @@ struct RemoteWalk {
     int32_t replyDueFor = kNoReplyDue;
     bool endDue = false;
     bool rootOpaque = false;  // the remote root could not be listed
+    // The cancel key ended the walk: what the server still sends for its commands is only logged,
+    // and nothing is listed after it.
+    bool cancelled = false;
 
     // A new comparison: nothing is asked for before the login.
     void Begin() {

@@ -1,4 +1,5 @@
 #include "compare/ChildCounts.h"
+#include "compare/CompareCancelled.h"
 #include "compare/LocalScan.h"
 #include "compare/PeriodicGiveWay.h"
 #include "compare/TreeMerge.h"
@@ -27,8 +28,6 @@ const char* kLocalRootUnreadable =
 const char* kRemoteRootRefused =
     "リモートフォルダを一覧できないため、アップロードと削除の指定はしません。";
 const char* kLocalRootEmpty = "ローカルフォルダが空のため、削除の指定はしません。";
-const char* kCompareCancelled =
-    "比較を中止しました。同期するには、もう一度接続して比較し直してください。";
 
 }  // namespace
 
@@ -43,8 +42,6 @@ void Window1::GetCompareList3() {
 }
 
 void Window1::GetCompareList3Steps() {
-    pCompareCancelled = false;
-    fw::ClearUserCancelled();  // only a cancel given during this pass stops it
     if (pLocalFolder) {
         GetCompareList32l(*pLocalFolder);
     } else {
@@ -64,7 +61,7 @@ void Window1::GetCompareList3Steps() {
         SyncMarkUnfinishedUploads();  // the sync run's journal: uploads that broke off
     }
     // The marks stop where the cancel came: Sync stays off for this connection.
-    if (pCompareCancelled) updateStatus(kCompareCancelled);
+    if (pCompareCancelled) updateStatus(kCompareCancelledText);
     GetCompareList34l();
     GetCompareList34r();
     // The fills give way; the user's clicks wait until the lists are whole.

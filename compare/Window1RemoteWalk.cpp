@@ -5,6 +5,7 @@
 #include "compare/WorkingFolderReply.h"
 #include "framework/Date.h"
 #include "framework/Strings.h"
+#include "framework/UserCancel.h"
 #include "ftp/FtpErrorCodes.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
@@ -26,11 +27,6 @@ int32_t DepthBelowRoot(const std::string& root, const std::string& path) {
     for (size_t i = root.size(); i < path.size(); ++i)
         if (path[i] == '/') ++depth;
     return depth;
-}
-
-// The LIST has been sent and its confirming reply has not come yet.
-bool ListReplyAwaited(const FtpCommandSocket& socket) {
-    return socket.expectedCode == "226" && !socket.codeFound;
 }
 
 std::string RefusedText(const std::string& path) {
@@ -83,6 +79,10 @@ void Window1::GetCompareList() {
     currentPath = pRootR;
     pWalk.Begin();
     pRootLOpaque = false;
+    // Only a cancel given from now on cancels this comparison, in the walk or in the pass.
+    pCompareCancelled = false;
+    fw::ClearUserCancelled();
+    GetCompareList2rWatchStart();
 }
 
 void Window1::GetCompareList2rWorkingFolder(const std::string& reply, bool atLogin) {
@@ -126,7 +126,7 @@ void Window1::GetCompareList2r() {
     pWalk.listArrived = true;
     // The data connection has ended normally: the listing is whole. The walk goes on at once;
     // the server's final reply to the LIST is the next reply to come, and is waited for there.
-    if (!pWalk.listReplied && ListReplyAwaited(commandSocket)) pWalk.replyDueFor = pWalk.folder;
+    if (!pWalk.listReplied && commandSocket.AwaitingTransferEnd()) pWalk.replyDueFor = pWalk.folder;
     GetCompareList2rFolderDone();
 }
 
@@ -159,7 +159,13 @@ void Window1::GetCompareList2rReply(FtpCommandSocket& socket) {
     if (pWalk.listArrived) GetCompareList2rFolderDone();
 }
 
-bool Window1::GetCompareList2rRefused(FtpCommandSocket&, const std::string&) {
+bool Window1::GetCompareList2rRefused(FtpCommandSocket& socket, const std::string& text) {
+    // A cancelled walk's commands are still answered: the refusals go to the log, and no further
+    // (421, the server closing the connection, ends the connection as ever).
+    if (pWalk.cancelled && socket.ServerErrorCode() != 421) {
+        updateStatus(fw::ReplaceAll(text, "\r\n", ""));
+        return true;
+    }
     if (!pSyncRFlg) return false;
     if (pWalk.ReplyDue()) {
         const bool root = pWalk.replyDueFor == RemoteWalk::kRoot;
@@ -176,6 +182,7 @@ bool Window1::GetCompareList2rRefused(FtpCommandSocket&, const std::string&) {
 }
 
 bool Window1::GetCompareList2rDataError(FtpDataSocket& socket) {
+    if (pWalk.cancelled) return true;  // a listing of the cancelled walk: nobody waits for it
     if (!pSyncRFlg || pWalk.stage != WalkListing || pWalk.listArrived) return false;
     const bool root = pWalk.AtRoot();
     pWalk.failed = true;
@@ -183,7 +190,7 @@ bool Window1::GetCompareList2rDataError(FtpDataSocket& socket) {
     pWalk.listArrived = true;
     // A LIST already sent is still answered; the folder is done with that answer, whatever it
     // is, so the one failure counts once.
-    if (!pWalk.listReplied && ListReplyAwaited(commandSocket)) return !root;
+    if (!pWalk.listReplied && commandSocket.AwaitingTransferEnd()) return !root;
     GetCompareList2rFolderDone();
     return !root;
 }
@@ -231,6 +238,7 @@ void Window1::GetCompareList2rFolderDone() {
 void Window1::GetCompareList2rNext() {
     PeriodicGiveWay yield;
     while (pCountR <= static_cast<int32_t>(pSyncR.size()) - 1) {
+        if (pWalk.cancelled) return;  // while this step gave way
         const int32_t index = pCountR;
         SyncEntry& e = pSyncR[static_cast<size_t>(index)];
         ++pCountR;
@@ -249,6 +257,10 @@ void Window1::GetCompareList2rNext() {
             updateStatus(TooLongText(e.path));
             continue;
         }
+        if (fw::UserCancelled()) {
+            GetCompareList2rCancel();
+            return;
+        }
         pSyncRFlg = true;
         pWalk.Enter(index);
         currentPath = e.path;
@@ -257,10 +269,16 @@ void Window1::GetCompareList2rNext() {
     }
     // No folder is left: once the last LIST's final reply is in, back to the root, and the
     // rest of the comparison.
+    if (pWalk.cancelled) return;
     pWalk.stage = WalkIdle;
     pWalk.endDue = pWalk.ReplyDue();
     if (pWalk.endDue) return;
-    pSyncR.shrink_to_fit();  // it grows no more
+    if (fw::UserCancelled()) {
+        GetCompareList2rCancel();
+        return;
+    }
+    pWalkWatch.SetMode(fw::Timer::kModeOff);  // the pass reads the cancel key itself
+    pSyncR.shrink_to_fit();                   // it grows no more
     pFin = true;
     pSyncRFlg = false;
     if (!pWalk.rootOpaque) {

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -55,6 +56,12 @@ int OpenForReading(const std::string& path, struct stat& st) {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
+}
+
+// Whether st is the regular file identified.
+bool IsFile(const struct stat& st, const FileIdentity& identity) {
+    return S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_dev) == identity.device &&
+           static_cast<uint64_t>(st.st_ino) == identity.inode;
 }
 
 std::string HomeFolder() {
@@ -125,6 +132,12 @@ FolderItem FolderItem::Parent() const {
 FolderItem FolderItem::Child(const std::string& name) const {
     if (path_.empty()) return FolderItem();
     return FolderItem(path_ == "/" ? "/" + name : path_ + "/" + name);
+}
+
+FolderItem FolderItem::Resolved() const {
+    char resolved[PATH_MAX];
+    if (path_.empty() || !::realpath(path_.c_str(), resolved)) return FolderItem();
+    return FolderItem(resolved);
 }
 
 int64_t FolderItem::Length() const {
@@ -220,6 +233,31 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile() const {
     struct stat st;
     int fd = OpenForReading(path_, st);
     if (fd < 0) return nullptr;
+    return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
+}
+
+std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& identity,
+                                                           bool& replaced) const {
+    replaced = false;
+    struct stat st;
+    if (path_.empty() || ::lstat(path_.c_str(), &st) != 0) return nullptr;
+    // Looked at before the open, which then never waits on a pipe nor touches a device.
+    if (!IsFile(st, identity)) {
+        replaced = true;
+        return nullptr;
+    }
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+    if (fd < 0) {
+        replaced = errno == ELOOP;  // made a link since the look
+        return nullptr;
+    }
+    if (::fstat(fd, &st) != 0 || !IsFile(st, identity)) {
+        replaced = true;
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
 }
 

@@ -18,6 +18,13 @@ class TextOutputStream;
 // Permissions for a file that the program creates.
 enum class FileAccess { Normal, Private };  // Private: 0600 files, 0700 folders
 
+// Which file an item was when it was looked at (a link's target), so that what is later opened
+// can be held to it.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
 // A file or folder by its absolute POSIX path. A folder's absolute path ends in "/".
 class FolderItem {
 public:
@@ -37,6 +44,8 @@ public:
     std::string Path() const { return path_; }  // without the trailing "/"
     FolderItem Parent() const;
     FolderItem Child(const std::string& name) const;
+    // The item with every link of its path resolved; an empty item when it leads nowhere.
+    FolderItem Resolved() const;
     int64_t Length() const;
     Date ModificationDate() const;
 
@@ -60,6 +69,11 @@ public:
     // functions write a temporary file beside this one; it replaces this file only when the stream
     // is committed, so a failed or abandoned write never touches the old content.
     std::unique_ptr<BinaryStream> OpenAsBinaryFile() const;
+    // Opens the file only when it is still the regular file identified, without following a link
+    // in the last component. Answers nullptr otherwise; replaced then tells whether something else
+    // stands at the path (a link, another file) rather than nothing readable.
+    std::unique_ptr<BinaryStream> OpenAsBinaryFile(const FileIdentity& identity,
+                                                   bool& replaced) const;
     std::unique_ptr<BinaryOutputStream> CreateBinaryFile(
         FileAccess access = FileAccess::Normal) const;
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;

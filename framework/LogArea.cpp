@@ -3,6 +3,8 @@
 #include <QTimer>
 
 #include "FollowingTextView.h"
+#include "PlatformInternal.h"
+#include "Strings.h"
 
 namespace fw {
 
@@ -10,6 +12,11 @@ namespace {
 
 FollowingTextView* Platform(const LogArea& a) {
     return static_cast<FollowingTextView*>(a.Widget());
+}
+
+// Stands for the bytes of a long line that the pane leaves out.
+std::string CutMarker(size_t leftOut) {
+    return "…（" + std::to_string(leftOut) + " バイト省略）";
 }
 
 }  // namespace
@@ -32,7 +39,9 @@ void LogArea::SetText(const std::string& text) {
     text_ = text;
     shown_ = text_.size();
     scrollPending_ = false;
-    Platform(*this)->ShowText(DisplayText(text));
+    lineBytes_ = lineShownBytes_ = 0;
+    lineCut_ = false;
+    Platform(*this)->ShowText(Shown(text_));
 }
 
 void LogArea::AppendText(const std::string& text) {
@@ -54,10 +63,41 @@ void LogArea::ShowPending() {
     size_t from = shown_;
     if (from > 0 && from < text_.size() && text_[from - 1] == '\r' && text_[from] == '\n') ++from;
     FollowingTextView* view = Platform(*this);
-    view->AppendShown(DisplayText(std::string_view(text_).substr(from)));
+    view->AppendShown(Shown(std::string_view(text_).substr(from)));
     shown_ = text_.size();
     if (scrollPending_) view->ScrollToEnd();
     scrollPending_ = false;
+}
+
+QString LogArea::Shown(std::string_view added) {
+    std::string shown;
+    size_t at = 0;
+    while (at < added.size()) {
+        const size_t end = added.find_first_of("\r\n", at);
+        const std::string_view piece = added.substr(at, end == added.npos ? added.npos : end - at);
+        if (!lineCut_) {
+            const size_t room = kShownLineBytes - lineShownBytes_;
+            if (piece.size() <= room) {
+                shown += piece;
+                lineShownBytes_ += piece.size();
+            } else {  // cut where a character begins
+                const std::string taken =
+                    TruncateUtf8(std::string(piece.substr(0, room + 1)), room);
+                shown += taken;
+                lineShownBytes_ += taken.size();
+                lineCut_ = true;
+            }
+        }
+        lineBytes_ += piece.size();
+        if (end == added.npos) break;
+        if (lineCut_) shown += CutMarker(lineBytes_ - lineShownBytes_);
+        shown += '\n';
+        lineBytes_ = lineShownBytes_ = 0;
+        lineCut_ = false;
+        at = end + 1;
+        if (added[end] == '\r' && at < added.size() && added[at] == '\n') ++at;  // CR LF
+    }
+    return ToQString(shown);
 }
 
 }  // namespace fw

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "Control.h"
 
+class QString;
 class QTimer;
 
 namespace fw {
@@ -12,10 +14,15 @@ namespace fw {
 // runs. Text answers every byte appended at once; the pane shows what came within one batch
 // interval as one addition, with one scroll and one repaint, since adding, scrolling and painting
 // line by line costs more than the work the lines report. Line ends show as in a text area; long
-// lines wrap at the pane's width; the view follows the end while it is there.
+// lines wrap at the pane's width; the view follows the end while it is there. A line longer than
+// kShownLineBytes shows its beginning and, once it has ended, how many bytes are left out; the text
+// keeps every byte.
 class LogArea : public Control {
 public:
     static constexpr int kBatchMs = 100;
+    // The pane lays out a line without blanks in time that grows with the square of its length; a
+    // line of this many bytes takes a few milliseconds, and no reply a server means is as long.
+    static constexpr size_t kShownLineBytes = 4096;
 
     LogArea(Window& window, std::string name);
 
@@ -27,9 +34,16 @@ public:
 
 private:
     void ShowPending();
+    // What the pane shows of text that follows what it shows already.
+    QString Shown(std::string_view added);
 
     std::string text_;
-    size_t shown_ = 0;  // bytes of text_ that the pane shows
+    size_t shown_ = 0;  // bytes of text_ that the pane has taken in
+    // The line the pane shows last, still open: its bytes so far, those shown, and whether the
+    // rest is left out.
+    size_t lineBytes_ = 0;
+    size_t lineShownBytes_ = 0;
+    bool lineCut_ = false;
     bool scrollPending_ = false;
     QTimer* batch_ = nullptr;
 };

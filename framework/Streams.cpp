@@ -2,13 +2,12 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "Strings.h"
@@ -39,18 +38,6 @@ mode_t CurrentUmask() {
     mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
-}
-
-// The permissions of a POSIX mode.
-QFile::Permissions FromMode(mode_t mode) {
-    QFile::Permissions p;
-    if (mode & S_IRUSR) p |= QFile::ReadOwner | QFile::ReadUser;
-    if (mode & S_IWUSR) p |= QFile::WriteOwner | QFile::WriteUser;
-    if (mode & S_IRGRP) p |= QFile::ReadGroup;
-    if (mode & S_IWGRP) p |= QFile::WriteGroup;
-    if (mode & S_IROTH) p |= QFile::ReadOther;
-    if (mode & S_IWOTH) p |= QFile::WriteOther;
-    return p;
 }
 
 }  // namespace
@@ -170,79 +157,153 @@ std::string BinaryStream::ReadBlock() {
 
 namespace {
 
-// Whether the platform's file functions can name path: they take file names as UTF-8 text.
-bool Nameable(const std::string& path) {
-    QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
-    return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+// The file that path ends at through its symbolic links: writing over a link replaces the file it
+// names and keeps the link. A link that leads nowhere names the file to make; a loop of links is
+// replaced itself.
+std::string FinalTarget(const std::string& path) {
+    std::string at = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
+        if (n <= 0) return at;
+        link.resize(static_cast<size_t>(n));
+        if (link[0] != '/') {
+            const size_t slash = at.rfind('/');
+            if (slash != std::string::npos) link = at.substr(0, slash + 1) + link;
+        }
+        at = link;
+    }
+    return path;
 }
 
-QString NameOf(const std::string& path) {
-    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+// A name for a temporary file of this process in a folder; the next one when it is taken.
+std::string TemporaryName() {
+    static unsigned counter = 0;
+    return ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
 }
 
 }  // namespace
 
-// The platform's save file does the work: an unnamed temporary file in the target's folder, synced
-// and put in place at the commit. A path it can't name (a local name that is not UTF-8) is reached
-// through the folder opened by its own bytes; a name it can't name is written under a stand-in
-// name beside it, which the commit renames over the target.
+// The new content goes, unbuffered, to a file in the target's folder that has no name (or, where
+// the file system can't make one without a name, a hidden temporary name), so that a program that
+// dies while it writes leaves nothing behind. Every write is checked and taken up again when the
+// system took only part of it; a failed one ends the writer at once, giving the space back. The
+// commit syncs the file to the disk, names it, closes it and renames it over the target, then
+// syncs the folder: the target is replaced only by a file that is whole on the disk.
 struct AtomicFileWriter::Impl {
-    std::unique_ptr<QSaveFile>
-        file;                 // gone once committed or abandoned; abandoned, it leaves nothing
-    int folder = -1;          // the target's folder, when the platform can't name its path
-    std::string name;         // the target's name in it
-    std::string placeholder;  // the stand-in name, when the platform can't name the target's name
+    std::string target;    // as the caller named it, for messages
+    int folder = -1;       // the target's folder (its link resolved)
+    bool syncable = true;  // the folder could be opened for reading, which its sync needs
+    std::string name;      // the target's name in it
+    int fd = -1;           // the new content
+    std::string tempName;  // its name in the folder, once it has one
 
     ~Impl() {
+        Abandon();
         if (folder >= 0) ::close(folder);
     }
 
-    // The platform's name for the file to write, or "" with error set.
-    QString Prepare(const std::string& target, std::string& error) {
-        if (Nameable(target)) return NameOf(target);
-        size_t slash = target.rfind('/');
+    // An empty text, or why the file can't be written.
+    std::string Open(bool privateAccess) {
+        const std::string path = FinalTarget(target);
+        const size_t slash = path.rfind('/');
         const std::string folderPath = slash == std::string::npos ? std::string(".")
                                        : slash == 0               ? std::string("/")
-                                                                  : target.substr(0, slash);
-        name = slash == std::string::npos ? target : target.substr(slash + 1);
-        folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (folder < 0) {
-            error = ErrnoText("can't open the folder of " + target, errno);
-            return {};
+                                                                  : path.substr(0, slash);
+        name = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (name.empty()) return "can't create " + target + ": no file name";
+        folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0 && errno == EACCES) {
+            folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            syncable = false;
         }
-        std::string written = name;
-        if (!Nameable(name)) {
-            std::string pattern = folderPath + "/.tmp-XXXXXX";
-            int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-            if (fd < 0) {
-                error = ErrnoText("can't create " + pattern, errno);
-                return {};
-            }
-            ::close(fd);
-            placeholder = pattern.substr(pattern.rfind('/') + 1);
-            written = placeholder;
+        if (folder < 0) return ErrnoText("can't create " + target, errno);
+        struct stat st;
+        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISDIR(st.st_mode)) return "can't create " + target + ": a folder has this name";
+            // A file its owner has made read-only is not replaced behind their back.
+            if (::faccessat(folder, name.c_str(), W_OK, 0) != 0)
+                return ErrnoText("can't replace " + target, errno);
         }
-        return QStringLiteral("/proc/self/fd/%1/").arg(folder) + NameOf(written);
+        // A private file is never readable by others, not even for a moment; a normal one gets
+        // what the umask leaves, not the permissions of the file it replaces.
+        const mode_t mode = privateAccess ? 0600 : 0666 & ~CurrentUmask();
+        fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+            tempName = TemporaryName();
+            fd = ::openat(folder, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd < 0) tempName.clear();
+            if (fd < 0 && errno != EEXIST) break;
+        }
+        if (fd < 0) return ErrnoText("can't create " + target, errno);
+        if (::fchmod(fd, mode) != 0) return ErrnoText("can't create " + target, errno);
+        return "";
     }
 
-    void RemovePlaceholder() {
-        if (!placeholder.empty()) ::unlinkat(folder, placeholder.c_str(), 0);
-        placeholder.clear();
+    // An empty text, or why not all of bytes reached the file.
+    std::string Write(const char* bytes, size_t size) {
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(fd, bytes + done, size - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return ErrnoText("can't write " + target, errno);
+            if (n == 0) return "can't write " + target + ": nothing was written";
+            done += static_cast<size_t>(n);
+        }
+        return "";
+    }
+
+    // Gives the unnamed file a name in the folder, through the process's view of its open files
+    // or, without one, by its descriptor (which needs the right to do so).
+    bool Name() {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            tempName = TemporaryName();
+            if (::linkat(AT_FDCWD, self.c_str(), folder, tempName.c_str(), AT_SYMLINK_FOLLOW) ==
+                    0 ||
+                ::linkat(fd, "", folder, tempName.c_str(), AT_EMPTY_PATH) == 0)
+                return true;
+            const int err = errno;
+            tempName.clear();
+            if (err != EEXIST) {
+                errno = err;
+                return false;
+            }
+        }
+        return false;
+    }
+
+    // An empty text once the new content has replaced the target, or why it could not.
+    std::string PutInPlace() {
+        if (::fsync(fd) != 0) return ErrnoText("can't write " + target, errno);
+        if (tempName.empty() && !Name()) return ErrnoText("can't create " + target, errno);
+        const int closing = fd;
+        fd = -1;
+        if (::close(closing) != 0) return ErrnoText("can't write " + target, errno);
+        if (::renameat(folder, tempName.c_str(), folder, name.c_str()) != 0)
+            return ErrnoText("can't replace " + target, errno);
+        tempName.clear();
+        // Without it, a power cut could still bring the old file back.
+        if (syncable && ::fsync(folder) != 0 && errno != EINVAL)
+            return ErrnoText("can't write the folder of " + target, errno);
+        return "";
+    }
+
+    void Abandon() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        if (!tempName.empty()) ::unlinkat(folder, tempName.c_str(), 0);
+        tempName.clear();
     }
 };
 
 AtomicFileWriter::AtomicFileWriter(std::string targetPath, bool privateAccess)
     : d(std::make_unique<Impl>()) {
-    QString name = d->Prepare(targetPath, error_);
-    if (name.isEmpty()) return;
-    d->file = std::make_unique<QSaveFile>(name);
-    // The platform would give a file that replaces another that one's permissions.
-    const QFile::Permissions permissions =
-        privateAccess ? (QFile::ReadOwner | QFile::WriteOwner) : FromMode(0666 & ~CurrentUmask());
-    if (!d->file->open(QIODevice::WriteOnly) || !d->file->setPermissions(permissions)) {
-        error_ = "can't create " + targetPath + ": " + d->file->errorString().toStdString();
-        Discard();
-    }
+    d->target = std::move(targetPath);
+    error_ = d->Open(privateAccess);
+    if (!error_.empty()) Discard();
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -250,29 +311,23 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 bool AtomicFileWriter::Ok() const {
-    return d->file && d->file->isOpen();
+    return d->fd >= 0;
 }
 
 void AtomicFileWriter::Write(const std::string& bytes) {
     if (!Ok()) throw StreamError(error_.empty() ? "write to a closed file" : error_);
-    if (d->file->write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size()))
-        throw StreamError("can't write: " + d->file->errorString().toStdString());
+    const std::string failure = d->Write(bytes.data(), bytes.size());
+    if (failure.empty()) return;
+    error_ = failure;
+    Discard();
+    throw StreamError(failure);
 }
 
 void AtomicFileWriter::Commit() {
     if (committed_) return;
     if (!Ok()) throw StreamError(error_.empty() ? "commit of a closed file" : error_);
-    std::string failure;
-    if (!d->file->commit())
-        failure = "can't replace the file: " + d->file->errorString().toStdString();
-    else if (!d->placeholder.empty() &&
-             ::renameat(d->folder, d->placeholder.c_str(), d->folder, d->name.c_str()) != 0)
-        failure = ErrnoText("can't replace the file", errno);
-    else
-        d->placeholder.clear();
-    d->file.reset();
-    d->RemovePlaceholder();
+    const std::string failure = d->PutInPlace();
+    Discard();
     if (!failure.empty()) {
         error_ = failure;
         throw StreamError(failure);
@@ -281,8 +336,7 @@ void AtomicFileWriter::Commit() {
 }
 
 void AtomicFileWriter::Discard() {
-    d->file.reset();
-    d->RemovePlaceholder();
+    d->Abandon();
 }
 
 // ---- BinaryOutputStream

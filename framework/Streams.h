@@ -51,8 +51,9 @@ private:
 };
 
 // Writes a new file: the bytes go to a temporary file in the same folder, which replaces the
-// target when Commit succeeds. Destroyed without Commit, it leaves the target as it was. A private
-// file is readable by its owner only, from its first byte on.
+// target when Commit succeeds, once it is whole on the disk. A write that fails (a full disk)
+// raises and abandons the file, and so does a Commit after it. Destroyed without Commit, it leaves
+// the target as it was. A private file is readable by its owner only, from its first byte on.
 class AtomicFileWriter {
 public:
     AtomicFileWriter(std::string targetPath, bool privateAccess);

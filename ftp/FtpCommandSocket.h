@@ -60,6 +60,9 @@ public:
     // Inside gotServerError: the error reply's code.
     int32_t ServerErrorCode() const { return serverErrorCode_; }
 
+    // A listing's command (LIST or NLST) has been sent and no reply has confirmed its end yet.
+    bool AwaitingTransferEnd() const { return expectedCode == "226" && !codeFound; }
+
     // The server answers commands in the order they were written, one final reply each (1xx
     // replies are preliminary), the greeting answering the connection itself. Commands are
     // numbered from the connect request on: the connection is 1, the first command written 2.

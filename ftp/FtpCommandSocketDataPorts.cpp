@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr int32_t kFirstActivePort = 1024;
+// Above 1024: some servers take every port up to and including 1024 as privileged and refuse it.
+constexpr int32_t kFirstActivePort = 1025;
 constexpr int32_t kActivePortCount = 100;
 
 }  // namespace

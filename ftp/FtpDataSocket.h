@@ -58,7 +58,7 @@ public:
     // From the control connection.
     void TransferPrepared();              // a listing or transfer is about to start
     void FinalReply(int32_t code);        // the server's final reply to RETR or STOR (2xx)
-    void AbandonTransfer();               // the server refused it: end it without events
+    void AbandonTransfer();               // refused or given up: end it without events
     void ReportSetupError(int32_t code);  // the data connection could not be set up
 
     // From the upload thread.

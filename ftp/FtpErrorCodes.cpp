@@ -16,6 +16,8 @@ std::string FtpErrorText(int32_t code) {
             return "no local port could be opened for the data connection";
         case FtpUploadCancelled:
             return "the upload was cancelled; the file on the server may be incomplete";
+        case FtpLocalFileChanged:
+            return "the local file changed while it was sent; the file on the server is incomplete";
         case FtpUnsafeArgument:
             return "a command argument holds a line break or NUL and was not sent";
         case FtpListingTooLong:

@@ -15,8 +15,9 @@ enum FtpErrorCode : int32_t {
     FtpNoActivePort = 206,         // no port of the active range could be listened on
     FtpUploadCancelled = 207,      // the user pressed the cancel keystroke during an upload
     FtpUnsafeArgument = 208,       // a command argument held CR, LF or NUL; nothing was sent
-    FtpListingTooLong = 209,       // a listing went past its bound; its connection was ended
-    FtpReplyTooLong = 210,         // a reply went past its bound; the connection was ended
+    FtpLocalFileChanged = 209,     // the file to upload was cut short or written to while sent
+    FtpListingTooLong = 210,       // a listing went past its bound; its connection was ended
+    FtpReplyTooLong = 211,         // a reply went past its bound; the connection was ended
 };
 
 // A short English description of a code, for messages and logs.

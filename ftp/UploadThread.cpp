@@ -87,7 +87,7 @@ void UploadThread::SendFile() {
     }
     // The file came to its end before the length it had when it was opened, or it was written
     // to while it was read: what went out must not be taken for the whole file.
-    if (!in->AtEnd() || in->ChangedSinceOpened()) return fail(FtpLocalFileUnreadable);
+    if (!in->AtEnd() || in->ChangedSinceOpened()) return fail(FtpLocalFileChanged);
     in->Close();
     p->SetBulkSend(false);
     p->UploadSent();

@@ -34,7 +34,14 @@ class ToolbarItem;
 }  // namespace fw
 
 // The value of pUpload: the upload step that is waiting for its completion.
-enum PendingUpload : int32_t { UploadNone = 0, UploadFile = 1, UploadFolder = 2 };
+// UploadPassedOver: a file that changed while it was sent waits for the end of its STOR and the
+// DELE of its partial file.
+enum PendingUpload : int32_t {
+    UploadNone = 0,
+    UploadFile = 1,
+    UploadFolder = 2,
+    UploadPassedOver = 3
+};
 // The value of pMode.
 enum ConnectState : int32_t { ConnectCleared = 0, ConnectOpen = 1, ConnectClosed = 2 };
 // The value of pThreadStep: what Timer3 is to do on the main thread.
@@ -111,6 +118,7 @@ public:
     std::vector<GroupRun> pRunsL;  // where each group's run stands in pSyncL
     std::vector<GroupRun> pRunsR;  // and in pSyncR
     RemoteWalk pWalk;
+    fw::Timer pWalkWatch;       // reads the cancel key while the walk waits on the server
     bool pRootLOpaque = false;  // the local root could not be read
     bool pComparePass = false;  // GetCompareList3 is running
     bool pCompareCancelled = false;
@@ -309,16 +317,20 @@ public:
     void ShowDisconnected();
     void ConnectionLost(const std::string& reason);
     // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step
-    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; the
-    // journal of uploads under way, and the marks it adds after a comparison.
+    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; a file
+    // that changed while it was sent passed over; the journal of uploads under way, and the marks
+    // it adds after a comparison.
     size_t SyncLocalDepth() const;
     std::string SyncStepLine() const;
     void SyncRunStepFailed(const std::string& reason);
     void SyncDeletePartialUpload();
+    bool SyncPassOverChangedUpload();
+    bool SyncPassedOverReply(int64_t answers, const std::string& logLine);
     void SyncLetUploadGo();
     UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
     std::vector<UploadJournal::Entry> SyncJournalAhead() const;
     void SyncMarkUnfinishedUploads();
+    void SyncSettleJournal();
     // Profiles, file types and dialogs (profiles/).
     void ShowMapDlg();
     std::string ChkFileType(const std::string& name);
@@ -345,6 +357,12 @@ public:
     void GetCompareList2rWrongRoot(const std::string& reply);
     void GetCompareList2rFolderDone();
     void GetCompareList2rNext();
+    // The cancel key during the walk: read by a watch while the walk waits, and at each step; it
+    // ends the walk at once, its listing's data connection closed, and the comparison with it.
+    void GetCompareList2rWatchStart();
+    void GetCompareList2rWatch();
+    void GetCompareList2rCancel();
+    void GetCompareList2rDropListing();
     void GetCompareList3();
     void GetCompareList3Steps();
     void GetCompareList32l(const fw::FolderItem& folder);

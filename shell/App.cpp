@@ -36,10 +36,21 @@ bool App::_AppleAbout_Action() {
 void App::InitApp() {
     InitGmtOffset();
     InitPref();
-    MakeSettingsFolderPrivate();
-    LoadPref();
-    if (!LoadFileType()) InitFileType();
-    LoadSet2();
+    switch (TakeSettingsFolder()) {
+        case SettingsAtStart::InUse:
+            Quit();  // nothing was read, so nothing is written
+            return;
+        case SettingsAtStart::FirstStart:  // the folder is empty: the defaults stand, silently
+        case SettingsAtStart::Unread:
+            InitFileType();
+            break;
+        case SettingsAtStart::Read:
+            MakeSettingsFolderPrivate();
+            LoadPref();
+            if (!LoadFileType()) InitFileType();
+            LoadSet2();
+            break;
+    }
     // A quit may have come while a loader's message was up: it wrote nothing, and no main window
     // is made for a program that has quit.
     if (Quitting() || HasQuit()) return;
@@ -54,30 +65,37 @@ namespace {
 constexpr int32_t kTitleBarHeight = 32;
 constexpr int32_t kTitleBarGrip = 100;
 
-struct Position {
+struct Bounds {
     int32_t left;
     int32_t top;
+    int32_t width;
+    int32_t height;
 };
 
-// The position nearest to the wanted one at which the window's title bar lies on a screen: its
-// whole height, and at least a grip of its length. Stored bounds may come from a screen that is
-// no longer there.
-Position OnAScreen(Position wanted, int32_t width) {
+// The bounds nearest to the wanted ones at which the window fits a screen's available area below
+// its title bar, and its title bar lies on that screen: its whole height, and at least a grip of
+// its length. Stored bounds may come from a screen that is no longer there, or be damaged.
+Bounds OnAScreen(const Bounds& wanted) {
     const std::vector<fw::ScreenArea> areas = fw::AvailableScreenAreas();
-    const int32_t grip = std::max(1, std::min(width, kTitleBarGrip));
-    Position best = wanted;
+    Bounds best = wanted;
     int64_t bestShift = -1;
     for (const fw::ScreenArea& a : areas) {
+        const int32_t width = std::clamp(wanted.width, 1, std::max(1, a.width));
+        const int32_t height =
+            std::clamp(wanted.height, 1, std::max(1, a.height - kTitleBarHeight));
+        const int32_t grip = std::min(width, kTitleBarGrip);
         const int32_t leftMost = a.left + grip - width;
         const int32_t rightMost = std::max(leftMost, a.left + a.width - grip);
         const int32_t topMost = a.top + kTitleBarHeight;
         const int32_t bottomMost = std::max(topMost, a.top + a.height);
-        const Position p{std::clamp(wanted.left, leftMost, rightMost),
-                         std::clamp(wanted.top, topMost, bottomMost)};
-        const int64_t shift =
-            std::llabs(int64_t{p.left} - wanted.left) + std::llabs(int64_t{p.top} - wanted.top);
+        const Bounds b{std::clamp(wanted.left, leftMost, rightMost),
+                       std::clamp(wanted.top, topMost, bottomMost), width, height};
+        const int64_t shift = std::llabs(int64_t{b.left} - wanted.left) +
+                              std::llabs(int64_t{b.top} - wanted.top) +
+                              std::llabs(int64_t{b.width} - wanted.width) +
+                              std::llabs(int64_t{b.height} - wanted.height);
         if (bestShift < 0 || shift < bestShift) {
-            best = p;
+            best = b;
             bestShift = shift;
         }
     }
@@ -95,13 +113,14 @@ void App::ApplyStoredWindowBounds() {
     const int32_t height = gPref[PrefWindowHeight];
     if (left == 0 && top == 0 && width == 0 && height == 0) return;
     Window1* w = Window1::Instance();
-    // Only a stored position is moved onto a screen: the platform's own placement is kept.
-    const Position onScreen = OnAScreen({left != 0 ? left : w->Left(), top != 0 ? top : w->Top()},
-                                        width != 0 ? width : w->Width());
+    // Only a stored bound is brought onto a screen: the platform's own placement is kept.
+    const Bounds onScreen =
+        OnAScreen({left != 0 ? left : w->Left(), top != 0 ? top : w->Top(),
+                   width != 0 ? width : w->Width(), height != 0 ? height : w->Height()});
     if (left != 0) w->SetLeft(onScreen.left);
     if (top != 0) w->SetTop(onScreen.top);
-    if (width != 0) w->SetWidth(width);
-    if (height != 0) w->SetHeight(height);
+    if (width != 0) w->SetWidth(onScreen.width);
+    if (height != 0) w->SetHeight(onScreen.height);
 }
 
 void App::CloseApp() {
@@ -114,6 +133,7 @@ void App::CloseApp() {
         gPref[PrefWindowWidth] = w->Width();
         gPref[PrefWindowHeight] = w->Height();
     }
+    if (!SettingsFolderReadyForQuit()) return;
     // Each writer reports its own failure and leaves the next one to run.
     SavePref();
     SaveSet2();

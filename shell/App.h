@@ -5,6 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/MemoryBlock.h"
+#include "shell/SettingsFolderLock.h"
 
 // The application object. It holds no data of its own: start-up fills the global state from the
 // settings folder, quit writes it back.
@@ -17,6 +18,8 @@ public:
 
     void InitApp();
     void CloseApp();
+    // Start-up found the settings folder held by another copy of the program, and quit.
+    bool AnotherCopyRunning() const { return anotherCopyRunning_; }
 
     // Preferences ("pref2").
     void InitPref();
@@ -47,5 +50,21 @@ private:
     void Constructor() {}
     void ApplyStoredWindowBounds();
 
-    bool settingsLoaded_ = false;  // InitApp has loaded every settings file
+    // What start-up may read of the settings folder.
+    enum class SettingsAtStart {
+        Read,        // an existing folder, held by this copy
+        FirstStart,  // none was there: made empty, held by this copy
+        Unread,      // not a usable folder (named in a message): the defaults stand
+        InUse,       // another copy holds it (said so): this copy quits
+    };
+    // Takes the settings folder for this copy before anything is read from it.
+    SettingsAtStart TakeSettingsFolder();
+    // Before the writers at quit: makes a folder removed during the run again and holds it.
+    // Answers false, having said why, when the settings can't or mustn't be written there.
+    bool SettingsFolderReadyForQuit();
+
+    bool settingsLoaded_ = false;      // InitApp has loaded every settings file
+    bool settingsFolderRead_ = false;  // start-up read the settings folder (or made it)
+    bool anotherCopyRunning_ = false;
+    SettingsFolderLock settingsLock_;  // held until the application object goes
 };

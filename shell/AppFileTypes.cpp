@@ -1,6 +1,8 @@
 // The file-type table and "filetype.txt": one line per entry, the extension, a tab and the type
 // letter. The table is read as written, but for the letter's case: a table edited by hand with
-// "a" or "i" means "A" or "I" (elsewhere only an exact "I" is binary).
+// "a" or "i" means "A" or "I" (elsewhere only an exact "I" is binary). A line without an extension
+// or with another type is dropped: it would send every file without an extension as "TYPE " or
+// the like, which the server refuses, so no run could ever get past that file.
 #include "framework/Streams.h"
 #include "framework/Strings.h"
 #include "shell/App.h"
@@ -35,15 +37,24 @@ bool App::LoadFileType() {
         ReportDamagedSettingsFile(kFileTypeFile);
         return false;
     }
-    // The first line is read before the end is tested: every line gives an entry, and an empty
-    // file gives one empty entry.
+    // The first line is read before the end is tested: an empty file is one empty line.
+    bool damaged = false;
+    size_t kept = 0;
     do {
         std::string line = in->ReadLine();
-        gFileTypes.push_back(
-            {fw::NthField(line, "\t", 1), TransferTypeField(fw::NthField(line, "\t", 2))});
+        FileTypeEntry entry{fw::NthField(line, "\t", 1),
+                            TransferTypeField(fw::NthField(line, "\t", 2))};
+        if (entry.ext.empty() || (entry.bin != "A" && entry.bin != "I")) {
+            damaged = true;
+            continue;
+        }
+        gFileTypes.push_back(std::move(entry));
+        ++kept;
     } while (!in->AtEnd());
     in->Close();
-    return true;
+    // The file as it was is kept aside: quit writes the table without the dropped lines.
+    if (damaged) ReportDamagedSettingsFile(kFileTypeFile);
+    return kept > 0;  // a file with no usable line leaves the built-in table
 }
 
 void App::InitFileType() {

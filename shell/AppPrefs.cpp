@@ -36,12 +36,12 @@ void App::LoadPref() {
     bool whole = true;
     try {
         // A count above the table's last slot reads the slots the table has. This program never
-        // writes such a count, and the next save would drop the surplus values, so the file is
-        // reported and kept aside like a damaged one.
+        // writes such a count, nor a negative one, and the next save would drop what the file
+        // holds, so the file is reported and kept aside like a damaged one.
         const int32_t count = in->ReadInt32();
         const int32_t last = std::min(count, kLastStoredSlot);
         for (int32_t i = 0; i <= last; ++i) gPref[i] = in->ReadInt32();
-        whole = count <= kLastStoredSlot;
+        whole = count >= 0 && count <= kLastStoredSlot;
     } catch (const fw::StreamError&) {
         whole = false;  // the slots read so far are kept
     }

@@ -122,6 +122,10 @@ bool UploadJournal::Write() {
     return true;
 }
 
+std::string UploadJournal::FilePath() {
+    return JournalFile().Path();
+}
+
 std::vector<std::string> UploadJournal::Unfinished(const std::string& server,
                                                    const std::string& user) {
     std::vector<std::string> paths;

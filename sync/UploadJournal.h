@@ -15,7 +15,8 @@
 // write per file, an entry is written together with those of the files that follow it on the work
 // list, and removals reach the disk with the next write or when the run ends; a run that ends
 // leaves only the entries of the uploads it broke off. A killed run may so leave entries of files
-// it never began: they are sent again, which is safe.
+// it never began: they are sent again, which is safe. A write that fails (a full disk) leaves the
+// file as it was, which holds every entry the disk is known to hold and maybe more.
 class UploadJournal {
 public:
     struct Entry {
@@ -33,11 +34,13 @@ public:
     // The server has confirmed the upload.
     void Leave(const Entry& entry);
     // The run has ended: the disk keeps only the uploads that were begun and not confirmed.
-    // Answers whether that could be written.
+    // Answers whether that could be written (if not, the disk keeps what it held).
     bool Settle();
 
     // The remote paths of the uploads that did not complete on this server for this user.
     static std::vector<std::string> Unfinished(const std::string& server, const std::string& user);
+    // Where the journal is kept.
+    static std::string FilePath();
 
 private:
     bool Write();

@@ -80,6 +80,8 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
     dataConnected = false;
     ProgressBar1->SetMaximum(1);
     if (pRunState == RunUploading && pUpload == UploadFile) {
+        // That file only: the run goes on.
+        if (socket.LastErrorCode() == FtpLocalFileChanged && SyncPassOverChangedUpload()) return;
         updateStatus(text);
         if (socket.LastErrorCode() == FtpUploadCancelled) {
             SyncDeletePartialUpload();

@@ -30,7 +30,7 @@ void Window1::SyncRunEnd(int32_t endState) {
     pStepDeferred = false;
     pStepCommand = 0;
     pStepPath.clear();
-    pJournal.Settle();  // what the run broke off stays; what it only meant to send goes
+    SyncSettleJournal();  // what the run broke off stays; what it only meant to send goes
     // A display request still waiting in the mailbox belongs to the run that has ended.
     pThreadStep = 0;
     ProgressBar1->SetMaximum(1);

@@ -39,13 +39,51 @@ void Window1::SyncDeletePartialUpload() {
     commandSocket.deleteFile(remote);
 }
 
+// A file cut short or written to while it was sent (a log being written) is passed over, not the
+// run: the log names it, its partial file on the server goes as in a stopped run, and its journal
+// entry stays, so that the next comparison ticks it again. The run goes on once the server has
+// answered the DELE, the STOR's own final reply having come before it. Answers false when no DELE
+// could go: no reply would then move the run on.
+bool Window1::SyncPassOverChangedUpload() {
+    const int32_t index = pSyncList[static_cast<size_t>(pSyncListIdx - 1)];
+    updateStatus("送信中に変更されたため飛ばしました: " +
+                 LoggableName(SyncUpload2Path(index, "underRoot")));
+    const int64_t written = commandSocket.CommandsWritten();
+    SyncDeletePartialUpload();
+    if (commandSocket.CommandsWritten() == written) return false;
+    pUpload = UploadPassedOver;
+    pStepCommand = commandSocket.CommandsWritten();
+    return true;
+}
+
+// A reply while a passed-over upload waits: taken here, whatever its code (a refused DELE leaves
+// the file to the journal), and logged when logLine is given. Answers whether it was taken.
+bool Window1::SyncPassedOverReply(int64_t answers, const std::string& logLine) {
+    if (pRunState != RunUploading || pUpload != UploadPassedOver || answers == 0) return false;
+    if (!logLine.empty()) updateStatus(logLine);
+    if (answers >= pStepCommand) {
+        pUpload = UploadNone;
+        pStepCommand = 0;
+        SyncRunContinue();
+    }
+    return true;
+}
+
 // The window is going: the transfer is broken off, not ended (the upload thread stops and the data
 // connection is reset), its partial file goes by the same rule as in a stopped run, and the
 // journal keeps the uploads that did not complete.
 void Window1::SyncLetUploadGo() {
     dataSocket.AbandonTransfer();
     SyncDeletePartialUpload();
-    pJournal.Settle();
+    SyncSettleJournal();
+}
+
+// The journal keeps the entries it held when it can't be written (a full disk): the uploads that
+// completed are sent once more, which is safe, and the log says why.
+void Window1::SyncSettleJournal() {
+    if (!pJournal.Settle())
+        updateStatus("アップロード中の記録を書き込めませんでした: " +
+                     LoggableName(UploadJournal::FilePath()));
 }
 
 UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) const {

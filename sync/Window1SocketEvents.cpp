@@ -56,6 +56,7 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
     SyncCheckCompared();
     if (socket.ReplyAnswers() == 0) return;  // not the end of a final reply
     if (socket.ReplyAnswers() == pLoginCwd) pLoginCwd = 0;
+    if (SyncPassedOverReply(socket.ReplyAnswers(), "")) return;
 
     // The final reply to the pending MKD, DELE or RMD completes its step.
     const bool controlStep = (pRunState == RunUploading && pUpload == UploadFolder) ||
@@ -112,6 +113,7 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
 
     dataConnected = DataConnectionOpen();  // the client has abandoned a transfer it refused
     ProgressBar1->SetMaximum(1);
+    if (SyncPassedOverReply(answers, flat)) return;
     const bool stepPending = (pRunState == RunUploading && pUpload != UploadNone) ||
                              (pRunState == RunRemoving && pRemove);
     if (stepPending && answers >= pStepCommand) {
@@ -136,9 +138,11 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
 }
 
 // After the login, the remote folder as typed is changed into (the login folder itself is
-// listed when none was typed); either way a listing follows.
+// listed when none was typed); either way a listing follows, unless the comparison it is for has
+// been cancelled.
 void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string& text) {
     GetCompareList2rWorkingFolder(text, true);
+    if (pWalk.cancelled) return;
     if (path.empty()) {
         commandSocket.getList();
     } else {
@@ -147,9 +151,11 @@ void Window1::commandSocket_loggedIn(FtpCommandSocket&, const std::string& text)
     }
 }
 
-// Every confirmed change of folder is followed by a listing of it.
+// Every confirmed change of folder is followed by a listing of it, but for a walk cancelled since
+// its CWD.
 void Window1::commandSocket_remoteDirChanged(FtpCommandSocket&, const std::string& text) {
     GetCompareList2rWorkingFolder(text, false);
+    if (pWalk.cancelled) return;
     commandSocket.getList();
     ProgressBar1->SetMaximum(0);
 }

@@ -112,11 +112,18 @@ void Window1::SyncUpload2() {
         }
 
         // A file that has gone or can't be read is passed over; the server is not touched. The
-        // file is opened here once and handed on to the upload.
+        // file is opened here once and handed on to the upload. Only the file the comparison
+        // found is sent: one replaced since (by a link, or another file) is passed over too. A
+        // link the scan followed is opened at its target.
         std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(entry.path);
-        std::unique_ptr<fw::BinaryStream> opened = file ? file->OpenAsBinaryFile() : nullptr;
+        const std::optional<fw::FolderItem> target = file && entry.link ? file->Resolved() : file;
+        bool replaced = false;
+        std::unique_ptr<fw::BinaryStream> opened =
+            target ? target->OpenAsBinaryFile({entry.device, entry.inode}, replaced) : nullptr;
         if (!opened) {
-            updateStatus("読み込めないファイルのため飛ばしました: " + LoggableName(relative));
+            updateStatus((replaced ? "比較の後で置き換えられたファイルのため飛ばしました: "
+                                   : "読み込めないファイルのため飛ばしました: ") +
+                         LoggableName(relative));
             continue;
         }
         pThreadFI = file;

@@ -148,6 +148,80 @@ TEST_F(LocalScanTest, FollowsLinksButNeverIntoALoop) {
     EXPECT_TRUE(Logged(LocalScan::UnreadableText(root + "dangling")));
 }
 
+// A link is followed only when its target, resolved, lies inside the root as the root resolves;
+// the root itself may be reached through a link.
+TEST_F(LocalScanTest, LinksOutOfTheRootAreOpaqueAndLinksInsideAreFollowed) {
+    namespace fs = std::filesystem;
+    const std::string base = std::string(getenv("QUILLOMAR_TEST_ROOT"));
+    const std::string outside = base + "/private";
+    fs::create_directories(outside);
+    ASSERT_TRUE(testsupport::WriteFile(outside + "/id_rsa", "KEY"));
+    ASSERT_TRUE(testsupport::WriteFile(outside + "/notes.txt", "notes"));
+    Folder("real");
+    File("real/inside.txt", 10);
+    Folder("sub");
+    fs::create_directory_symlink("../private", root + "backup");
+    fs::create_symlink(outside + "/id_rsa", root + "key.txt");
+    fs::create_directory_symlink("/etc", root + "sub/etc");
+    fs::create_symlink("../private/notes.txt", root + "hop");
+    fs::create_symlink("../hop", root + "sub/chain-out");
+    fs::create_directory_symlink(root + "real", root + "alias");
+    fs::create_symlink("real/inside.txt", root + "step");
+    fs::create_symlink("../step", root + "sub/chain-in");
+    fs::create_directory_symlink(base + "/site", base + "/site-link");
+
+    struct Row {
+        const char* path;
+        const char* kind;
+        bool opaque;
+    };
+    const Row rows[] = {
+        {"backup/", "d", true},           {"key.txt", "f", true},
+        {"sub/etc/", "d", true},          {"hop", "f", true},
+        {"sub/chain-out", "f", true},     {"alias/", "d", false},
+        {"alias/inside.txt", "f", false}, {"step", "f", false},
+        {"sub/chain-in", "f", false},
+    };
+    const std::string realRoot = root;
+    for (const std::string& scanned : {realRoot, base + "/site-link/"}) {
+        SCOPED_TRACE(scanned);
+        root = scanned;
+        tree.clear();
+        runs.clear();
+        log.clear();
+        group = -1;
+        ASSERT_TRUE(Scan());
+        for (const Row& row : rows) {
+            const SyncEntry* e = Find(row.path);
+            ASSERT_NE(e, nullptr) << row.path;
+            EXPECT_EQ(e->kind, row.kind) << row.path;
+            EXPECT_EQ(e->opaque, row.opaque) << row.path;
+            EXPECT_EQ(Logged(LocalScan::OutsideLinkText(root + row.path)), row.opaque) << row.path;
+        }
+        EXPECT_EQ(Find("sub/chain-in")->size, "10 bytes");
+        // Nothing of what the links out point at is scanned.
+        for (const SyncEntry& e : tree) {
+            EXPECT_EQ(e.path.find("id_rsa"), std::string::npos) << e.path;
+            EXPECT_EQ(e.path.find("notes.txt"), std::string::npos) << e.path;
+            EXPECT_EQ(e.path.find("passwd"), std::string::npos) << e.path;
+        }
+        EXPECT_EQ(log.size(), 5u);
+
+        // Against a server that has folders and files of the same names, nothing below the links
+        // out is marked on either side, and they are not marked themselves.
+        CountChildren(tree, runs, TreeSide::Local);
+        FlatTree local{tree, runs, group};
+        FlatTree remote = RemoteTree(
+            {D("backup", {F("old.txt")}), F("key.txt"), D("sub", {D("etc", {F("hosts")})})});
+        MergeTrees(local, remote);
+        for (const std::string& path : local.Marked()) {
+            for (const char* out : {"backup", "key.txt", "sub/etc", "hop", "chain-out"})
+                EXPECT_EQ(path.find(out), std::string::npos) << path;
+        }
+        EXPECT_TRUE(remote.Marked().empty());
+    }
+}
+
 TEST_F(LocalScanTest, SpecialFilesAndUnreadableFoldersAreOpaque) {
     File("plain.txt");
     ASSERT_EQ(mkfifo((root + "pipe").c_str(), 0644), 0);

@@ -11,6 +11,7 @@
 
 #include "framework/LogArea.h"
 #include "tests/framework/ControlTestWindow.h"
+#include "tests/framework/LoopGapMeter.h"
 
 namespace {
 
@@ -137,6 +138,76 @@ TEST_F(LogAreaTest, TheViewFollowsTheEndWhileItIsThere) {
     EXPECT_EQ(Edit()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(Edit()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+}
+
+// A line of megabytes, as a server that does not end its reply line sends, shows cut, and the
+// window goes on meanwhile; the text keeps it whole. A line within the bound, blanks or none, shows
+// whole.
+TEST_F(LogAreaTest, ALongLineShowsCutWithoutStoppingTheWindow) {
+    const size_t bound = fw::LogArea::kShownLineBytes;
+    auto cut = [](const std::string& shownPart, size_t leftOut) {
+        return shownPart + "…（" + std::to_string(leftOut) + " バイト省略）";
+    };
+    const std::string kana = "あ";  // three bytes
+    auto kanaLine = [&](size_t bytes) {
+        std::string s;
+        while (s.size() + kana.size() <= bytes) s += kana;
+        return s;
+    };
+    const std::string quarter(256 * 1024, 'x'), mega(1024 * 1024, 'y'), four(4 * 1024 * 1024, 'z');
+    const std::string japanese = kanaLine(1024 * 1024);
+    struct Case {
+        const char* what;
+        std::vector<std::string> appended;  // each shown before the next comes
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"just within the bound, no blanks",
+         {std::string(bound, 'a') + "\n"},
+         std::string(bound, 'a') + "\n"},
+        {"a byte over",
+         {std::string(bound + 1, 'b') + "\r\nnext"},
+         cut(std::string(bound, 'b'), 1) + "\nnext"},
+        {"over the bound by degrees",
+         {std::string(bound - 10, 'c'), std::string(20, 'd'), "e\r\nnext"},
+         cut(std::string(bound - 10, 'c') + std::string(10, 'd'), 11) + "\nnext"},
+        {"cut where a character begins",
+         {japanese + "\n226 done\n"},
+         cut(kanaLine(bound), japanese.size() - kanaLine(bound).size()) + "\n226 done\n"},
+        {"256 KiB",
+         {"550 " + quarter + "\n", "226 next\n"},
+         cut("550 " + quarter.substr(0, bound - 4), quarter.size() + 4 - bound) + "\n226 next\n"},
+        {"1 MiB",
+         {"550 " + mega + "\n226 next\n"},
+         cut("550 " + mega.substr(0, bound - 4), mega.size() + 4 - bound) + "\n226 next\n"},
+        {"4 MiB",
+         {"550 " + four + "\n", "226 next\n"},
+         cut("550 " + four.substr(0, bound - 4), four.size() + 4 - bound) + "\n226 next\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Log().SetText("");
+        std::string all;
+        LoopGapMeter meter;
+        for (const std::string& part : c.appended) {
+            const std::string before = Shown();
+            Log().AppendText(part);
+            Log().ScrollToEnd();
+            all += part;
+            ASSERT_TRUE(fw::RunEventLoopUntil([&] { return Shown() != before; }, 10000));
+        }
+        // Ordered by length: the first case that stops the window ends the test.
+        ASSERT_LE(meter.LongestMs(), 100) << "the event loop stood still";
+        EXPECT_TRUE(Shown() == c.shown)
+            << Shown().substr(0, 200) << " ... "
+            << Shown().substr(Shown().size() - std::min<size_t>(Shown().size(), 100));
+        EXPECT_TRUE(Log().Text() == all) << "the text keeps every byte";
+        EXPECT_TRUE(AtEnd());
+
+        // Shown again as a whole, it is cut alike.
+        Log().SetText(all);
+        EXPECT_TRUE(Shown() == c.shown);
+    }
 }
 
 }  // namespace

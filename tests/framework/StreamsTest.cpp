@@ -1,7 +1,10 @@
+#include <errno.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -11,6 +14,7 @@
 
 #include "framework/FolderItem.h"
 #include "framework/Streams.h"
+#include "tests/support/SmallDisk.h"
 
 namespace {
 
@@ -267,6 +271,128 @@ TEST_F(StreamsTest, AFolderWhereTheFileGoesFailsTheWriteAndLeavesNothing) {
         EXPECT_EQ(Names(), std::vector<std::string>{"target"});
     }
 }
+
+// Written over a symbolic link, the file the link names is replaced and the link stays; a link
+// that leads nowhere makes the file it names.
+TEST_F(StreamsTest, WritingOverALinkReplacesTheFileItNames) {
+    Put("real", "old");
+    fs::create_symlink("real", PathOf("link"));
+    fs::create_symlink("missing", PathOf("dangling"));
+    for (const char* name : {"link", "dangling"}) {
+        fw::AtomicFileWriter writer(PathOf(name), true);
+        ASSERT_TRUE(writer.Ok()) << writer.ErrorText();
+        writer.Write(std::string("new via ") + name);
+        writer.Commit();
+    }
+    EXPECT_TRUE(fs::is_symlink(PathOf("link")));
+    EXPECT_EQ(Get("real"), "new via link");
+    EXPECT_EQ(Get("missing"), "new via dangling");
+    EXPECT_EQ(ModeOf("missing"), 0600u);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dangling", "link", "missing", "real"}));
+}
+
+// ---- On a full disk
+
+// One way of writing a file, as the program's writers do it: many small pieces (the settings
+// files, the journal), or the whole text in one write (a saved log).
+struct FullDiskCase {
+    const char* name;
+    int64_t freePages;  // left on the disk before the write
+    std::function<void(fw::FolderItem&, const std::string&)> write;
+};
+
+void PrintTo(const FullDiskCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// A write that runs out of space part-way is found before the old file is replaced: whichever
+// call finds it raises, the old file stays whole, nothing is left beside it and the disk has its
+// space back. The new content is under what a buffering writer keeps back until it is closed.
+class FullDiskTest : public StreamsTest, public testing::WithParamInterface<FullDiskCase> {};
+
+TEST_P(FullDiskTest, TheOldFileStaysWholeAndTheFailureIsRaised) {
+    testsupport::SmallDisk disk(PathOf("disk"), 64 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const int64_t page = testsupport::SmallDisk::PageSize();
+    const std::string old = "the old content\n";
+    const std::string target = "disk/file";
+    Put(target, old);
+    fw::FolderItem file = Item(target);
+    ASSERT_TRUE(disk.LeaveFree(GetParam().freePages));
+
+    std::string error;
+    try {
+        std::string lines;  // two pages and a half
+        while (static_cast<int64_t>(lines.size()) < page * 5 / 2)
+            lines += std::string(39, 'n') + "\n";
+        GetParam().write(file, lines);
+    } catch (const fw::StreamError& e) {
+        error = e.what();
+    }
+    EXPECT_NE(error.find(strerror(ENOSPC)), std::string::npos) << "raised: " << error;
+    EXPECT_TRUE(Get(target) == old) << "the file now holds " << Get(target).size() << " bytes";
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(PathOf("disk")))
+        names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".filler", "file"}));
+    EXPECT_EQ(disk.FreeBytes(), GetParam().freePages * page);
+
+    // With room again, the same file is written whole.
+    disk.Empty();
+    GetParam().write(file, "new\n");
+    EXPECT_EQ(Get(target), "new\n");
+}
+
+void WriteInt32Pieces(fw::FolderItem& file, const std::string& content) {
+    auto out = file.CreateBinaryFile(fw::FileAccess::Private);
+    if (!out) throw fw::StreamError("not created");
+    size_t i = 0;
+    for (; i + 4 <= content.size(); i += 4) {
+        uint32_t v = 0;
+        for (size_t k = i; k < i + 4; ++k) v = v << 8 | static_cast<unsigned char>(content[k]);
+        out->WriteInt32(static_cast<int32_t>(v));
+    }
+    out->Write(content.substr(i));
+    out->Close();
+}
+
+void WriteLines(fw::FolderItem& file, const std::string& content) {
+    auto out = file.CreateTextFile(fw::FileAccess::Private);
+    if (!out) throw fw::StreamError("not created");
+    for (size_t start = 0, end; (end = content.find('\n', start)) != std::string::npos;
+         start = end + 1)
+        out->WriteLine(content.substr(start, end - start));
+    out->Close();
+}
+
+void WriteAtOnce(fw::FolderItem& file, const std::string& content) {
+    auto out = file.CreateTextFile();
+    if (!out) throw fw::StreamError("not created");
+    out->Write(content);
+    out->Close();
+}
+
+void WriteThroughTheWriter(fw::FolderItem& file, const std::string& content) {
+    fw::AtomicFileWriter writer(file.Path(), false);
+    if (!writer.Ok()) throw fw::StreamError(writer.ErrorText());
+    // A caller that goes on after a failed write can't commit what was lost.
+    try {
+        for (size_t i = 0; i < content.size(); i += 100) writer.Write(content.substr(i, 100));
+    } catch (const fw::StreamError&) {
+    }
+    writer.Commit();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writes, FullDiskTest,
+    testing::Values(FullDiskCase{"Int32sOnAPageLeft", 1, WriteInt32Pieces},
+                    FullDiskCase{"LinesOnAPageLeft", 1, WriteLines},
+                    FullDiskCase{"OneWriteOnAPageLeft", 1, WriteAtOnce},
+                    FullDiskCase{"CommitAfterAFailedWrite", 1, WriteThroughTheWriter},
+                    FullDiskCase{"Int32sOnAFullDisk", 0, WriteInt32Pieces},
+                    FullDiskCase{"LinesOnAFullDisk", 0, WriteLines}),
+    [](const testing::TestParamInfo<FullDiskCase>& info) { return std::string(info.param.name); });
 
 // A local name that is not UTF-8 (an old archive's, say) is written under its own bytes, in a
 // folder whose name is not UTF-8 either.

@@ -72,8 +72,8 @@ TEST_F(FileTypeFileTest, MissingFolderIsCreatedAndTheBuiltInTableUsed) {
     EXPECT_TRUE(fw::ModalHost::Shown().empty());
 }
 
-// Every line gives an entry, as written: nothing is checked or normalised but the case of the
-// type letters "a" and "i". Whatever the file's line ends, it is written back with the writer's.
+// Every usable line gives an entry, as written: nothing is normalised but the case of the type
+// letters "a" and "i". Whatever the file's line ends, it is written back with the writer's.
 TEST_F(FileTypeFileTest, LinesReadAsWritten) {
     struct Case {
         const char* what;
@@ -90,23 +90,8 @@ TEST_F(FileTypeFileTest, LinesReadAsWritten) {
          "html\tA\njpg\tI",
          {{"html", "A"}, {"jpg", "I"}},
          "html\tA\njpg\tI\n"},
-        {"no tab", "md\n", {{"md", ""}}, "md\t\n"},
-        {"blank line",
-         "html\tA\n\njpg\tI\n",
-         {{"html", "A"}, {"", ""}, {"jpg", "I"}},
-         "html\tA\n\t\njpg\tI\n"},
-        {"blank line with CR LF",
-         "html\tA\r\n\r\njpg\tI\r\n",
-         {{"html", "A"}, {"", ""}, {"jpg", "I"}},
-         "html\tA\n\t\njpg\tI\n"},
-        {"blank line with CR",
-         "html\tA\r\rjpg\tI\r",
-         {{"html", "A"}, {"", ""}, {"jpg", "I"}},
-         "html\tA\n\t\njpg\tI\n"},
-        {"empty file", "", {{"", ""}}, "\t\n"},
         {"lower-case text type", "php\ta\n", {{"php", "A"}}, "php\tA\n"},
         {"lower-case binary type", "dat\ti\n", {{"dat", "I"}}, "dat\tI\n"},
-        {"another letter", "raw\tx\n", {{"raw", "x"}}, "raw\tx\n"},
         {"a second tab", "css\tA\tmore\n", {{"css", "A"}}, "css\tA\n"},
         {"repeated extension",
          "txt\tI\ntxt\tA\n",
@@ -124,6 +109,63 @@ TEST_F(FileTypeFileTest, LinesReadAsWritten) {
         EXPECT_EQ(Get("filetype.txt"), c.written);
     }
     EXPECT_TRUE(fw::ModalHost::Shown().empty());
+    EXPECT_FALSE(Has("filetype.txt.bak"));
+}
+
+// A line without an extension would send every file without one as "TYPE ", and a type other than
+// A or I is refused by the server too: such a line is dropped, the user told once, and the file as
+// it was kept aside, since quit writes the table without it. A file with no usable line at all
+// leaves the built-in table.
+TEST_F(FileTypeFileTest, DamagedLinesAreDroppedToldOnceAndKeptAside) {
+    std::string randomBytes;
+    uint32_t x = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        x = x * 1103515245u + 12345u;
+        randomBytes += static_cast<char>(x >> 23);
+    }
+    struct Case {
+        const char* what;
+        std::string file;
+        Entries entries;
+    };
+    const Case cases[] = {
+        {"empty file", "", kBuiltIn},
+        {"random bytes", randomBytes, kBuiltIn},
+        {"no tab", "md\nhtml\tA\n", {{"html", "A"}}},
+        {"blank line", "html\tA\n\njpg\tI\n", {{"html", "A"}, {"jpg", "I"}}},
+        {"blank line with CR LF", "html\tA\r\n\r\njpg\tI\r\n", {{"html", "A"}, {"jpg", "I"}}},
+        {"blank line with CR", "html\tA\r\rjpg\tI\r", {{"html", "A"}, {"jpg", "I"}}},
+        {"no extension", "\tA\njpg\tI\n", {{"jpg", "I"}}},
+        {"another letter", "raw\tx\ntxt\tA\n", {{"txt", "A"}}},
+        {"a word for a type", "raw\tImage\ntxt\tA\n", {{"txt", "A"}}},
+        {"only damaged lines", "\t\nraw\tx\n", kBuiltIn},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(FolderPath());
+        Put("filetype.txt", c.file);
+        fw::ModalHost::BeginScript();
+        ExpectPress("OK");
+        Load();
+        EXPECT_EQ(CurrentTable(), c.entries);
+        for (const FileTypeEntry& e : gFileTypes) {
+            EXPECT_FALSE(e.ext.empty());
+            EXPECT_TRUE(e.bin == "A" || e.bin == "I") << e.bin;
+        }
+        const auto boxes = Shown("msgbox");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(fw::ModalHost::Shown().size(), 1u);
+        EXPECT_NE(boxes[0].message.find("filetype.txt"), std::string::npos) << boxes[0].message;
+        EXPECT_EQ(Get("filetype.txt.bak"), c.file);
+        EXPECT_EQ(ModeOf(PathOf("filetype.txt.bak")), 0600u);
+
+        // Quit writes what was kept; the copy stays as it was.
+        app().SaveFileType();
+        std::string written;
+        for (const auto& [ext, bin] : c.entries) written += ext + "\t" + bin + "\n";
+        EXPECT_EQ(Get("filetype.txt"), written);
+        EXPECT_EQ(Get("filetype.txt.bak"), c.file);
+    }
 }
 
 TEST_F(FileTypeFileTest, UnreadableFileIsReportedAndTheBuiltInTableUsed) {
@@ -158,6 +200,21 @@ TEST_F(FileTypeFileTest, FailedSaveIsReported) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].message.find("filetype.txt"), std::string::npos);
     EXPECT_EQ(FolderNames(), std::vector<std::string>{"filetype.txt"});
+}
+
+// After an empty table no entry matches a file without an extension: its type is asked for, where
+// the empty entry would have answered an empty type, sent as "TYPE " and refused by the server.
+TEST_F(FileTypeFileTest, AFileWithoutExtensionIsAskedAboutAfterAnEmptyTable) {
+    Put("pref2", PrefFile(50, DefaultPrefs()));
+    Put("filetype.txt", "");
+    ExpectPress("OK");  // the damaged table
+    StartApp();
+    ASSERT_NE(MainWindow(), nullptr);
+    fw::ModalHost::Expect(fw::ModalAnswer::Press("実行"));
+    EXPECT_EQ(MainWindow()->ChkFileType("Makefile"), "A");
+    ASSERT_EQ(fw::ModalHost::Shown().size(), 2u);
+    EXPECT_EQ(fw::ModalHost::Shown()[1].kind, "window");
+    EXPECT_EQ(fw::ModalHost::Shown()[1].title, "Makefile");
 }
 
 }  // namespace

@@ -77,11 +77,13 @@ TEST_F(PreferencesFileTest, StoredCountsAndShortFiles) {
     const Case cases[] = {
         {"count 13", PrefFile(13, first(14)), loaded(14), false},
         {"count 0", PrefFile(0, first(1)), loaded(1), false},
-        {"count -1", PrefFile(-1, {}), DefaultPrefs(), false},
-        {"count -1000", PrefFile(-1000, first(3)), DefaultPrefs(), false},
         {"bytes after the last value", PrefFile(50, first(51)) + "trailing", loaded(51), false},
         {"count 13 in a full file", PrefFile(13, first(51)), loaded(14), false},
-        // This program always writes 50: surplus values are kept aside, not silently lost.
+        // This program always writes 50: surplus values are kept aside, not silently lost, and
+        // a negative count is no count it writes either.
+        {"count -1", PrefFile(-1, {}), DefaultPrefs(), true},
+        {"count -1000", PrefFile(-1000, first(3)), DefaultPrefs(), true},
+        {"count -2147483648", PrefFile(INT32_MIN, first(51)), DefaultPrefs(), true},
         {"count 60", PrefFile(60, first(61)), loaded(51), true},
         {"count 60 and only 51 values", PrefFile(60, first(51)), loaded(51), true},
         {"count 50 and only 20 values", PrefFile(50, first(20)), loaded(20), true},

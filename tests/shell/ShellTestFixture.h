@@ -26,6 +26,7 @@
 #include "shell/CommonModule.h"
 #include "shell/MenuBar1.h"
 #include "shell/SettingsFolder.h"
+#include "shell/SettingsFolderLock.h"
 #include "shell/Startup.h"
 #include "tests/support/ModalScript.h"
 
@@ -198,12 +199,13 @@ protected:
         stat(path.c_str(), &st);
         return st.st_mode & 0777;
     }
-    // The folder's entries, sorted.
+    // The folder's entries but the lock file of a running copy, sorted.
     static std::vector<std::string> FolderNames() {
         std::vector<std::string> names;
         if (!fs::exists(FolderPath())) return names;
         for (const auto& e : fs::directory_iterator(FolderPath()))
-            names.push_back(e.path().filename().string());
+            if (e.path().filename() != kSettingsLockFileName)
+                names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

@@ -390,10 +390,10 @@ TEST_F(StartupAndQuitTest, QuitDuringATransferAsksAndCanBeCancelled) {
 
 TEST_F(StartupAndQuitTest, StoredSizeAloneCreatesTheWindowAndKeepsItsDesignPosition) {
     const auto design = DesignPosition();
-    Put("pref2", PrefsWithBounds(1, 0, 0, 900, 700));
+    Put("pref2", PrefsWithBounds(1, 0, 0, 0, 700));
     NewApp().InitApp();
     ASSERT_NE(MainWindow(), nullptr);  // created by the bounds step
-    EXPECT_EQ(MainWindow()->Width(), 900);
+    EXPECT_EQ(MainWindow()->Width(), 800);
     EXPECT_EQ(MainWindow()->Height(), 700);
     EXPECT_EQ(MainWindow()->Left(), design.first);
     EXPECT_EQ(MainWindow()->Top(), design.second);
@@ -413,7 +413,7 @@ TEST_F(StartupAndQuitTest, StoredBoundsAreAllAppliedThoughTheWindowMoves) {
         int32_t expectLeft, expectTop, expectWidth, expectHeight;
     };
     const Case cases[] = {
-        {150, 120, 900, 700, 150, 120, 900, 700},
+        {150, 120, 800, 700, 150, 120, 800, 700},
         {0, 120, 0, 0, design.first, 120, 800, 600},  // 0 means no stored value
         {150, 0, 0, 650, 150, design.second, 800, 650},
     };
@@ -494,10 +494,10 @@ TEST_F(StartupAndQuitTest, QuitStoresTheWindowSizeOnlyWhenKeepWindowSizeIsOne) {
     EXPECT_EQ(saved[PrefWindowHeight], 750);
     EXPECT_EQ(Get("pref2").substr(4 + 4 * PrefWindowWidth, 8), Int32(1000) + Int32(750));
 
-    // The next run restores them.
+    // The next run restores them, within the screen (800 wide here).
     EndRun();
     StartApp();
-    EXPECT_EQ(MainWindow()->Width(), 1000);
+    EXPECT_EQ(MainWindow()->Width(), 800);
     EXPECT_EQ(MainWindow()->Height(), 750);
     EndRun();
 
@@ -544,10 +544,10 @@ TEST_F(StartupAndQuitTest, LoadersAndWritersDoNotGiveWay) {
 // The whole run as the entry point makes it: start-up, the event loop until the quit, the
 // clean-up, and the event loop's exit status as the result.
 TEST_F(StartupAndQuitTest, RunApplicationAnswersTheEventLoopsStatus) {
-    Put("pref2", PrefsWithBounds(1, 0, 0, 900, 700));
+    Put("pref2", PrefsWithBounds(1, 0, 0, 0, 700));
     bool sawWindow = false;
     QTimer::singleShot(0, qApp, [&] {
-        sawWindow = MainWindow() && MainWindow()->Width() == 900;
+        sawWindow = MainWindow() && MainWindow()->Height() == 700;
         App::Instance()->Quit();
     });
     EXPECT_EQ(RunApplication(), 0);

@@ -3,14 +3,20 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <thread>
 
 #include "tests/support/TestFiles.h"
 
@@ -18,7 +24,8 @@ namespace testsupport {
 
 namespace {
 
-constexpr int kStopGraceMs = 2000;
+constexpr int kReapTimeoutMs = 2000;
+constexpr std::chrono::milliseconds kTreeEndTimeout{10000};
 
 // Inodes of the listening TCP sockets on 127.0.0.1:port, from /proc/net/tcp.
 std::vector<std::string> ListeningSocketInodes(int port) {
@@ -38,10 +45,130 @@ std::vector<std::string> ListeningSocketInodes(int port) {
     return inodes;
 }
 
+struct ProcessEntry {
+    pid_t parent = 0;
+    char state = '?';  // 'Z': a zombie, dead but not reaped
+};
+
+// Every process the system lists, with its parent and state.
+std::map<pid_t, ProcessEntry> ProcessTable() {
+    std::map<pid_t, ProcessEntry> table;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it("/proc", ec), end; it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(it->path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t close = line.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 1));
+        ProcessEntry entry;
+        rest >> entry.state >> entry.parent;
+        table[static_cast<pid_t>(std::stoi(name))] = entry;
+    }
+    return table;
+}
+
+// The processes below pid, found through their parents: a server's sessions may leave its group.
+std::vector<pid_t> Below(const std::map<pid_t, ProcessEntry>& table, pid_t pid) {
+    std::vector<pid_t> found{pid};
+    for (size_t i = 0; i < found.size(); ++i)
+        for (const auto& [process, entry] : table)
+            if (entry.parent == found[i]) found.push_back(process);
+    found.erase(found.begin());
+    return found;
+}
+
+// The main processes of the servers running, and the process that started them (a forked copy
+// of it inherits the list but not the servers).
+struct LiveServers {
+    pid_t owner = 0;
+    std::vector<pid_t> pids;
+};
+
+LiveServers& Live() {
+    static LiveServers live;
+    return live;
+}
+
+bool Contains(const std::vector<pid_t>& pids, pid_t pid) {
+    return std::find(pids.begin(), pids.end(), pid) != pids.end();
+}
+
+// SIGKILL, which ends a stopped process too, to root (0: none), everything below it and every
+// orphan this process has adopted as their subreaper (with what is below those), until none is
+// left alive; the adopted ones are reaped, root is QProcess's to reap. The servers in spared and
+// what is below them are left alone: an orphan can only have come from a server's tree, and it
+// stays an orphan whichever server it came from.
+void EndTree(pid_t root, const std::vector<pid_t>& spared) {
+    const pid_t self = getpid();
+    const auto deadline = std::chrono::steady_clock::now() + kTreeEndTimeout;
+    for (;;) {
+        const std::map<pid_t, ProcessEntry> table = ProcessTable();
+        std::vector<pid_t> ending, adopted;
+        if (root > 0 && table.count(root)) {
+            ending = Below(table, root);
+            ending.push_back(root);
+        }
+        for (const auto& [process, entry] : table) {
+            if (entry.parent != self || process == root || Contains(spared, process)) continue;
+            adopted.push_back(process);
+            ending.push_back(process);
+            for (pid_t below : Below(table, process)) ending.push_back(below);
+        }
+        bool left = false;
+        for (pid_t process : ending) {
+            if (table.at(process).state == 'Z') continue;
+            kill(process, SIGKILL);
+            left = true;
+        }
+        for (pid_t process : adopted) {
+            if (waitpid(process, nullptr, WNOHANG) == 0) left = true;
+        }
+        if (!left || std::chrono::steady_clock::now() > deadline) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// A test binary that exits while servers run (exit() skips the destructors on the stack) ends
+// them all on its way out: they and all they left are its children, or below them. Their pids,
+// which QProcess may have reaped and the system given to others, are not used.
+void EndAllAtExit() {
+    LiveServers& live = Live();
+    if (live.owner != getpid() || live.pids.empty()) return;
+    EndTree(0, {});
+    live.pids.clear();
+}
+
+// From now on this process adopts what its servers leave orphaned, such as vsftpd's sessions,
+// which start sessions of their own and outlive their listener; EndTree finds them there.
+void AdoptOrphans() {
+    static const bool once = [] {
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
+        Live();  // built before the handler is registered, so destroyed after it has run
+        std::atexit(EndAllAtExit);
+        return true;
+    }();
+    (void)once;
+}
+
+void Register(pid_t pid) {
+    LiveServers& live = Live();
+    if (live.owner != getpid()) live = {getpid(), {}};
+    live.pids.push_back(pid);
+}
+
+void Forget(pid_t pid) {
+    std::vector<pid_t>& pids = Live().pids;
+    pids.erase(std::remove(pids.begin(), pids.end(), pid), pids.end());
+}
+
 }  // namespace
 
 struct ServerProcess::Impl {
     QProcess process;
+    pid_t pid = 0;  // until Stop, even after it has exited
     std::string logPath;
     std::string stdoutBuffer;
 };
@@ -80,8 +207,12 @@ bool ServerProcess::Start(const std::string& program, const std::vector<std::str
             }
         }
     });
+    AdoptOrphans();
     p.start();
-    return p.waitForStarted(10000);
+    if (!p.waitForStarted(10000)) return false;
+    impl_->pid = static_cast<pid_t>(p.processId());
+    Register(impl_->pid);
+    return true;
 }
 
 std::optional<std::string> ServerProcess::WaitForStdoutLine(const std::string& prefix,
@@ -122,53 +253,23 @@ bool ServerProcess::ListensOn(int port) const {
     return false;
 }
 
-namespace {
-
-// The processes below pid, found through their parents: a server's sessions may leave its group.
-std::vector<pid_t> Descendants(pid_t pid) {
-    std::vector<std::pair<pid_t, pid_t>> parents;  // (process, its parent)
-    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = e.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream stat(e.path() / "stat");
-        std::string line;
-        std::getline(stat, line);
-        const size_t end = line.rfind(')');
-        if (end == std::string::npos) continue;
-        std::istringstream rest(line.substr(end + 1));
-        std::string state;
-        pid_t parent = 0;
-        rest >> state >> parent;
-        parents.emplace_back(static_cast<pid_t>(std::stoi(name)), parent);
-    }
-    std::vector<pid_t> found{pid};
-    for (size_t i = 0; i < found.size(); ++i)
-        for (const auto& [process, parent] : parents)
-            if (parent == found[i]) found.push_back(process);
-    found.erase(found.begin());
-    return found;
-}
-
-}  // namespace
-
 void ServerProcess::Signal(int signal) {
     const pid_t group = static_cast<pid_t>(impl_->process.processId());
     if (group <= 0) return;
     kill(-group, signal);
-    for (pid_t process : Descendants(group)) kill(process, signal);
+    for (pid_t process : Below(ProcessTable(), group)) kill(process, signal);
 }
 
 void ServerProcess::Stop() {
-    QProcess& p = impl_->process;
-    if (p.state() == QProcess::NotRunning) return;
-    pid_t group = static_cast<pid_t>(p.processId());
-    if (group > 0) kill(-group, SIGTERM);
-    if (!p.waitForFinished(kStopGraceMs)) {
-        if (group > 0) kill(-group, SIGKILL);
-        p.waitForFinished(kStopGraceMs);
-    }
-    // Session processes that outlived their listener.
-    if (group > 0) kill(-group, SIGKILL);
+    const pid_t pid = impl_->pid;
+    if (pid <= 0) return;
+    std::vector<pid_t> others = Live().pids;
+    others.erase(std::remove(others.begin(), others.end(), pid), others.end());
+    // Once QProcess has reaped it, its pid may be another's; what it left, this process adopted.
+    EndTree(Running() ? pid : 0, others);
+    impl_->process.waitForFinished(kReapTimeoutMs);  // reaps it
+    Forget(pid);
+    impl_->pid = 0;
 }
 
 std::string ServerProcess::ErrorText() const {

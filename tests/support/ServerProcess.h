@@ -7,9 +7,10 @@
 
 namespace testsupport {
 
-// A server program a fixture runs. It gets a process group of its own, so stopping it also stops
-// the session processes it forked, and the kernel kills it when the test binary dies, so a
-// crashed or aborted test leaves no server behind.
+// A server program a fixture runs, in a process group of its own. Stopping it ends every process
+// it started, those that left its group and session included: the test binary adopts what the
+// server leaves orphaned, and ends that too. A test binary that exits ends its servers on the
+// way, and one killed outright takes the server's own process with it.
 class ServerProcess {
 public:
     ServerProcess();
@@ -33,7 +34,8 @@ public:
     bool WaitForExit(int timeoutMs);
     // Whether the program itself holds a listening TCP socket on 127.0.0.1:port.
     bool ListensOn(int port) const;
-    // SIGTERM to the group, SIGKILL after a short grace, and the program reaped.
+    // SIGKILL to the program and every process it started, stopped ones included, and all of
+    // them reaped. The servers keep nothing in memory that a test reads.
     void Stop();
     // A signal to the whole group: SIGSTOP makes a server that has stopped reading and answering,
     // SIGCONT brings it back.

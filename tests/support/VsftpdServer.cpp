@@ -166,7 +166,7 @@ bool VsftpdServer::StartOnce(std::string& failure, bool& portTaken) {
         }
     }
     for (const auto& line : options_.extraConfig) config << line << "\n";
-    const std::string configPath = dir + "/vsftpd.conf";
+    const std::string configPath = ConfigPath();
     WriteFile(configPath, config.str());
     chmod(configPath.c_str(), 0600);
 
@@ -204,6 +204,10 @@ bool VsftpdServer::StartOnce(std::string& failure, bool& portTaken) {
 
 void VsftpdServer::Signal(int signal) {
     process_->Signal(signal);
+}
+
+std::string VsftpdServer::ConfigPath() const {
+    return folder_->Path() + "/vsftpd.conf";
 }
 
 std::string VsftpdServer::LogText() const {

@@ -56,6 +56,8 @@ public:
     void PutFile(const std::string& remotePath, const std::string& bytes);
     void PutDir(const std::string& remotePath);
 
+    // The configuration file it runs, named on the command line of each of its processes.
+    std::string ConfigPath() const;
     // vsftpd's own output and its log file.
     std::string LogText() const;
     void Signal(int signal);  // to the server and its sessions

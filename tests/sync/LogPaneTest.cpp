@@ -1,17 +1,20 @@
 // The log pane on real servers: once the program is quiet, the pane holds every line of the log
-// and shows the last one, however many of the lines above it wrap or are set in Japanese.
+// and shows the last one, however many of the lines above it wrap or are set in Japanese. A line
+// of megabytes shows cut without stopping the window, and the saved log keeps it whole.
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
 #include "framework/EventLoop.h"
+#include "framework/LogArea.h"
+#include "tests/framework/LoopGapMeter.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
 namespace {
 
-class LogPane : public SyncWindowTest, public testing::WithParamInterface<ServerKind> {
+class LogPaneLook : public SyncWindowTest {
 protected:
     QPlainTextEdit* Pane() const { return static_cast<QPlainTextEdit*>(w->EditField5->Widget()); }
     std::string Shown() const { return Pane()->toPlainText().toStdString(); }
@@ -23,6 +26,8 @@ protected:
         return Pane()->viewport()->rect().contains(line);
     }
 };
+
+class LogPane : public LogPaneLook, public testing::WithParamInterface<ServerKind> {};
 
 TEST_P(LogPane, ShowsTheLastLineOnceTheComparisonIsDone) {
     // A file against a folder of one name puts a long Japanese line in the log.
@@ -44,6 +49,34 @@ INSTANTIATE_TEST_SUITE_P(Servers, LogPane,
                          [](const testing::TestParamInfo<ServerKind>& info) {
                              return KindName(info.param);
                          });
+
+// A reply line of megabytes, as the log takes it in; the window goes on meanwhile.
+TEST_F(LogPaneLook, ALongLineShowsCutAndIsSavedWhole) {
+    for (size_t bytes : {256u << 10, 1u << 20, 4u << 20}) {  // the first that stops the window ends
+        SCOPED_TRACE(bytes);
+        const std::string line = "550 " + std::string(bytes, 'x');
+        LoopGapMeter meter;
+        w->updateStatus(line);
+        w->updateStatus("226 next");
+        const std::string log = line + "\n226 next\n";
+        ASSERT_TRUE(
+            fw::RunEventLoopUntil([&] { return Shown().ends_with("\n226 next\n"); }, 10000));
+        ASSERT_LE(meter.LongestMs(), 100) << "the event loop stood still";
+        EXPECT_TRUE(LastLineInView());
+        const size_t shown = fw::LogArea::kShownLineBytes;
+        EXPECT_TRUE(Shown() == line.substr(0, shown) + "…（" + std::to_string(line.size() - shown) +
+                                   " バイト省略）\n226 next\n")
+            << Shown().substr(0, 80) << "...";
+        EXPECT_TRUE(LogText() == log);
+
+        const std::string saved = std::string(getenv("XDG_DESKTOP_DIR")) + "/log.txt";
+        fw::ModalHost::Expect(fw::ModalAnswer::Choose(saved));
+        ASSERT_TRUE(w->HandleMenu("FileSaveLog"));
+        ASSERT_TRUE(WaitForScript());
+        EXPECT_TRUE(testsupport::ReadFile(saved) == log) << "the saved log holds the line whole";
+        w->EditField5->SetText("");
+    }
+}
 
 }  // namespace
 }  // namespace synctest

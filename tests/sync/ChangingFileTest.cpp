@@ -1,0 +1,115 @@
+// A file written to while it is sent, against real servers on 127.0.0.1:21: that file is passed
+// over, the run goes on with the files after it, and the journal keeps the file for the next
+// comparison, which ticks it again.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "shell/CommonModule.h"
+#include "tests/sync/SyncWindowFixture.h"
+
+namespace synctest {
+namespace {
+
+constexpr char kChangedLine[] = "送信中に変更されたため飛ばしました: ";
+constexpr char kUnfinishedLine[] =
+    "前回のアップロードが完了していないため、アップロード対象にしました: ";
+
+// Large enough to go out in several pieces, so that it is written to while it is sent.
+std::string LogBytes() {
+    std::string bytes;
+    while (bytes.size() < 12 * 1000 * 1000)
+        bytes += "a line of the log " + std::to_string(bytes.size()) + "\n";
+    return bytes;
+}
+
+class ChangingFile : public SyncWindowTest, public testing::WithParamInterface<ServerKind> {
+protected:
+    void SetUp() override {
+        SyncWindowTest::SetUp();
+        if (IsSkipped()) return;
+        StartServer(GetParam());
+    }
+};
+
+TEST_P(ChangingFile, IsPassedOverAndTheRunGoesOnAndTheNextComparisonTicksIt) {
+    const std::string log = LogBytes();
+    MakeTree(localRoot, {{"a.txt", "a\n"}, {"log.bin", log}, {"z.txt", "z\n"}});
+    FillEditPage(*server, true);
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+
+    // Appended to from the upload's progress event, while it is sent.
+    int appended = 0;
+    const auto reportBytes = w->dataSocket.bytesTransfered;
+    w->dataSocket.bytesTransfered = [&](FtpDataSocket& socket, int32_t n) {
+        reportBytes(socket, n);
+        if (socket.remoteFileName.find("log.bin") == std::string::npos) return;
+        std::ofstream(localRoot + "log.bin", std::ios::app) << "one more line\n";
+        ++appended;
+    };
+    ExpectConfirmation("アップロード対象", {"a.txt", "log.bin", "z.txt"});
+    ExpectMessage("同期が終了しました。 [dat]");
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(WaitForScript(60000)) << LogText() << server->Log();
+    EXPECT_TRUE(Unexpected().empty());
+    ASSERT_GT(appended, 0);
+    EXPECT_EQ(LogLines(kChangedLine),
+              std::vector<std::string>{kChangedLine + std::string("log.bin")});
+    // The files after it went up; its partial file went, as after any broken upload.
+    EXPECT_EQ(TreeOf(server->LocalRoot()), (Tree{{"a.txt", "a\n"}, {"z.txt", "z\n"}}))
+        << server->Log();
+    EXPECT_EQ(Get("uploading.txt"),
+              "127.0.0.1\t" + server->User() + "\t" + server->RemoteRoot() + "/log.bin\n");
+
+    // A newer copy on the server would keep it from being ticked by its date: the journal ticks it.
+    w->dataSocket.bytesTransfered = reportBytes;
+    ASSERT_TRUE(Click(TagDiscon));
+    server->Put("log.bin", "newer, and not the file");
+    ExpectPress("実行");  // the results of the earlier connection are cleared
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+    EXPECT_EQ(LogLines(kUnfinishedLine),
+              std::vector<std::string>{kUnfinishedLine + std::string("log.bin")});
+    ExpectConfirmation("アップロード対象", {"log.bin"});
+    ExpectMessage("同期が終了しました。 [dat]");
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(WaitForScript(60000)) << LogText() << server->Log();
+    EXPECT_TRUE(testsupport::ReadFile(server->LocalRoot() + "/log.bin") ==
+                testsupport::ReadFile(localRoot + "log.bin"));
+    EXPECT_FALSE(Has("uploading.txt")) << Get("uploading.txt");
+}
+
+// The server refuses the DELE of the partial file: the refusal is logged, the run goes on, and
+// the journal keeps the file.
+class ChangingFileUndeletable : public SyncWindowTest {};
+
+TEST_F(ChangingFileUndeletable, TheRunGoesOnPastARefusedDeleteOfThePartialFile) {
+    StartServer(ServerKind::Pyftpdlib, {.permissions = "elrafmwMT"});  // no "d": no DELE
+    MakeTree(localRoot, {{"log.bin", LogBytes()}, {"z.txt", "z\n"}});
+    FillEditPage(*server, true);
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+    const auto reportBytes = w->dataSocket.bytesTransfered;
+    w->dataSocket.bytesTransfered = [&](FtpDataSocket& socket, int32_t n) {
+        reportBytes(socket, n);
+        if (socket.remoteFileName.find("log.bin") != std::string::npos)
+            std::ofstream(localRoot + "log.bin", std::ios::app) << "one more line\n";
+    };
+    ExpectConfirmation("アップロード対象", {"log.bin", "z.txt"});
+    ExpectMessage("同期が終了しました。 [dat]");
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(WaitForScript(60000)) << LogText() << server->Log();
+    EXPECT_TRUE(Unexpected().empty());
+    EXPECT_EQ(LogLines(kChangedLine).size(), 1u);
+    EXPECT_EQ(LogLines("550 ").size(), 1u) << LogText();
+    EXPECT_EQ(testsupport::ReadFile(server->LocalRoot() + "/z.txt"), "z\n");
+    EXPECT_EQ(Get("uploading.txt"), "127.0.0.1\t" + server->User() + "\t/site/log.bin\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ChangingFile,
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
+                         [](const testing::TestParamInfo<ServerKind>& info) {
+                             return KindName(info.param);
+                         });
+
+}  // namespace
+}  // namespace synctest

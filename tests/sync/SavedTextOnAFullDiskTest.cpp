@@ -1,0 +1,80 @@
+// The log and the sync list saved over an older file on a disk with less room than the text
+// needs: the older file stays whole, nothing is left beside it, and the user is told.
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "tests/support/SmallDisk.h"
+#include "tests/sync/SyncWindowFixture.h"
+
+namespace synctest {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SavedText {
+    const char* name;
+    const char* suggested;
+    std::function<void(Window1&, const std::string& line)> add;  // one line of the text
+    std::function<void(Window1&)> save;
+};
+
+void PrintTo(const SavedText& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SavedTextOnAFullDisk : public SyncWindowTest,
+                             public testing::WithParamInterface<SavedText> {};
+
+// The text takes two pages, under what a buffering writer holds back until it is closed; one page
+// is left on the disk.
+TEST_P(SavedTextOnAFullDisk, KeepsTheOlderFileAndIsReported) {
+    const SavedText& c = GetParam();
+    const std::string folder = std::string(getenv("XDG_DESKTOP_DIR")) + "/disk";
+    testsupport::SmallDisk disk(folder, 64 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const std::string target = folder + "/" + c.suggested + ".txt";
+    const std::string older = "an older file\n";
+    ASSERT_TRUE(testsupport::WriteFile(target, older));
+    for (int i = 0; i < 100; ++i)
+        c.add(*w, "226 一行目からの記録 " + std::to_string(i) + " の行をここに書き留めておく");
+    ASSERT_TRUE(disk.LeaveFree(1));
+
+    fw::ModalHost::ExpectStep([&](const fw::ModalPrompt& p) {
+        EXPECT_EQ(p.suggestedName, c.suggested);
+        return fw::ModalAnswer::Choose(target);
+    });
+    fw::ModalHost::ExpectStep([&](const fw::ModalPrompt& p) {
+        EXPECT_EQ(p.message, "ファイルを保存できませんでした。");
+        EXPECT_EQ(p.explanation.rfind(target + "\n", 0), 0u) << p.explanation;
+        EXPECT_NE(p.explanation.find(strerror(ENOSPC)), std::string::npos) << p.explanation;
+        return fw::ModalAnswer::Press("OK");
+    });
+    c.save(*w);
+    ASSERT_TRUE(WaitForScript(5000));
+    EXPECT_EQ(fw::ModalHost::Shown().size(), 2u);
+    EXPECT_TRUE(testsupport::ReadFile(target) == older)
+        << "the file now holds " << fs::file_size(target) << " bytes";
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".filler", std::string(c.suggested) + ".txt"}));
+    EXPECT_EQ(disk.FreeBytes(), testsupport::SmallDisk::PageSize());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SavedTextOnAFullDisk,
+    testing::Values(SavedText{"Log", "log",
+                              [](Window1& w, const std::string& line) { w.updateStatus(line); },
+                              [](Window1& w) { w.SaveLog(); }},
+                    SavedText{"SyncList", "sync",
+                              [](Window1& w, const std::string& line) { w.SetSyncResult(line); },
+                              [](Window1& w) { w.SaveSyncList(); }}),
+    [](const testing::TestParamInfo<SavedText>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace synctest
