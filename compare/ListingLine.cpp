@@ -125,15 +125,10 @@ std::optional<ListingLine> ParseListingLine(const std::string& text) {
 std::vector<std::string> ListingLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
-    while (start < text.size()) {
-        size_t lf = text.find('\n', start);
-        size_t end = lf == std::string::npos ? text.size() : lf;
-        size_t cut =
-            end > start && text[end - 1] == '\r' && lf != std::string::npos ? end - 1 : end;
+    for (size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1) {
+        const size_t cut = lf > start && text[lf - 1] == '\r' ? lf - 1 : lf;
         std::string line = text.substr(start, cut - start);
         if (line.compare(0, 5, "total") != 0) lines.push_back(std::move(line));
-        if (lf == std::string::npos) break;
-        start = lf + 1;
     }
     return lines;
 }

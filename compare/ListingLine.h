@@ -22,7 +22,8 @@ struct ListingLine {
 std::optional<ListingLine> ParseListingLine(const std::string& line);
 
 // Splits the text of a whole listing into its lines, without line ends: CR LF and LF end a line,
-// a last line without a line end is kept, and the "total" line of a long listing is dropped.
+// and the "total" line of a long listing is dropped. A last line without its line end is dropped
+// too: it may be cut short, and a cut name must not stand for a file.
 std::vector<std::string> ListingLines(const std::string& text);
 
 // The number of a month abbreviation ("Jan" 1 ... "Dec" 12), 0 for any other text.

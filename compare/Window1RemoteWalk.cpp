@@ -6,6 +6,7 @@
 #include "framework/Date.h"
 #include "framework/Strings.h"
 #include "framework/UserCancel.h"
+#include "ftp/FtpErrorCodes.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
 
@@ -30,6 +31,18 @@ int32_t DepthBelowRoot(const std::string& root, const std::string& path) {
 
 std::string RefusedText(const std::string& path) {
     return "サーバーで一覧できないため比較から除外しました: " + path;
+}
+
+// Why a folder whose listing failed is left out, for the log.
+std::string FailedListingText(int32_t dataError, const std::string& path) {
+    if (dataError == fw::kSocketPeerReset)
+        return "一覧の途中で接続が切れたため比較から除外しました: " + path;
+    if (dataError == FtpListingTooLong) return "一覧が大きすぎるため比較から除外しました: " + path;
+    return RefusedText(path);
+}
+
+std::string CutLineText(const std::string& path) {
+    return "一覧の最後の行が途中で切れているため、その行を比較から除外しました: " + path;
 }
 
 std::string TooDeepText(const std::string& path) {
@@ -168,11 +181,12 @@ bool Window1::GetCompareList2rRefused(FtpCommandSocket& socket, const std::strin
     return !root;
 }
 
-bool Window1::GetCompareList2rDataError(FtpDataSocket&) {
+bool Window1::GetCompareList2rDataError(FtpDataSocket& socket) {
     if (pWalk.cancelled) return true;  // a listing of the cancelled walk: nobody waits for it
     if (!pSyncRFlg || pWalk.stage != WalkListing || pWalk.listArrived) return false;
     const bool root = pWalk.AtRoot();
     pWalk.failed = true;
+    pWalk.listError = socket.LastErrorCode();
     pWalk.listArrived = true;
     // A LIST already sent is still answered; the folder is done with that answer, whatever it
     // is, so the one failure counts once.
@@ -187,15 +201,17 @@ void Window1::GetCompareList2rFolderDone() {
         pWalk.failed = false;
         if (!pWalk.AtRoot()) {
             pSyncR[static_cast<size_t>(pWalk.folder)].opaque = true;
-            updateStatus(RefusedText(currentPath));
+            updateStatus(FailedListingText(pWalk.listError, currentPath));
         } else {
             pWalk.rootOpaque = true;
-            updateStatus(RefusedText(pRootR));
+            updateStatus(FailedListingText(pWalk.listError, pRootR));
         }
         GetCompareList2rNext();
         return;
     }
-    // One listing: its group, its entries, its run.
+    // One listing: its group, its entries, its run. The line that a cut listing ends in was
+    // dropped when it was split.
+    if (dataSocket.ListingEndedMidLine()) updateStatus(CutLineText(currentPath));
     pGroupR = pGroupR + 1;
     const int64_t zone = ZoneHours(EditField8->Text());
     const fw::Date today;

@@ -14,11 +14,6 @@ FollowingTextView* Platform(const LogArea& a) {
     return static_cast<FollowingTextView*>(a.Widget());
 }
 
-// Stands for the bytes of a long line that the pane leaves out.
-std::string CutMarker(size_t leftOut) {
-    return "…（" + std::to_string(leftOut) + " バイト省略）";
-}
-
 }  // namespace
 
 LogArea::LogArea(Window& window, std::string name)
@@ -90,7 +85,7 @@ QString LogArea::Shown(std::string_view added) {
         }
         lineBytes_ += piece.size();
         if (end == added.npos) break;
-        if (lineCut_) shown += CutMarker(lineBytes_ - lineShownBytes_);
+        if (lineCut_) shown += LeftOutMarker(lineBytes_ - lineShownBytes_);
         shown += '\n';
         lineBytes_ = lineShownBytes_ = 0;
         lineCut_ = false;

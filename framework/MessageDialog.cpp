@@ -8,6 +8,7 @@
 
 #include "ModalHost.h"
 #include "PlatformInternal.h"
+#include "Strings.h"
 #include "Window.h"
 
 namespace fw {
@@ -61,6 +62,10 @@ QMessageBox::Icon PlatformIcon(int icon) {
     }
 }
 
+// A message is a few lines; one that quotes a server's reply of megabytes shows its beginning,
+// since laying it all out would stop the window for seconds and no one could read it.
+constexpr size_t kShownMessageBytes = 4096;
+
 }  // namespace
 
 MessageDialog::MessageDialog() {
@@ -73,14 +78,13 @@ MessageDialogButton* MessageDialog::ShowModalWithin(Window* parent) {
     MessageBox box(parent && !parent->IsClosed() ? parent->Widget()->window() : nullptr);
     box.setIcon(PlatformIcon(Icon));
     box.setWindowTitle(ToQString(Title));
-    box.setText(ToQString(Message));
-    if (!Explanation.empty()) box.setInformativeText(ToQString(Explanation));
-
     ModalPrompt prompt;
     prompt.kind = "message";
     prompt.title = Title;
-    prompt.message = Message;
-    prompt.explanation = Explanation;
+    prompt.message = ShownText(Message, kShownMessageBytes);
+    prompt.explanation = ShownText(Explanation, kShownMessageBytes);
+    box.setText(ToQString(prompt.message));
+    if (!prompt.explanation.empty()) box.setInformativeText(ToQString(prompt.explanation));
 
     QPushButton* action = box.Add(ActionButton.Caption, QMessageBox::AcceptRole);
     box.setDefaultButton(action);
@@ -104,11 +108,11 @@ MessageDialogButton* MessageDialog::ShowModalWithin(Window* parent) {
 
 void MsgBox(const std::string& text) {
     MessageBox box(QApplication::activeWindow());
-    box.setText(ToQString(text));
-    box.setDefaultButton(box.Add("OK", QMessageBox::AcceptRole));
     ModalPrompt prompt;
     prompt.kind = "msgbox";
-    prompt.message = text;
+    prompt.message = ShownText(text, kShownMessageBytes);
+    box.setText(ToQString(prompt.message));
+    box.setDefaultButton(box.Add("OK", QMessageBox::AcceptRole));
     prompt.buttons = {"OK"};
     ModalHost::Run(&box, prompt);
 }

@@ -193,6 +193,16 @@ std::string TruncateUtf8(const std::string& s, size_t maxBytes) {
     return s.substr(0, cut);
 }
 
+std::string LeftOutMarker(size_t leftOut) {
+    return "…（" + std::to_string(leftOut) + " バイト省略）";
+}
+
+std::string ShownText(const std::string& s, size_t maxBytes) {
+    if (s.size() <= maxBytes) return s;
+    std::string shown = TruncateUtf8(s, maxBytes);
+    return shown + LeftOutMarker(s.size() - shown.size());
+}
+
 std::string ValidUtf8(const std::string& s) {
     static const char kReplacement[] = "\xEF\xBF\xBD";
     std::string out;

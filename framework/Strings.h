@@ -38,6 +38,12 @@ bool ParseInt32(const std::string& s, int32_t& out);
 
 // At most maxBytes of s, cut so that no UTF-8 character is split.
 std::string TruncateUtf8(const std::string& s, size_t maxBytes);
+// Stands for the bytes of a long text that a reader is not shown.
+std::string LeftOutMarker(size_t leftOut);
+// What a reader is shown of s: s itself, or, past maxBytes, its beginning cut where a character
+// begins and LeftOutMarker for the rest. Text is laid out in time that grows faster than its
+// length, so a server's reply of megabytes would stop the window while it is laid out.
+std::string ShownText(const std::string& s, size_t maxBytes);
 // s as valid UTF-8: every invalid sequence becomes U+FFFD.
 std::string ValidUtf8(const std::string& s);
 

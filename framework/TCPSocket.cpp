@@ -1,9 +1,11 @@
 #include "TCPSocket.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <QHostAddress>
 #include <QPointer>
@@ -17,6 +19,10 @@
 namespace fw {
 
 namespace {
+
+// Received bytes wait here, not in the platform's socket, until the handler takes them: past this
+// much the platform stops reading and the peer is held back, whatever it sends.
+constexpr qint64 kReadBufferBytes = 1 << 20;
 
 int32_t ErrorCode(QAbstractSocket::SocketError e) {
     switch (e) {
@@ -43,6 +49,17 @@ size_t SendNow(qintptr fd, const std::string& bytes) {
     }
 }
 
+// Whether the connection on this descriptor has ended in a reset rather than in the peer's orderly
+// close: the platform reports both as the peer's close. After a reset the system's connection is
+// closed outright; after the peer's close it waits for this end to close too.
+bool EndedInReset(int fd) {
+    if (fd < 0) return false;
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) return false;
+    return info.tcpi_state == TCP_CLOSE;
+}
+
 std::string DottedIPv4(const QHostAddress& a) {
     bool ok = false;
     quint32 v4 = a.toIPv4Address(&ok);
@@ -65,10 +82,24 @@ struct TCPSocket::Impl {
     bool dataQueued = false;
     bool readInHandler = false;
     bool endReported = false;
+    // A second descriptor of the connection: the platform closes its own as soon as it sees the
+    // end, and the system's connection, which tells how it ended, lasts as long as this one.
+    int endWatch = -1;
 
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
     explicit Impl(TCPSocket* o) : owner(o) {}
+    ~Impl() { StopWatchingEnd(); }
+
+    void WatchEnd(QTcpSocket* s) {
+        if (endWatch >= 0) return;
+        const qintptr fd = s->socketDescriptor();
+        if (fd >= 0) endWatch = ::fcntl(static_cast<int>(fd), F_DUPFD_CLOEXEC, 0);
+    }
+    void StopWatchingEnd() {
+        if (endWatch >= 0) ::close(endWatch);
+        endWatch = -1;
+    }
 
     // A report bound to the connection is dropped when the connection is given up first; every
     // report is dropped when the socket itself is gone.
@@ -90,8 +121,11 @@ struct TCPSocket::Impl {
         sock = s;
         endReported = false;
         dataQueued = false;
+        s->setReadBufferSize(kReadBufferBytes);
+        WatchEnd(s);  // an accepted connection is up already
         QObject::connect(s, &QTcpSocket::connected, &context, [this, s] {
             if (s != sock) return;
+            WatchEnd(s);
             if (!pendingWrites.empty()) {
                 s->write(pendingWrites.data(), static_cast<qint64>(pendingWrites.size()));
                 pendingWrites.clear();
@@ -118,6 +152,7 @@ struct TCPSocket::Impl {
     void ReportEnd(int32_t code) {
         if (endReported) return;
         endReported = true;
+        if (code == kSocketPeerClosed && EndedInReset(endWatch)) code = kSocketPeerReset;
         if (sock && sock->bytesAvailable() > 0) QueueDataAvailable();
         Post([this, code] {
             owner->lastError_ = code;
@@ -150,6 +185,7 @@ struct TCPSocket::Impl {
         ++generation;
         pendingWrites.clear();
         dataQueued = false;
+        StopWatchingEnd();
         if (server) {
             server->close();
             server->deleteLater();

@@ -10,11 +10,15 @@
 
 namespace fw {
 
-// Error codes reported through LastErrorCode.
+// Error codes reported through LastErrorCode. Every byte received is delivered before the end of
+// the connection, whichever code ends it.
 enum SocketError : int32_t {
     kSocketOtherError = 100,
-    kSocketPeerClosed = 102,  // the peer closed the connection; every byte received came before it
+    kSocketPeerClosed =
+        102,  // the peer closed the connection in order: it sent everything it meant
     kSocketHostNotFound = 103,
+    // The connection ended in a reset (the peer's or the network's): what came may be cut short.
+    kSocketPeerReset = 104,
     kSocketAddressInUse = 105,
 };
 

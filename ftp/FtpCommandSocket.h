@@ -131,6 +131,12 @@ public:
     std::string getPort();
     int32_t setupPasvPort(const std::string& reply);
 
+    // What a server sends is bounded, far above any real reply: a reply line (its CR LF aside)
+    // and a whole multi-line reply. Past either the connection is ended and reported through
+    // Error as FtpReplyTooLong.
+    static constexpr size_t kMaxReplyLineBytes = size_t{4} << 20;
+    static constexpr size_t kMaxReplyBytes = size_t{16} << 20;
+
 protected:
     void Event_Connected() override;
     void Event_DataAvailable() override;
@@ -140,6 +146,7 @@ private:
     bool Expect(const std::string& code, const std::string& word, const std::string& argument,
                 bool hasArgument = true);
     void HandleLine(const std::string& line);
+    void ReplyTooLong();
     void HandleErrorReply(const std::string& code, const std::string& text);
     void ActOnReply(const std::string& code, const std::string& text);
     bool Confirms(const std::string& code) const;

@@ -2,10 +2,13 @@
 // through here. Complete lines are taken one at a time; a line whose CR LF has not arrived yet
 // waits in the buffer. Lines are assembled into replies (RFC 959), every line of a reply below 400
 // is reported as it arrives, and the state machine acts once a reply is complete.
+#include <algorithm>
+
 #include "framework/Strings.h"
 #include "framework/Thread.h"
 #include "ftp/FtpCommandSocket.h"
 #include "ftp/FtpDataSocket.h"
+#include "ftp/FtpErrorCodes.h"
 
 namespace {
 
@@ -30,15 +33,46 @@ int32_t CodeValue(const std::string& code) {
 
 void FtpCommandSocket::Event_DataAvailable() {
     result += ReadAll();
+    // The lines are taken from a moving start, and the buffer is cut once the pass is over (or
+    // left by an exception): cutting each line off the front would move the whole rest of the
+    // buffer once per line.
+    size_t taken = 0;
+    struct CutTaken {
+        std::string& buffer;
+        size_t& upTo;
+        ~CutTaken() { buffer.erase(0, std::min(upTo, buffer.size())); }
+    } cut{result, taken};
     while (true) {
-        size_t end = result.find("\r\n");
-        if (end == std::string::npos) return;
-        std::string line = result.substr(0, end);
-        result.erase(0, end + 2);
+        const size_t end = result.find("\r\n", taken);
+        if (end == std::string::npos) break;
+        if (end - taken > kMaxReplyLineBytes) {
+            ReplyTooLong();
+            return;
+        }
+        std::string line = result.substr(taken, end - taken);
+        taken = end + 2;
         // Every reply answers a command of its own: the replies after an error reply are read
         // like any other, so that a later command still gets its answer.
         HandleLine(line);
+        if (reply_.text.size() > kMaxReplyBytes) {
+            ReplyTooLong();
+            return;
+        }
     }
+    // A line whose end has not come yet (its CR may have).
+    if (result.size() - std::min(taken, result.size()) > kMaxReplyLineBytes + 1) ReplyTooLong();
+}
+
+// A server that sends without end must not take the memory, nor hold the program: the connection
+// ends as lost.
+void FtpCommandSocket::ReplyTooLong() {
+    std::string().swap(result);
+    reply_ = PendingReply{};
+    if (dataPort && (dataPort->TransferRunning() || TransferBeingSetUp()))
+        dataPort->AbandonTransfer();
+    awaitingFinalReply_ = false;
+    Abort();
+    PostError(FtpReplyTooLong);
 }
 
 bool FtpCommandSocket::Confirms(const std::string& code) const {

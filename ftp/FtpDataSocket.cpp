@@ -148,7 +148,15 @@ void FtpDataSocket::Event_Connected() {
 
 void FtpDataSocket::Event_DataAvailable() {
     if (status == "list") {
-        listData += ReadAll();
+        std::string data = ReadAll();
+        if (listData.size() + data.size() > kMaxListingBytes) {
+            // A server that streams without end must not take the memory with it.
+            std::string().swap(listData);
+            AbandonTransfer();
+            PostError(FtpListingTooLong);
+            return;
+        }
+        listData += data;
         Progress();
     } else if (status == "retr") {
         std::string data = ReadAll();
@@ -191,6 +199,7 @@ void FtpDataSocket::Event_Error() {
             EndTransfer();
             std::string text = std::move(listData);
             listData.clear();
+            listingEndedMidLine_ = !text.empty() && text.back() != '\n';
             fw::RaiseEvent(gotList, *this, text);
             return;
         }

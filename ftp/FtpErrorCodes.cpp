@@ -20,6 +20,10 @@ std::string FtpErrorText(int32_t code) {
             return "the local file changed while it was sent; the file on the server is incomplete";
         case FtpUnsafeArgument:
             return "a command argument holds a line break or NUL and was not sent";
+        case FtpListingTooLong:
+            return "the listing is longer than any folder's and was stopped";
+        case FtpReplyTooLong:
+            return "the server's reply is longer than any reply and the connection was ended";
         default:
             return "socket error " + std::to_string(code);
     }

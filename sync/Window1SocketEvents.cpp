@@ -2,6 +2,7 @@
 
 #include "framework/MessageDialog.h"
 #include "framework/Strings.h"
+#include "ftp/FtpErrorCodes.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
 
@@ -167,6 +168,12 @@ void Window1::commandSocket_userCancelledUpload(FtpCommandSocket&) {
 void Window1::commandSocket_Error(FtpCommandSocket& socket) {
     if (closing) {
         SyncCheckCompared();  // a comparison cut short by the disconnect has ended with it
+        return;
+    }
+    if (socket.LastErrorCode() == FtpReplyTooLong) {
+        const std::string why = "サーバーの応答が長すぎるため、接続を切断しました。";
+        updateStatus(why);
+        ConnectionLost(why);
         return;
     }
     ConnectionLost("Error: " + std::to_string(socket.LastErrorCode()));

@@ -78,9 +78,9 @@ public:
     bool WaitForComparison(int timeoutMs = 30000) {
         return fw::RunEventLoopUntil([&] { return w->pFin && !w->pComparePass; }, timeoutMs);
     }
-    bool Compare(const Connection& c) {
+    bool Compare(const Connection& c, int timeoutMs = 30000) {
         Start(c);
-        return WaitForComparison();
+        return WaitForComparison(timeoutMs);
     }
 
     // A comparison without a server: the remote walk is handed each listing it asks for (by the

@@ -6,10 +6,12 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/support/EventWait.h"
 #include "tests/support/FreePort.h"
 #include "tests/support/FtpServers.h"
 
@@ -26,9 +28,13 @@ public:
     // Paths where a command fails: "CWD", "PWD", "PORT", "PASV" (names a port where nothing
     // listens), "LIST"
     // (refused once the data connection is up), "LIST-AFTER" (refused after the listing was
-    // sent whole).
+    // sent whole), "LIST-RESET" (the listing sent, 226, and then its connection reset),
+    // "LIST-ENDLESS" (a listing that goes on until the client breaks it off).
     std::map<std::string, std::string> failures;
     std::vector<std::string> cwds;  // every CWD argument received after the login
+    // Whether the client has its end of the data connection up: a listing that is reset waits
+    // for it, so that the reset ends a connection the client had, not one it was still making.
+    std::function<bool()> clientDataConnected;
     // PWD: the folder named whatever the working folder is (when not empty), and whether a quote
     // inside it is doubled as RFC 959 says.
     std::string pwdAlways;
@@ -116,7 +122,28 @@ private:
                 return;
             }
             server.Send("150 Here comes the directory listing.\r\n");
+            if (Fails("LIST-ENDLESS")) {
+                // Up to 1 GiB, far past any bound, so that a client without one is seen
+                // holding it all rather than the test streaming for ever.
+                const std::string piece = listings[cwd_];
+                auto left = std::make_shared<int64_t>(int64_t{1} << 30);
+                server.StreamData([piece, left] {
+                    if (*left <= 0) return std::string();
+                    *left -= static_cast<int64_t>(piece.size());
+                    return piece;
+                });
+                testsupport::WaitUntil([&] { return !server.DataConnected(); }, 60000);
+                server.Send("426 Connection closed; transfer aborted.\r\n");
+                return;
+            }
+            if (Fails("LIST-RESET") && clientDataConnected)
+                testsupport::WaitUntil(clientDataConnected, 5000);
             server.SendData(listings[cwd_]);
+            if (Fails("LIST-RESET")) {
+                server.Send("226 Directory send OK.\r\n");
+                server.AbortData();
+                return;
+            }
             server.CloseData();
             if (Fails("LIST-AFTER")) {
                 // The listing went out and its connection ended normally, and yet.

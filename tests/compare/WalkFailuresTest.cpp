@@ -8,6 +8,7 @@
 #include "tests/compare/CompareWindow.h"
 #include "tests/compare/ScriptedTreeServer.h"
 #include "tests/support/CaseNames.h"
+#include "tests/support/ProcessWatch.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ protected:
         local = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/local/";
         fs::create_directories(local);
         testsupport::WriteFile(local + "keep.txt", "k");
+        tree.clientDataConnected = [this] { return cw.w->dataSocket.IsConnected(); };
     }
     CompareWindow::Connection Connection(const std::string& remoteFolder) const {
         return {tree.server.Port(), "user", "secret", true, remoteFolder, local, ""};
@@ -255,12 +257,12 @@ TEST_F(WalkFailures, FoldersDeeperOrLongerThanTheWalkGoesAreOpaque) {
     for (const std::string& cwd : tree.cwds) EXPECT_LE(cwd.size(), 4096u);
 }
 
-TEST_F(WalkFailures, EveryLineOfAListingCountsButTheTotalAndHiddenNames) {
-    // A name with " ." in it is an entry; so is a last line without its line end.
+TEST_F(WalkFailures, EveryWholeLineOfAListingCountsButTheTotalAndHiddenNames) {
+    // A name with " ." in it is an entry.
     tree.listings["/"] = "total 3\r\n" + ScriptedTreeServer::Line('-', "notes .txt") +
                          ScriptedTreeServer::Line('-', ".hidden") +
                          ScriptedTreeServer::Line('d', "..") + "\r\n" +
-                         "-rw-r--r--   1 user  group  5 Jun 15  2020 last.txt";
+                         ScriptedTreeServer::Line('-', "last.txt");
     ASSERT_TRUE(Compare("/"));
     ASSERT_EQ(cw.w->pSyncR.size(), 2u);
     EXPECT_EQ(cw.w->pSyncR[0].name, "last.txt");
@@ -269,6 +271,66 @@ TEST_F(WalkFailures, EveryLineOfAListingCountsButTheTotalAndHiddenNames) {
     EXPECT_EQ(cw.w->listData.size(), 6u);
     EXPECT_EQ(cw.w->listData[0], "");
     EXPECT_EQ(cw.w->listData[4], "");
+}
+
+// "index.html.bak" cut short after "index.html": the cut name must not stand for the local file
+// of that name (which would then not be sent), nor be deleted.
+const std::string kCutListing = ScriptedTreeServer::Line('-', "a.txt") +
+                                "-rw-r--r--   1 user  group  100 Jun 15  2020 index.html";
+
+TEST_F(WalkFailures, ALastLineWithoutItsLineEndIsNoEntry) {
+    tree.listings["/"] = ScriptedTreeServer::Line('d', "b");
+    tree.listings["/b"] = kCutListing;
+    fs::create_directories(local + "b");
+    testsupport::WriteFile(local + "b/index.html", "i");
+    SetStamp(local + "b/index.html", kSameStamp);
+    ASSERT_TRUE(Compare("/"));
+    EXPECT_FALSE(Remote("//b")->opaque);
+    ASSERT_NE(Remote("//b/a.txt"), nullptr);
+    EXPECT_EQ(Remote("//b/index.html"), nullptr);
+    EXPECT_TRUE(
+        cw.Logged("一覧の最後の行が途中で切れているため、その行を比較から除外しました: //b"));
+    EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, local),
+              (std::set<std::string>{"keep.txt", "b/index.html"}));
+}
+
+// The server has said 226, and then the listing's connection is reset: what came is not the
+// folder, whatever its lines say.
+TEST_F(WalkFailures, AListingResetAfterItsFinalReplyMakesItsFolderOpaque) {
+    tree.listings["/"] = ScriptedTreeServer::Line('d', "b") + ScriptedTreeServer::Line('d', "c");
+    tree.listings["/b"] = kCutListing;
+    tree.listings["/c"] = ScriptedTreeServer::Line('-', "in-c.txt");
+    tree.failures["/b"] = "LIST-RESET";
+    fs::create_directories(local + "b");
+    testsupport::WriteFile(local + "b/index.html", "i");
+    ASSERT_TRUE(Compare("/"));
+    ASSERT_NE(Remote("//b"), nullptr);
+    EXPECT_TRUE(Remote("//b")->opaque);
+    EXPECT_FALSE(Remote("//b")->check);
+    EXPECT_EQ(Remote("//b/a.txt"), nullptr);
+    EXPECT_EQ(Remote("//b/index.html"), nullptr);
+    EXPECT_TRUE(cw.Logged("一覧の途中で接続が切れたため比較から除外しました: //b"));
+    // The walk went on with the next folder, whose listing is its own.
+    ASSERT_NE(Remote("//c/in-c.txt"), nullptr);
+    EXPECT_TRUE(Remote("//c/in-c.txt")->check);
+    EXPECT_EQ(CompareWindow::Marked(cw.w->pSyncL, local), std::set<std::string>{"keep.txt"});
+}
+
+TEST_F(WalkFailures, AListingPastItsBoundIsEndedAndItsFolderOpaque) {
+    tree.listings["/"] = ScriptedTreeServer::Line('d', "b") + ScriptedTreeServer::Line('d', "c");
+    std::string piece;
+    while (piece.size() < 64 * 1024) piece += ScriptedTreeServer::Line('-', "again.txt");
+    tree.listings["/b"] = piece;
+    tree.listings["/c"] = ScriptedTreeServer::Line('-', "in-c.txt");
+    tree.failures["/b"] = "LIST-ENDLESS";
+    testsupport::PeakResidentWatch memory;
+    ASSERT_TRUE(cw.Compare(Connection("/"), 60000));
+    EXPECT_TRUE(Remote("//b")->opaque);
+    EXPECT_EQ(Remote("//b/again.txt"), nullptr);
+    EXPECT_TRUE(cw.Logged("一覧が大きすぎるため比較から除外しました: //b"));
+    EXPECT_NE(Remote("//c/in-c.txt"), nullptr);
+    EXPECT_LT(memory.GrowthBytes(),
+              static_cast<int64_t>(FtpDataSocket::kMaxListingBytes) + (int64_t{64} << 20));
 }
 
 TEST_F(WalkFailures, AListingNobodyAskedForIsNotTaken) {

@@ -131,12 +131,14 @@ struct SplitCase {
     std::vector<std::string> lines;
 };
 
-TEST(ListingLinesSplit, KeepsEveryLineButTheTotal) {
+TEST(ListingLinesSplit, KeepsEveryWholeLineButTheTotal) {
     const SplitCase cases[] = {
         {"", {}},
         {"total 8\r\n", {}},
         {"a\r\nb\r\n", {"a", "b"}},
-        {"a\r\nlast without line end", {"a", "last without line end"}},
+        {"a\r\nlast without line end", {"a"}},
+        {"a\r\ncut at its CR\r", {"a"}},
+        {"no line end at all", {}},
         {"a\nb\n", {"a", "b"}},
         {"a\r\n\r\nb\r\n", {"a", "", "b"}},
         {"x .hidden\r\n", {"x .hidden"}},

@@ -78,4 +78,52 @@ TEST_F(TCPSocketTest, SendCompleteComesOnceEveryWrittenByteHasLeft) {
     EXPECT_EQ(completes, 2);
 }
 
+// How the peer ends the connection after its bytes: in order, or with a reset that comes before
+// or after this end has read them. Every byte comes first, and the end says which it was.
+struct PeerEndCase {
+    const char* what;
+    bool reset;
+    bool readBeforeTheEnd;
+    int32_t code;
+};
+
+void PrintTo(const PeerEndCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class PeerEnd : public TCPSocketTest, public testing::WithParamInterface<PeerEndCase> {};
+
+TEST_P(PeerEnd, IsReportedAfterEveryByteAsItHappened) {
+    const PeerEndCase& c = GetParam();
+    std::string got;
+    int32_t endCode = 0;
+    socket.DataAvailable = [&](fw::TCPSocket& s) { got += s.ReadAll(); };
+    socket.Error = [&](fw::TCPSocket& s) { endCode = s.LastErrorCode(); };
+    const std::string bytes(100000, 'b');
+    peer->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    peer->flush();
+    if (c.readBeforeTheEnd) {
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return got.size() == bytes.size(); }, 5000));
+    }
+    if (c.reset) {
+        linger reset{1, 0};
+        setsockopt(static_cast<int>(peer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+                   sizeof reset);
+        peer->abort();
+    } else {
+        peer->disconnectFromHost();
+    }
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return endCode != 0; }, 5000));
+    EXPECT_EQ(endCode, c.code);
+    EXPECT_EQ(got.size(), bytes.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, PeerEnd,
+    testing::Values(PeerEndCase{"InOrder", false, false, fw::kSocketPeerClosed},
+                    PeerEndCase{"InOrderAfterTheBytesWereRead", false, true, fw::kSocketPeerClosed},
+                    PeerEndCase{"ResetBeforeTheBytesWereRead", true, false, fw::kSocketPeerReset},
+                    PeerEndCase{"ResetAfterTheBytesWereRead", true, true, fw::kSocketPeerReset}),
+    [](const testing::TestParamInfo<PeerEndCase>& info) { return std::string(info.param.what); });
+
 }  // namespace

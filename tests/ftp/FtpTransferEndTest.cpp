@@ -135,6 +135,21 @@ TEST_F(TransferEnd, ADownloadBrokenOffKeepsTheOldFile) {
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
 }
 
+TEST_F(TransferEnd, ADownloadResetAfterItsFinalReplyKeepsTheOldFile) {
+    const std::string target = LocalFile("cut.bin", "previous");
+    s.client.command.getFile("/cut.bin", target, "I", "", "");
+    ASSERT_TRUE(s.server.WaitForDataConnection());
+    ASSERT_TRUE(s.client.WaitFor([&] { return s.client.dataConnects == 1; }));
+    s.server.SendData(std::string(40000, 'n'));
+    s.server.Send("226 Transfer complete\r\n");
+    s.server.AbortData();  // the reply said complete; the reset says what came is cut short
+    ASSERT_TRUE(s.client.WaitFor([&] { return !s.client.dataErrors.empty(); }));
+    EXPECT_EQ(s.client.dataErrors, std::vector<int>{fw::kSocketPeerReset});
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(s.client.transfersComplete, 0);
+    EXPECT_EQ(testsupport::ReadFile(target), "previous");
+}
+
 }  // namespace
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/shell/ShellTestFixture.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -117,12 +118,7 @@ TEST_F(FileTypeFileTest, LinesReadAsWritten) {
 // it was kept aside, since quit writes the table without it. A file with no usable line at all
 // leaves the built-in table.
 TEST_F(FileTypeFileTest, DamagedLinesAreDroppedToldOnceAndKeptAside) {
-    std::string randomBytes;
-    uint32_t x = 12345;
-    for (int i = 0; i < 4096; ++i) {
-        x = x * 1103515245u + 12345u;
-        randomBytes += static_cast<char>(x >> 23);
-    }
+    const std::string randomBytes = testsupport::ScrambledBytes(4096, 12345);
     struct Case {
         const char* what;
         std::string file;

@@ -5,6 +5,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <memory>
 #include <stdexcept>
 
 #include "tests/support/EventWait.h"
@@ -21,6 +22,22 @@ void AppendAvailable(QTcpSocket& socket, std::string& to) {
 void WriteNow(QTcpSocket& socket, const std::string& bytes) {
     socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
     socket.flush();
+}
+
+// Feeds the socket from next() while little of what it was given is still waiting to leave.
+void Feed(QTcpSocket* socket, std::function<std::string()> next) {
+    constexpr qint64 kWaiting = 256 * 1024;
+    auto source = std::make_shared<std::function<std::string()>>(std::move(next));
+    auto more = [socket, source] {
+        while (socket->state() == QAbstractSocket::ConnectedState &&
+               socket->bytesToWrite() < kWaiting) {
+            const std::string piece = (*source)();
+            if (piece.empty()) return;
+            socket->write(piece.data(), static_cast<qint64>(piece.size()));
+        }
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, more);
+    more();
 }
 
 }  // namespace
@@ -146,6 +163,10 @@ void ScriptedFtpServer::CloseClient() {
     if (impl_->client) impl_->client->disconnectFromHost();
 }
 
+void ScriptedFtpServer::Stream(std::function<std::string()> next) {
+    if (impl_->client) Feed(impl_->client, std::move(next));
+}
+
 const std::string& ScriptedFtpServer::Received() const {
     return impl_->received;
 }
@@ -208,6 +229,10 @@ const std::string& ScriptedFtpServer::DataReceived() const {
 
 void ScriptedFtpServer::SendData(const std::string& bytes) {
     if (impl_->data) WriteNow(*impl_->data, bytes);
+}
+
+void ScriptedFtpServer::StreamData(std::function<std::string()> next) {
+    if (impl_->data) Feed(impl_->data, std::move(next));
 }
 
 void ScriptedFtpServer::CloseData() {

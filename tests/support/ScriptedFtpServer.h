@@ -38,6 +38,10 @@ public:
     void Send(const std::string& bytes);
     // Closes the control connection (after what was sent has left).
     void CloseClient();
+    // Keeps sending what next() answers, a piece whenever the pieces before have left, until it
+    // answers "" or the connection ends: a server that sends without end, without its own
+    // memory growing when the client stops reading.
+    void Stream(std::function<std::string()> next);
 
     const std::string& Received() const;
     std::vector<std::string> ReceivedLines() const;  // the complete CR LF-ended lines
@@ -57,8 +61,9 @@ public:
     bool DataClosedByClient() const;
     const std::string& DataReceived() const;
     void SendData(const std::string& bytes);
-    void CloseData();  // after what was sent has left
-    void AbortData();  // at once, with a reset
+    void CloseData();                                    // after what was sent has left
+    void AbortData();                                    // at once, with a reset
+    void StreamData(std::function<std::string()> next);  // as Stream, on the data connection
 
 private:
     struct Impl;

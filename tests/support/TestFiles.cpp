@@ -9,6 +9,15 @@
 
 namespace testsupport {
 
+std::string ScrambledBytes(size_t n, uint32_t seed) {
+    std::string b(n, '\0');
+    for (char& c : b) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return b;
+}
+
 time_t LocalTime(int year, int month, int day, int hour, int minute) {
     struct tm t {};
     t.tm_year = year - 1900;

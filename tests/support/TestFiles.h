@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <ctime>
 #include <string>
 
@@ -9,6 +11,8 @@ namespace testsupport {
 std::string ReadFile(const std::string& path);
 // Writes bytes to path, creating the parent folders; answers whether it worked.
 bool WriteFile(const std::string& path, const std::string& bytes);
+// n bytes that no line-end conversion or compression would leave alone, the same for one seed.
+std::string ScrambledBytes(size_t n, uint32_t seed);
 // A moment of local time, to the minute (month 1 to 12), as seconds since the epoch.
 time_t LocalTime(int year, int month, int day, int hour, int minute);
 

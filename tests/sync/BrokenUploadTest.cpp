@@ -10,6 +10,7 @@
 
 #include "framework/UserCancel.h"
 #include "shell/CommonModule.h"
+#include "tests/support/TestFiles.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
@@ -21,19 +22,8 @@ using Clock = std::chrono::steady_clock;
 constexpr char kUnfinishedLine[] =
     "前回のアップロードが完了していないため、アップロード対象にしました: ";
 
-// Bytes that no line-end conversion or compression would leave alone.
-std::string Bytes(size_t n) {
-    std::string b(n, '\0');
-    uint32_t v = 12345;
-    for (char& c : b) {
-        v = v * 1103515245u + 12345u;
-        c = static_cast<char>(v >> 24);
-    }
-    return b;
-}
-
 const std::string& BigFile() {
-    static const std::string big = Bytes(12 * 1000 * 1000);
+    static const std::string big = testsupport::ScrambledBytes(12 * 1000 * 1000, 12345);
     return big;
 }
 
@@ -154,7 +144,7 @@ class StoppedServer : public StoppingServer, public testing::WithParamInterface<
 
 TEST_P(StoppedServer, TheCancelKeyEndsTheUploadWithinASecond) {
     const Stop stop = GetParam();
-    MakeTree(localRoot, {{"small.bin", Bytes(200'000)}});
+    MakeTree(localRoot, {{"small.bin", testsupport::ScrambledBytes(200'000, 12345)}});
     StartServer(stop.kind);
     FillEditPage(*server, true);
     ASSERT_TRUE(ConnectAndCompare()) << LogText();

@@ -12,6 +12,7 @@
 #include "shell/SettingsFolder.h"
 #include "sync/UploadJournal.h"
 #include "tests/support/SmallDisk.h"
+#include "tests/support/TestFiles.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
@@ -22,17 +23,6 @@ namespace fs = std::filesystem;
 constexpr char kUnfinishedLine[] =
     "前回のアップロードが完了していないため、アップロード対象にしました: ";
 constexpr char kUnwrittenLine[] = "アップロード中の記録を書き込めませんでした: ";
-
-// Bytes that no line-end conversion or compression would leave alone.
-std::string Bytes(size_t n) {
-    std::string b(n, '\0');
-    uint32_t v = 54321;
-    for (char& c : b) {
-        v = v * 1103515245u + 12345u;
-        c = static_cast<char>(v >> 24);
-    }
-    return b;
-}
 
 // The entries another profile's broken run left: more than a page of the disk, so that the
 // journal of this run needs two.
@@ -82,7 +72,7 @@ protected:
 };
 
 TEST_F(JournalOnAFullDisk, KeepsTheUploadThatBrokeOffWhenItCantBeWritten) {
-    const std::string big = Bytes(12 * 1000 * 1000);
+    const std::string big = testsupport::ScrambledBytes(12 * 1000 * 1000, 54321);
     MakeTree(localRoot, {{"big.bin", big}, {"small.txt", "s\n"}});
     const std::string others = OtherSitesEntries();
     ASSERT_GT(static_cast<int64_t>(others.size()), testsupport::SmallDisk::PageSize());

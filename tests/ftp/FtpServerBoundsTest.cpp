@@ -1,0 +1,108 @@
+// What a server sends is bounded: a reply line, a whole reply and a listing that go on without
+// end are ended at their bound and reported, with the memory held and the event loop free
+// meanwhile. Played by a server the test controls, which streams as fast as the client reads.
+#include <gtest/gtest.h>
+
+#include "ftp/FtpErrorCodes.h"
+#include "tests/ftp/ScriptedSession.h"
+#include "tests/support/ProcessWatch.h"
+
+namespace {
+
+constexpr int64_t kMiB = 1024 * 1024;
+
+// A stream of pieces made by piece(), until budget bytes have gone: past any bound, so that a
+// client without one is seen holding it all rather than the test streaming for ever.
+std::function<std::string()> Endless(std::function<std::string()> piece, int64_t budget) {
+    auto sent = std::make_shared<int64_t>(0);
+    return [piece = std::move(piece), budget, sent] {
+        if (*sent >= budget) return std::string();
+        std::string next = piece();
+        *sent += static_cast<int64_t>(next.size());
+        return next;
+    };
+}
+
+struct FloodCase {
+    const char* what;
+    std::string start;                  // sent first, as the greeting
+    std::function<std::string()> more;  // then this, without end
+};
+
+void PrintTo(const FloodCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class ReplyPastItsBound : public testing::TestWithParam<FloodCase> {};
+
+TEST_P(ReplyPastItsBound, EndsTheConnectionWithTheMemoryHeldAndTheLoopFree) {
+    const FloodCase& c = GetParam();
+    ScriptedSession s;
+    s.sendGreeting = false;
+    s.server.OnConnected = [&] {
+        s.server.Send(c.start);
+        s.server.Stream(Endless(c.more, 256 * kMiB));
+    };
+    testsupport::PeakResidentWatch memory;
+    testsupport::LoopStallWatch loop;
+    s.Connect();
+    ASSERT_TRUE(s.client.WaitFor([&] { return !s.client.commandErrors.empty(); }, 60000));
+    EXPECT_EQ(s.client.commandErrors, std::vector<int>{FtpReplyTooLong});
+    EXPECT_FALSE(s.client.command.IsConnected());
+    EXPECT_TRUE(s.client.command.result.empty());
+    // The whole reply is 16 MiB at most; what is reported of it is held by the test's recorder.
+    EXPECT_LT(memory.GrowthBytes(), 96 * kMiB);
+    EXPECT_LT(loop.LongestMs(), 100);
+    EXPECT_EQ(s.client.loginCount, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Floods, ReplyPastItsBound,
+    testing::Values(FloodCase{"ALineWithoutEnd", "220 Welcome",
+                              [] { return std::string(64 * 1024, 'x'); }},
+                    FloodCase{"ContinuationLinesWithoutEnd", "220-Welcome\r\n",
+                              [] { return " " + std::string(1000, 'c') + "\r\n"; }},
+                    // Short lines in large pieces: each pass over what has come holds many.
+                    FloodCase{"ContinuationLinesOfAnErrorWithoutEnd", "554-Go away\r\n",
+                              [] {
+                                  std::string piece;
+                                  while (piece.size() < 1024 * 1024)
+                                      piece += " " + std::string(70, 'e') + "\r\n";
+                                  return piece;
+                              }}),
+    [](const testing::TestParamInfo<FloodCase>& info) { return std::string(info.param.what); });
+
+TEST(ListingPastItsBound, IsEndedAndReportedWithTheMemoryHeld) {
+    ScriptedSession s;
+    const std::string line =
+        "-rw-r--r--   1 user  group  100 Jun 15  2020 " + std::string(60, 'n') + "\r\n";
+    std::string piece;
+    while (piece.size() < 64 * 1024) piece += line;
+    s.OnCommand = [&](const std::string& command) {
+        if (command == "PASV") {
+            s.AnswerPasvFrom();
+        } else if (command == "LIST") {
+            s.server.WaitForDataConnection(5000);
+            s.server.Send("150 Here it comes\r\n");
+            s.server.StreamData(Endless([&] { return piece; }, 1024 * kMiB));
+        } else {
+            return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(s.ConnectAndLogIn());
+    testsupport::PeakResidentWatch memory;
+    s.client.command.getList();
+    ASSERT_TRUE(s.client.WaitFor([&] { return !s.client.dataErrors.empty(); }, 60000));
+    EXPECT_EQ(s.client.dataErrors, std::vector<int>{FtpListingTooLong});
+    EXPECT_TRUE(s.client.lists.empty());
+    EXPECT_FALSE(s.client.data.TransferRunning());
+    EXPECT_TRUE(s.client.data.listData.empty());
+    // The server sees its data connection broken off.
+    ASSERT_TRUE(s.client.WaitFor([&] { return !s.server.DataConnected(); }));
+    EXPECT_LT(memory.GrowthBytes(),
+              static_cast<int64_t>(FtpDataSocket::kMaxListingBytes) + 64 * kMiB);
+    EXPECT_LT(FtpDataSocket::kMaxListingBytes, size_t{1024} * kMiB);
+}
+
+}  // namespace
