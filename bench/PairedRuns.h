@@ -62,4 +62,13 @@ inline void ReportTimes(const std::string& name, const std::string& peerName,
     std::printf("%s time ratio (ours/%s): %.2f\n", name.c_str(), peerName.c_str(), t.Ratio());
 }
 
+// "<name> <what>: ours <median>, <peer> <median> (each pair)": a count measured per pair, such as
+// the commands each side sent.
+inline void ReportCounts(const std::string& name, const std::string& what,
+                         const std::string& peerName, const PairedTimes& t) {
+    std::printf("%s %s: ours %.2f, %s %.2f (medians of %zu: ours %s; %s %s)\n", name.c_str(),
+                what.c_str(), Median(t.ours), peerName.c_str(), Median(t.peer), t.ours.size(),
+                List(t.ours).c_str(), peerName.c_str(), List(t.peer).c_str());
+}
+
 }  // namespace bench

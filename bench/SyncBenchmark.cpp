@@ -3,7 +3,9 @@
 // --parallel=1" of the same tree to another folder of the same server, in the same run; then both
 // again with nothing changed. Two sites: 20 folders of 100 files of 3.2 KB with one file of
 // 200 MB, and 5,000 files of 1-8 KB in 100 folders. The two go in pairs, interleaved, the order
-// alternating, and the figures are medians. Last, the program's CPU time while it idles 10 s after
+// alternating, and the figures are medians. Beside the times, the control commands (each a round
+// trip) per uploaded file of the first syncs, counted from vsftpd's own log of the same run. Last,
+// the program's CPU time while it idles 10 s after
 // start-up, after a comparison and after a run (from /proc/self/stat). The process runs in a
 // network namespace of its own, where port 21 is free. With a site's name as its argument
 // ("sync-5000"), it syncs that site alone, for a profiler.
@@ -104,6 +106,23 @@ bool MakeSite(const Site& site, const std::string& root) {
     const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (const auto& e : fs::recursive_directory_iterator(root)) fs::last_write_time(e, anHourAgo);
     return true;
+}
+
+size_t FilesIn(const std::string& root) {
+    size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(root)) files += e.is_regular_file();
+    return files;
+}
+
+// The control commands vsftpd has logged so far, every session's (log_ftp_protocol: one line
+// "FTP command: ..." each).
+int64_t CommandsLogged(const testsupport::VsftpdServer& server) {
+    const std::string log = server.LogText();
+    const std::string needle = "FTP command: ";
+    int64_t count = 0;
+    for (size_t at = log.find(needle); at != std::string::npos; at = log.find(needle, at + 1))
+        ++count;
+    return count;
 }
 
 bool SameTree(const std::string& a, const std::string& b) {
@@ -280,9 +299,12 @@ double MirrorWithLftp(const testsupport::VsftpdServer& server, const std::string
 }
 
 // Pairs of syncs of one site, ours and lftp's, each pair to fresh folders: the first sync and the
-// no-change re-run. False when a sync failed or a copy differs from the site.
+// no-change re-run, and the control commands per uploaded file of the first. False when a sync
+// failed or a copy differs from the site.
 bool RunPairs(const Site& site, const std::string& local, testsupport::VsftpdServer& server,
-              Program& program, bench::PairedTimes& first, bench::PairedTimes& again) {
+              Program& program, bench::PairedTimes& first, bench::PairedTimes& again,
+              bench::PairedTimes& commandsPerFile) {
+    const double files = static_cast<double>(FilesIn(local));
     for (int pair = 0; pair < bench::kPairs; ++pair) {
         const std::string ours = std::string(site.name) + "-ours" + std::to_string(pair);
         const std::string lftp = std::string(site.name) + "-lftp" + std::to_string(pair);
@@ -291,11 +313,16 @@ bool RunPairs(const Site& site, const std::string& local, testsupport::VsftpdSer
         server.PutDir(oursFolder);  // the site's remote folder exists, empty
         server.PutDir(lftpFolder);
         double times[2][2];  // [first, again][ours, lftp]
+        double perFile[2];   // the first sync's commands per file [ours, lftp]
         for (int run = 0; run < 2; ++run) {
             for (int turn = 0; turn < 2; ++turn) {
                 const bool oursNow = (turn == 0) == bench::OursFirst(pair);
+                const int64_t before = run == 0 ? CommandsLogged(server) : 0;
                 times[run][oursNow ? 0 : 1] = oursNow ? program.Sync(server, local, oursFolder)
                                                       : MirrorWithLftp(server, local, lftpFolder);
+                if (run == 0)
+                    perFile[oursNow ? 0 : 1] =
+                        static_cast<double>(CommandsLogged(server) - before) / files;
             }
         }
         if (times[0][0] < 0 || times[0][1] < 0 || times[1][0] < 0 || times[1][1] < 0) {
@@ -310,6 +337,7 @@ bool RunPairs(const Site& site, const std::string& local, testsupport::VsftpdSer
         }
         first.Add(times[0][0], times[0][1]);
         again.Add(times[1][0], times[1][1]);
+        commandsPerFile.Add(perFile[0], perFile[1]);
         fs::remove_all(server.WritableDir() + "/" + ours);
         fs::remove_all(server.WritableDir() + "/" + lftp);
     }
@@ -331,6 +359,8 @@ int main(int argc, char** argv) {
 
     testsupport::VsftpdServer::Options options;
     options.port = 21;
+    // Every command in vsftpd's log, to count the round trips of each side.
+    options.extraConfig = {"xferlog_enable=YES", "log_ftp_protocol=YES"};
     testsupport::VsftpdServer server(options);
     Program program;
     if (only.empty()) ReportIdle("after start-up", Idle());
@@ -343,8 +373,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "can't write the site\n");
             return 1;
         }
-        bench::PairedTimes first, again;
-        if (!RunPairs(site, local, server, program, first, again)) return 1;
+        bench::PairedTimes first, again, commandsPerFile;
+        if (!RunPairs(site, local, server, program, first, again, commandsPerFile)) return 1;
         std::printf("%s site: %d folders x %d files of %zu-%zu bytes", site.name, site.folders,
                     site.filesPerFolder, site.smallest, site.largest);
         if (site.bigBytes > 0)
@@ -353,6 +383,8 @@ int main(int argc, char** argv) {
         std::printf(", binary, vsftpd on loopback, passive mode\n");
         bench::ReportTimes(site.name, "lftp", first);
         bench::ReportTimes(std::string(site.name) + " resync", "lftp", again);
+        bench::ReportCounts(site.name, "control round trips per uploaded file", "lftp",
+                            commandsPerFile);
         std::fflush(stdout);
         fs::remove_all(local);
     }

@@ -11,6 +11,11 @@
 #include "ftp/FtpDataSocket.h"
 #include "ftp/FtpErrorCodes.h"
 
+std::string FtpCommandSocket::UploadRepresentation(const std::string& transferType) {
+    // Under TYPE A a server would turn the line ends the upload has given a text into its own.
+    return transferType == "A" ? "I" : transferType;
+}
+
 FtpCommandSocket::FtpCommandSocket() = default;
 FtpCommandSocket::~FtpCommandSocket() = default;
 
@@ -31,11 +36,13 @@ bool FtpCommandSocket::Expect(const std::string& code, const std::string& word,
 void FtpCommandSocket::Connect() {
     commandsWritten_ = 1;  // the greeting answers the connection
     finalReplies_ = 0;
+    serverType_.clear();
     fw::TCPSocket::Connect();
 }
 
 void FtpCommandSocket::sendUSER() {
     ++userTries;
+    serverType_.clear();  // a login may set the transfer parameters back to their defaults
     Expect("331", "USER", userID);
 }
 
@@ -73,8 +80,9 @@ void FtpCommandSocket::sendSTOR() {
     Expect("150", "STOR", fileName);
 }
 
-void FtpCommandSocket::sendTYPE() {
-    Expect("200", "TYPE", type);
+void FtpCommandSocket::sendTYPE(const std::string& representation) {
+    serverType_.clear();  // until the server confirms it
+    if (Expect("200", "TYPE", representation)) typeRequested_ = representation;
 }
 
 void FtpCommandSocket::sendQUIT() {
@@ -120,6 +128,19 @@ void FtpCommandSocket::SendDataPortCommand() {
         sendPORT();
 }
 
+// A transfer's TYPE, or its data port straight away when the server has that type already: one
+// round trip less for every file after the first of a kind.
+void FtpCommandSocket::StartTransfer(const std::string& typeStep, const std::string& portStep,
+                                     const std::string& representation) {
+    if (serverType_ == representation) {
+        status = portStep;
+        SendDataPortCommand();
+        return;
+    }
+    status = typeStep;
+    sendTYPE(representation);
+}
+
 void FtpCommandSocket::getList() {
     status = "list-port";
     SendDataPortCommand();
@@ -159,10 +180,9 @@ void FtpCommandSocket::getFile(const std::string& remoteName, const std::string&
         return;
     }
     saveFile = std::move(stream);
-    status = "retr-type";
     type = transferType;
     fileName = remoteName;
-    sendTYPE();
+    StartTransfer("retr-type", "retr-port", type);
 }
 
 void FtpCommandSocket::storFile(const std::string& localPath, const std::string& remoteName,
@@ -179,19 +199,17 @@ void FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
         dataPort->ReportSetupError(FtpLocalFileUnreadable);
         return;
     }
-    status = "stor-type";
     type = transferType;
     fileName = remoteName;
     dataPort->status = "stor";  // from its data port on, the upload answers the cancel key
     dataPort->remoteFileName = remoteName;
     dataPort->path = localPath;
     dataPort->uploadFile = std::move(localFile);
-    sendTYPE();
+    StartTransfer("stor-type", "stor-port", UploadRepresentation(type));
 }
 
 void FtpCommandSocket::storString(const std::string& text, const std::string& remoteName,
                                   const std::string& transferType) {
-    status = "stor-type";
     type = transferType;
     fileName = remoteName;
     dataPort->status = "stor";
@@ -199,7 +217,9 @@ void FtpCommandSocket::storString(const std::string& text, const std::string& re
     dataPort->remoteFileName = remoteName;
     dataPort->path = "bigString";
     dataPort->uploadFile.reset();
-    sendTYPE();
+    // A text from memory goes with CR LF line ends (see FtpDataSocket::sendString), the form of
+    // TYPE A, in which the server stores it in its own convention.
+    StartTransfer("stor-type", "stor-port", type);
 }
 
 void FtpCommandSocket::PrepareOneFileConnection(const std::string& host, const std::string& user,
@@ -246,6 +266,8 @@ void FtpCommandSocket::Event_Connected() {
     userTries = 0;
     awaitingGreeting_ = true;
     awaitingFinalReply_ = false;
+    serverType_.clear();  // a new connection starts in the server's default type
+    typeRequested_.clear();
     // Nothing of an earlier connection's replies may run into this one's greeting.
     result.clear();
     reply_ = PendingReply{};

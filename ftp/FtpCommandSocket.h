@@ -25,6 +25,11 @@ public:
     FtpCommandSocket();
     ~FtpCommandSocket() override;
 
+    // The representation type a file of this transfer type goes up in: "I" for "A" and "I" alike
+    // (a text's line ends are the profile's already); any other letter as it is, for the server
+    // to judge.
+    static std::string UploadRepresentation(const std::string& transferType);
+
     // Connection properties, set by the owner before Connect.
     std::string userID;
     std::string password;
@@ -36,7 +41,7 @@ public:
     std::string status;        // the step whose confirming reply is awaited
     std::string expectedCode;  // the reply code that confirms the last command
     std::string result;        // reply text not yet processed
-    std::string type;          // TYPE of the next transfer: "A" or "I"
+    std::string type;          // the next transfer's type: "A" text (line ends converted), "I"
     std::string fileName;      // remote name of the next transfer
     std::string systemstr;
     std::unique_ptr<fw::TextOutputStream> saveFile;  // a download's target, until RETR
@@ -71,6 +76,11 @@ public:
     // number of the command that reply answers; 0 elsewhere.
     int64_t ReplyAnswers() const { return replyAnswers_; }
 
+    // The representation type the server has accepted on this connection ("A" or "I"); empty
+    // while it is not known (before the first TYPE of a login, while a TYPE awaits its reply,
+    // after a refused one). A transfer sends TYPE only when it needs another.
+    const std::string& ServerType() const { return serverType_; }
+
     // Requests the connection (see TCPSocket::Connect) and starts the numbering of its commands.
     void Connect();
 
@@ -82,7 +92,7 @@ public:
     void sendCWD(const std::string& dir);
     void sendRETR();
     void sendSTOR();
-    void sendTYPE();
+    void sendTYPE(const std::string& representation);
     void sendQUIT();
     void sendPWD();
     void sendSYST();
@@ -144,6 +154,8 @@ private:
     void Transition(const std::string& code, const std::string& text);
     bool OpenPassiveDataConnection(const std::string& text);
     void SendDataPortCommand();
+    void StartTransfer(const std::string& typeStep, const std::string& portStep,
+                       const std::string& representation);
     void PrepareOneFileConnection(const std::string& host, const std::string& user,
                                   const std::string& pass, const std::string& localPath,
                                   const std::string& remoteName, const std::string& transferType,
@@ -165,4 +177,6 @@ private:
     int64_t commandsWritten_ = 0;
     int64_t finalReplies_ = 0;
     int64_t replyAnswers_ = 0;
+    std::string serverType_;
+    std::string typeRequested_;  // the argument of the TYPE awaiting its reply
 };

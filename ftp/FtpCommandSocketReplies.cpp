@@ -207,8 +207,7 @@ void FtpCommandSocket::Transition(const std::string& code, const std::string& te
         status = "";
         fw::RaiseEvent(loggedIn, *this, text);
         if (oneFile) {
-            status = "stor-type";
-            sendTYPE();
+            StartTransfer("stor-type", "stor-port", UploadRepresentation(type));
         } else if (dOneFile) {
             getFile(fileName, dataPort->path, type, macType, macCreator);
         }
@@ -226,6 +225,7 @@ void FtpCommandSocket::Transition(const std::string& code, const std::string& te
         else
             sendLIST();
     } else if (status == "retr-type" || status == "stor-type") {
+        serverType_ = typeRequested_;
         status = status == "retr-type" ? "retr-port" : "stor-port";
         SendDataPortCommand();
     } else if (status == "retr-port" || status == "stor-port") {

@@ -25,7 +25,7 @@
 #include "framework/Window.h"
 #include "ftp/FtpCommandSocket.h"
 #include "ftp/FtpDataSocket.h"
-#include "sync/UploadJournal.h"
+#include "sync/SyncRun.h"
 
 namespace fw {
 class Graphics;
@@ -50,15 +50,6 @@ enum ThreadStep : int32_t {
     StepTransferDone = 2,
     StepUploadStarted = 3,
     StepPhaseDone = 4
-};
-// The value of pRunState: where a sync run stands. A step is taken only while its phase runs.
-enum SyncRunState : int32_t {
-    RunIdle = 0,        // no run, or the last one is done
-    RunBuilding = 1,    // a phase's work list is being built
-    RunConfirming = 2,  // the work list waits for the user's confirmation
-    RunUploading = 3,
-    RunRemoving = 4,
-    RunStopped = 5,  // stopped by an error or cancelled; errors that follow are only logged
 };
 // The pages of the profile panel PagePanel1.
 enum ProfilePanelPage : int32_t { PageEmpty = 0, PageView = 1, PageEdit = 2 };
@@ -134,17 +125,10 @@ public:
     int32_t pSyncListIdx = 0;
     int32_t pThreadStep = 0;
     std::optional<fw::FolderItem> pThreadFI;
-    int64_t pThreadLength = 0;  // pThreadFI's length when it was opened for the upload
     std::string pSyncResult;
-    int32_t pRunState = RunIdle;
-    int32_t pRunMode = 0;        // the sync mode, read once when Sync is pressed
-    int64_t pStepCommand = 0;    // the pending step's first command (FtpCommandSocket numbering)
-    std::string pStepPath;       // the remote path of the pending MKD or upload
-    bool pStepDeferred = false;  // a step fell due while a data connection was open
-    bool pCompared = false;      // this connection's comparison is complete: Sync may run
-    int64_t pLoginCwd = 0;       // the CWD sent after the login, until it is answered
-    std::vector<std::string> pMadeFolders;  // remote folders created during this connection
-    UploadJournal pJournal;                 // the uploads that have not got their final reply
+    SyncRun pRun;
+    bool pCompared = false;  // this connection's comparison is complete: Sync may run
+    int64_t pLoginCwd = 0;   // the CWD sent after the login, until it is answered
 
     // --- Controls, in the order of their creation; the window owns them.
     fw::Rectangle* Rectangle1 = nullptr;

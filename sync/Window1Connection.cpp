@@ -55,7 +55,7 @@ void Window1::makeConnection() {
     pCompared = false;
     SyncRunEnd(RunIdle);
     pLoginCwd = 0;
-    pMadeFolders.clear();
+    pRun.madeFolders.clear();
     makeConnection2(password);
     GetCompareList();
 }

@@ -32,9 +32,9 @@ void ResetTransferDisplay(Window1& w) {
 // (or, when the list has run out, the end of the phase through Timer3).
 void TransferDone(Window1& w) {
     ResetTransferDisplay(w);
-    if (w.pRunState != RunUploading || w.pUpload != UploadFile) return;
+    if (w.pRun.state != RunUploading || w.pUpload != UploadFile) return;
     w.pUpload = UploadNone;
-    w.pStepCommand = 0;
+    w.pRun.stepCommand = 0;
     w.SyncUpload2();
     if (w.pFin2) {
         w.pThreadStep = StepPhaseDone;
@@ -60,7 +60,7 @@ void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t n) {
 // (or a download has been written): the next step is taken here and now. A progress request still
 // pending would move the bar after the reset, so it is dropped.
 void Window1::dataSocket_FileTransferComplete(FtpDataSocket& socket) {
-    if (socket.status == "stor") pJournal.Leave(SyncJournalEntry(socket.remoteFileName));
+    if (socket.status == "stor") pRun.journal.Leave(SyncJournalEntry(socket.remoteFileName));
     dataConnected = false;
     pThreadStep = StepTransferDone;
     Timer3.SetMode(fw::Timer::kModeOff);
@@ -79,7 +79,7 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
         "An error " + std::to_string(socket.LastErrorCode()) + "occurred in the data port!";
     dataConnected = false;
     ProgressBar1->SetMaximum(1);
-    if (pRunState == RunUploading && pUpload == UploadFile) {
+    if (pRun.state == RunUploading && pUpload == UploadFile) {
         // That file only: the run goes on.
         if (socket.LastErrorCode() == FtpLocalFileChanged && SyncPassOverChangedUpload()) return;
         updateStatus(text);
@@ -91,7 +91,7 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
         }
         return;
     }
-    if (pRunState == RunStopped) {
+    if (pRun.state == RunStopped) {
         updateStatus(text);  // the run has stopped already, with its message
         return;
     }
@@ -121,7 +121,7 @@ void Window1::statusTimer_Action(fw::Timer&) {
 void Window1::Timer3_Action(fw::Timer&) {
     switch (pThreadStep) {
         case StepProgress: {
-            const bool byBytes = pThreadFI && pThreadLength <= kKilobyte;
+            const bool byBytes = pThreadFI && pRun.threadLength <= kKilobyte;
             ProgressBar1->SetValue(ToBar(byBytes ? totalBytes : totalBytes / kKilobyte));
             break;
         }
@@ -130,7 +130,7 @@ void Window1::Timer3_Action(fw::Timer&) {
             break;
         case StepUploadStarted: {
             if (!pThreadFI) break;
-            const int64_t length = pThreadLength;
+            const int64_t length = pRun.threadLength;
             ProgressBar1->SetValue(0);
             tBytesText->SetText(std::to_string(length));
             // An empty file still gets a scale: a maximum of 0 would show the bar as busy.
@@ -140,7 +140,7 @@ void Window1::Timer3_Action(fw::Timer&) {
         }
         case StepPhaseDone:
             ResetTransferDisplay(*this);
-            if (pRunState == RunUploading && pFin2) SyncUploadPhaseEnd("[dat]");
+            if (pRun.state == RunUploading && pFin2) SyncUploadPhaseEnd("[dat]");
             break;
         default:
             break;

@@ -10,12 +10,12 @@
 // that a folder's content goes before the folder.
 
 void Window1::SyncRemove() {
-    pRunState = RunBuilding;
+    pRun.state = RunBuilding;
     pSyncList.clear();
     pSyncListIdx = 0;
     pRemove = false;
     pFin2 = false;
-    pStepDeferred = false;
+    pRun.stepDeferred = false;
 
     for (size_t i = 0; i < pSyncR.size(); ++i) {
         if (pSyncR[i].check) {
@@ -35,7 +35,7 @@ void Window1::SyncRemove() {
                                        "フォルダが削除対象の場合はファイルを残せません。"
                                        "以下のファイルを削除対象にして処理を継続しますか？",
                                        inside.name, this);
-                        if (pRunState != RunBuilding) return;  // ended while the question was open
+                        if (pRun.state != RunBuilding) return;  // ended while the question was open
                         if (answer != MsgDlgAction) {
                             SyncRunCancel();
                             return;
@@ -50,15 +50,15 @@ void Window1::SyncRemove() {
         }
         if (i % kPassesPerGiveWay == kPassesPerGiveWay - 1) {
             fw::GiveWay();
-            if (pRunState != RunBuilding) return;
+            if (pRun.state != RunBuilding) return;
         }
     }
     SyncRemoveSort();
 
     if (gPref[PrefConfirmSync] == 1) {
-        pRunState = RunConfirming;
+        pRun.state = RunConfirming;
         const bool go = ShowSyncDlg("remove");
-        if (pRunState != RunConfirming) return;
+        if (pRun.state != RunConfirming) return;
         if (!go) {
             SyncRunCancel();
             return;
@@ -67,7 +67,7 @@ void Window1::SyncRemove() {
 
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("削除対象");
-    pRunState = RunRemoving;
+    pRun.state = RunRemoving;
     SyncRunContinue();  // nothing to remove: the run is over now, not at some later reply
 }
 
@@ -79,9 +79,9 @@ void Window1::SyncRemoveSort() {
 
 // One step: a DELE or an RMD, or, when the list has run out, pFin2.
 void Window1::SyncRemove2() {
-    if (pRunState != RunRemoving) return;
+    if (pRun.state != RunRemoving) return;
     if (DataConnectionOpen()) {
-        pStepDeferred = true;  // taken once the data connection has closed
+        pRun.stepDeferred = true;  // taken once the data connection has closed
         return;
     }
     while (true) {
@@ -105,7 +105,7 @@ void Window1::SyncRemove2() {
             commandSocket.deleteDirectory(entry.path);
         else
             commandSocket.deleteFile(entry.path);
-        pStepCommand = commandSocket.CommandsWritten();
+        pRun.stepCommand = commandSocket.CommandsWritten();
         return;
     }
 }

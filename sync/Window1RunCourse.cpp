@@ -7,8 +7,7 @@
 // only when the step before it has completed.
 
 bool Window1::SyncRunActive() const {
-    return pRunState == RunBuilding || pRunState == RunConfirming || pRunState == RunUploading ||
-           pRunState == RunRemoving;
+    return pRun.Active();
 }
 
 // A data connection is open, or being set up, for a listing or a transfer.
@@ -23,13 +22,11 @@ void Window1::SyncRunEnableSync() {
 }
 
 void Window1::SyncRunEnd(int32_t endState) {
-    pRunState = endState;
+    pRun.state = endState;
     pUpload = UploadNone;
     pRemove = false;
     pFin2 = false;
-    pStepDeferred = false;
-    pStepCommand = 0;
-    pStepPath.clear();
+    pRun.ForgetStep();
     SyncSettleJournal();  // what the run broke off stays; what it only meant to send goes
     // A display request still waiting in the mailbox belongs to the run that has ended.
     pThreadStep = 0;
@@ -58,7 +55,7 @@ void Window1::SyncRunCancel() {
 // The upload work list has run out: the removal phase follows in the upload-and-delete mode.
 void Window1::SyncUploadPhaseEnd(const std::string& marker) {
     pFin2 = false;
-    if (pRunMode != 0)
+    if (pRun.mode != 0)
         SyncRemove();
     else
         SyncRunDone(marker);
@@ -67,10 +64,10 @@ void Window1::SyncUploadPhaseEnd(const std::string& marker) {
 // The first step of a phase, the next one after the pending step of a control command has
 // completed, or a deferred step. The one place besides Timer3 that reads and clears pFin2.
 void Window1::SyncRunContinue() {
-    if (pRunState == RunUploading) {
+    if (pRun.state == RunUploading) {
         SyncUpload2();
         if (pFin2) SyncUploadPhaseEnd("[cmd]");
-    } else if (pRunState == RunRemoving) {
+    } else if (pRun.state == RunRemoving) {
         SyncRemove2();
         if (pFin2) {
             pFin2 = false;
@@ -81,8 +78,8 @@ void Window1::SyncRunContinue() {
 
 // A step that fell due while a data connection was open, once it has closed.
 void Window1::SyncRunTakeDeferred() {
-    if (!pStepDeferred || DataConnectionOpen()) return;
-    pStepDeferred = false;
+    if (!pRun.stepDeferred || DataConnectionOpen()) return;
+    pRun.stepDeferred = false;
     SyncRunContinue();
 }
 

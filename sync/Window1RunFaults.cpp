@@ -10,12 +10,12 @@
 
 // The pending step's command and path, as the log names a step that failed.
 std::string Window1::SyncStepLine() const {
-    if (pRunState == RunRemoving && pRemove && pSyncListIdx > 0) {
+    if (pRun.state == RunRemoving && pRemove && pSyncListIdx > 0) {
         const SyncEntry& entry = pSyncR[pSyncList[pSyncListIdx - 1]];
         return (entry.kind == "d" ? "RMD " : "DELE ") + LoggableName(entry.path);
     }
-    if (pUpload == UploadFolder) return "MKD " + LoggableName(pStepPath);
-    if (pUpload == UploadFile) return "STOR " + LoggableName(pStepPath);
+    if (pUpload == UploadFolder) return "MKD " + LoggableName(pRun.stepPath);
+    if (pUpload == UploadFile) return "STOR " + LoggableName(pRun.stepPath);
     return "";
 }
 
@@ -52,18 +52,18 @@ bool Window1::SyncPassOverChangedUpload() {
     SyncDeletePartialUpload();
     if (commandSocket.CommandsWritten() == written) return false;
     pUpload = UploadPassedOver;
-    pStepCommand = commandSocket.CommandsWritten();
+    pRun.stepCommand = commandSocket.CommandsWritten();
     return true;
 }
 
 // A reply while a passed-over upload waits: taken here, whatever its code (a refused DELE leaves
 // the file to the journal), and logged when logLine is given. Answers whether it was taken.
 bool Window1::SyncPassedOverReply(int64_t answers, const std::string& logLine) {
-    if (pRunState != RunUploading || pUpload != UploadPassedOver || answers == 0) return false;
+    if (pRun.state != RunUploading || pUpload != UploadPassedOver || answers == 0) return false;
     if (!logLine.empty()) updateStatus(logLine);
-    if (answers >= pStepCommand) {
+    if (answers >= pRun.stepCommand) {
         pUpload = UploadNone;
-        pStepCommand = 0;
+        pRun.stepCommand = 0;
         SyncRunContinue();
     }
     return true;
@@ -81,7 +81,7 @@ void Window1::SyncLetUploadGo() {
 // The journal keeps the entries it held when it can't be written (a full disk): the uploads that
 // completed are sent once more, which is safe, and the log says why.
 void Window1::SyncSettleJournal() {
-    if (!pJournal.Settle())
+    if (!pRun.journal.Settle())
         updateStatus("アップロード中の記録を書き込めませんでした: " +
                      LoggableName(UploadJournal::FilePath()));
 }

@@ -25,9 +25,9 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 bool FolderAlreadyThere(const Window1& w, int32_t code) {
     if (code == 521) return true;
     if (code != 550) return false;
-    if (Contains(w.pMadeFolders, w.pStepPath)) return true;
+    if (Contains(w.pRun.madeFolders, w.pRun.stepPath)) return true;
     for (const SyncEntry& entry : w.pSyncR)
-        if (entry.kind == "d" && entry.path == w.pStepPath) return true;
+        if (entry.kind == "d" && entry.path == w.pRun.stepPath) return true;
     return false;
 }
 
@@ -59,16 +59,16 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
     if (SyncPassedOverReply(socket.ReplyAnswers(), "")) return;
 
     // The final reply to the pending MKD, DELE or RMD completes its step.
-    const bool controlStep = (pRunState == RunUploading && pUpload == UploadFolder) ||
-                             (pRunState == RunRemoving && pRemove);
-    if (!controlStep || socket.ReplyAnswers() != pStepCommand) return;
+    const bool controlStep = (pRun.state == RunUploading && pUpload == UploadFolder) ||
+                             (pRun.state == RunRemoving && pRemove);
+    if (!controlStep || socket.ReplyAnswers() != pRun.stepCommand) return;
     if (socket.ReplyCode() / 100 != 2) {
         SyncRunStepFailed("An error occurred: " + line);
         return;
     }
-    pStepCommand = 0;
+    pRun.stepCommand = 0;
     if (pUpload == UploadFolder) {
-        pMadeFolders.push_back(pStepPath);
+        pRun.madeFolders.push_back(pRun.stepPath);
         pUpload = UploadNone;
     } else {
         pRemove = false;
@@ -114,13 +114,14 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
     dataConnected = DataConnectionOpen();  // the client has abandoned a transfer it refused
     ProgressBar1->SetMaximum(1);
     if (SyncPassedOverReply(answers, flat)) return;
-    const bool stepPending = (pRunState == RunUploading && pUpload != UploadNone) ||
-                             (pRunState == RunRemoving && pRemove);
-    if (stepPending && answers >= pStepCommand) {
+    const bool stepPending = (pRun.state == RunUploading && pUpload != UploadNone) ||
+                             (pRun.state == RunRemoving && pRemove);
+    if (stepPending && answers >= pRun.stepCommand) {
         updateStatus(flat);
-        if (pUpload == UploadFolder && answers == pStepCommand && FolderAlreadyThere(*this, code)) {
-            updateStatus("フォルダは既にあります: " + pStepPath);
-            pStepCommand = 0;
+        if (pUpload == UploadFolder && answers == pRun.stepCommand &&
+            FolderAlreadyThere(*this, code)) {
+            updateStatus("フォルダは既にあります: " + pRun.stepPath);
+            pRun.stepCommand = 0;
             pUpload = UploadNone;
             SyncRunContinue();
             return;
@@ -128,7 +129,7 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
         SyncRunStepFailed("An error occurred: " + flat);
         return;
     }
-    if (pRunState == RunStopped) {
+    if (pRun.state == RunStopped) {
         updateStatus(flat);  // the run has stopped already, with its message
         return;
     }
@@ -188,7 +189,7 @@ void Window1::ConnectionLost(const std::string& reason) {
     pMode = ConnectClosed;
     if (SyncRunActive()) {
         SyncRunStop(reason);
-    } else if (pRunState == RunStopped) {
+    } else if (pRun.state == RunStopped) {
         updateStatus(reason);
     } else {
         fw::MsgBox(reason);

@@ -23,7 +23,7 @@ void Window1::SyncUpload() {
     }
     // Whatever an earlier run left pending is dropped: this run starts from its own list.
     SyncRunEnd(RunBuilding);
-    pRunMode = PopupMenu1->ListIndex();  // the mode holds for the whole run
+    pRun.mode = PopupMenu1->ListIndex();  // the mode holds for the whole run
     ToolbarItemStatus(TagSync, false);
     pSyncList.clear();
     pSyncListIdx = 0;
@@ -39,18 +39,18 @@ void Window1::SyncUpload() {
         }
         if (i % kPassesPerGiveWay == kPassesPerGiveWay - 1) {
             fw::GiveWay();
-            if (pRunState != RunBuilding) return;  // ended meanwhile (the connection was lost)
+            if (pRun.state != RunBuilding) return;  // ended meanwhile (the connection was lost)
         }
     }
     SyncUploadSort();
 
     if (gPref[PrefConfirmSync] == 1) {
-        pRunState = RunConfirming;
+        pRun.state = RunConfirming;
         const bool go = ShowSyncDlg("upload");
-        if (pRunState != RunConfirming) return;
+        if (pRun.state != RunConfirming) return;
         if (!go) {
             // Declining the uploads still leads to the removals in the upload-and-delete mode.
-            if (pRunMode != 0)
+            if (pRun.mode != 0)
                 SyncRemove();
             else
                 SyncRunCancel();
@@ -64,7 +64,7 @@ void Window1::SyncUpload() {
     }
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("アップロード対象");
-    pRunState = RunUploading;
+    pRun.state = RunUploading;
     SyncRunContinue();  // the first step, or the end of the phase when nothing could be sent
 }
 
@@ -79,9 +79,9 @@ void Window1::SyncUploadSort() {
 // One step: the MKD of a folder or the upload of a file, or, when the list has run out, pFin2.
 // Entries that must not or cannot be sent are passed over with a line in the log.
 void Window1::SyncUpload2() {
-    if (pRunState != RunUploading) return;
+    if (pRun.state != RunUploading) return;
     if (DataConnectionOpen()) {
-        pStepDeferred = true;  // taken once the data connection has closed
+        pRun.stepDeferred = true;  // taken once the data connection has closed
         return;
     }
     while (true) {
@@ -104,9 +104,9 @@ void Window1::SyncUpload2() {
 
         if (entry.kind == "d") {
             pUpload = UploadFolder;
-            pStepPath = remote;
+            pRun.stepPath = remote;
             commandSocket.makeDirectory(remote);
-            pStepCommand = commandSocket.CommandsWritten();
+            pRun.stepCommand = commandSocket.CommandsWritten();
             SetSyncResult(relative);
             return;
         }
@@ -127,20 +127,21 @@ void Window1::SyncUpload2() {
             continue;
         }
         pThreadFI = file;
-        pThreadLength = opened->Length();
+        pRun.threadLength = opened->Length();
         pThreadStep = StepUploadStarted;
         ArmForStep(Timer3);
         const std::string type = ChkFileType(file->Name());
-        if (pRunState != RunUploading) return;  // ended while the question was open
+        if (pRun.state != RunUploading) return;  // ended while the question was open
         if (type == "C") {
             SyncRunCancel();
             return;
         }
-        if (!pJournal.Enter(SyncJournalEntry(remote), SyncJournalAhead()))
+        if (!pRun.journal.Enter(SyncJournalEntry(remote), SyncJournalAhead()))
             updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
         pUpload = UploadFile;
-        pStepPath = remote;
-        pStepCommand = commandSocket.CommandsWritten() + 1;  // TYPE, then PASV or PORT, STOR
+        pRun.stepPath = remote;
+        // The step's first command: TYPE when the server has another type, else PASV or PORT.
+        pRun.stepCommand = commandSocket.CommandsWritten() + 1;
         commandSocket.storFile(std::move(opened), entry.path, remote, type);
         SetSyncResult(relative);
         return;

@@ -1,5 +1,5 @@
-// Uploads as a server stores them: text line ends (vsftpd stores a text upload as sent), an upload
-// the server breaks off, an upload the user cancels, a file cut short while it is sent.
+// Uploads as a server stores them: an upload the server breaks off, an upload the user cancels, a
+// file cut short while it is sent. (Text line ends: TransferTypeTest.cpp.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,38 +19,6 @@ std::string TestFile(const std::string& name, const std::string& bytes) {
     testsupport::WriteFile(path, bytes);
     return path;
 }
-
-struct TextCase {
-    int lineEndMode;
-    const char* sent;
-};
-
-void PrintTo(const TextCase& c, std::ostream* os) {
-    *os << "line-end mode " << c.lineEndMode;
-}
-
-class TextUploadOnVsftpd : public testing::TestWithParam<TextCase> {};
-
-TEST_P(TextUploadOnVsftpd, SendsTheProfilesLineEnds) {
-    testsupport::VsftpdServer server;
-    FtpClientHarness client;
-    client.Connect(server.Port(), server.User(), server.Password(), true);
-    ASSERT_TRUE(client.WaitForLogin());
-    client.data.lineEndMode = GetParam().lineEndMode;
-    ASSERT_TRUE(client.Store(TestFile("page.html", "a\r\nb\rc\n"), "/upload/page.html", "A"));
-    EXPECT_EQ(testsupport::ReadFile(server.WritableDir() + "/page.html"), GetParam().sent);
-    EXPECT_EQ(client.bytes, 6);  // counted in the LF form
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, TextUploadOnVsftpd,
-                         testing::Values(TextCase{0, "a\nb\nc\n"}, TextCase{1, "a\r\nb\r\nc\r\n"},
-                                         TextCase{2, "a\rb\rc\r"}, TextCase{5, "a\rb\rc\r"}),
-                         [](const testing::TestParamInfo<TextCase>& info) {
-                             const char* ends = info.param.lineEndMode == 0   ? "LF"
-                                                : info.param.lineEndMode == 1 ? "CRLF"
-                                                                              : "CR";
-                             return "Mode" + std::to_string(info.param.lineEndMode) + ends;
-                         });
 
 TEST(BrokenUpload, AServerThatClosesTheDataConnectionMidwayEndsTheUploadWithAnError) {
     testsupport::PyFtpServer::Options options;

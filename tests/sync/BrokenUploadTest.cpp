@@ -39,7 +39,7 @@ protected:
     bool SyncUntilSent(int64_t bytes) {
         gPref[PrefConfirmSync] = 0;
         return Click(TagSync) && testsupport::WaitUntil([&] {
-                   return w->totalBytes >= bytes || w->pRunState != RunUploading;
+                   return w->totalBytes >= bytes || w->pRun.state != RunUploading;
                }) &&
                w->totalBytes >= bytes;
     }
@@ -218,7 +218,7 @@ TEST_P(StoppedBeforeTheUpload, TheCancelKeyEndsTheRunWithinASecond) {
     const Clock::time_point since = Clock::now();  // long enough for the STOR to be sent
     testsupport::WaitUntil([&] { return Clock::now() - since > std::chrono::milliseconds(500); });
     ASSERT_TRUE(w->DataConnectionOpen());
-    ASSERT_EQ(w->pRunState, RunUploading);
+    ASSERT_EQ(w->pRun.state, RunUploading);
 
     CancelEndsTheRunAtOnce("small.txt");
 }

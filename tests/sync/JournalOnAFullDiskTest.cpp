@@ -87,7 +87,7 @@ TEST_F(JournalOnAFullDisk, KeepsTheUploadThatBrokeOffWhenItCantBeWritten) {
     gPref[PrefConfirmSync] = 0;
     ASSERT_TRUE(Click(TagSync));
     ASSERT_TRUE(testsupport::WaitUntil(
-        [&] { return w->totalBytes >= 3'200'000 || w->pRunState != RunUploading; }));
+        [&] { return w->totalBytes >= 3'200'000 || w->pRun.state != RunUploading; }));
     ASSERT_GE(w->totalBytes, 3'200'000) << LogText();
     const std::string journal = Get("uploading.txt");
     ASSERT_EQ(journal,

@@ -80,8 +80,6 @@ public:
         else
             std::filesystem::create_directories(Local(remotePath));
     }
-    // Stores text uploads as they are sent (vsftpd), or with LF line ends (pyftpdlib).
-    bool KeepsSentLineEnds() const { return vs_ != nullptr; }
     std::string Log() const { return vs_ ? vs_->LogText() : py_->LogText(); }
     // The folder pyftpdlib serves, for a server started again over the same files.
     std::string PyftpdlibRoot() const { return py_ ? py_->Root() : ""; }

@@ -129,7 +129,8 @@ TEST_P(SyncRun, TakesTheNextStepAsSoonAsAnUploadIsComplete) {
     ASSERT_TRUE(Click(TagSync));
     ASSERT_TRUE(WaitForScript()) << LogText() << server->Log();
     EXPECT_TRUE(Unexpected().empty());
-    // The next file's TYPE after each upload; nothing after the last.
+    // The next file's data port after each upload (the server has its type); nothing after the
+    // last.
     EXPECT_EQ(writtenByHandler, (std::vector<int64_t>{1, 1, 0}));
     EXPECT_EQ(testsupport::ReadFile(server->LocalRoot() + "/b.bin"), "two");
 }

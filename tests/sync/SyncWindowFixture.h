@@ -160,11 +160,10 @@ protected:
     // No command awaits its reply and no data connection is open.
     bool Quiet() const { return w->commandSocket.expectedCode.empty() && !w->DataConnectionOpen(); }
 
-    // What the server keeps of a file sent as text with these line ends: pyftpdlib turns CR LF
-    // into LF.
+    // What the server keeps of a file sent as text with these line ends: the profile's line
+    // ends, exactly, on every server.
     std::string AsStoredText(const std::string& text, int32_t lineEnds) const {
-        std::string sent = WithLineEnds(text, lineEnds);
-        return server->KeepsSentLineEnds() ? sent : fw::ReplaceAll(sent, "\r\n", "\n");
+        return WithLineEnds(text, lineEnds);
     }
 
     // Sync clicked, and the loop run until the script has been used up.

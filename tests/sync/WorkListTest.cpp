@@ -177,8 +177,8 @@ TEST_F(WorkList, ALocalFileThatHasGoneIsPassedOverAndTheServerIsNotTouchedForIt)
     ExpectConfirmation("アップロード対象", {"a.txt", "b.txt", "c.txt"});
     ExpectMessage("同期が終了しました。 [dat]");
     ASSERT_TRUE(SyncAndWait()) << LogText();
-    EXPECT_EQ(Received({"TYPE", "STOR"}), (std::vector<std::string>{"TYPE A", "STOR /site/a.txt",
-                                                                    "TYPE A", "STOR /site/c.txt"}));
+    EXPECT_EQ(Received({"TYPE", "STOR"}),
+              (std::vector<std::string>{"TYPE I", "STOR /site/a.txt", "STOR /site/c.txt"}));
     EXPECT_EQ(LogLines("読み込めないファイルのため飛ばしました: "),
               std::vector<std::string>{"読み込めないファイルのため飛ばしました: b.txt"});
     EXPECT_EQ(w->pSyncResult, "アップロード対象\na.txt\nc.txt\n");
