@@ -11,7 +11,7 @@
 
 #include "framework/LogArea.h"
 #include "tests/framework/ControlTestWindow.h"
-#include "tests/framework/LoopGapMeter.h"
+#include "tests/support/ProcessWatch.h"
 
 namespace {
 
@@ -188,7 +188,7 @@ TEST_F(LogAreaTest, ALongLineShowsCutWithoutStoppingTheWindow) {
         SCOPED_TRACE(c.what);
         Log().SetText("");
         std::string all;
-        LoopGapMeter meter;
+        testsupport::LoopStallWatch meter;
         for (const std::string& part : c.appended) {
             const std::string before = Shown();
             Log().AppendText(part);

@@ -10,8 +10,8 @@
 
 #include "framework/MessageDialog.h"
 #include "framework/ModalHost.h"
-#include "tests/framework/LoopGapMeter.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/ProcessWatch.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ TEST_F(LongMessageTest, ALongTextShowsItsBeginningCutWithoutStoppingTheWindow) {
         for (const Way& way : ways) {
             SCOPED_TRACE(std::string(way.name) + ", " + std::to_string(length) + " bytes");
             Shown shown;
-            LoopGapMeter meter;
+            testsupport::LoopStallWatch meter;
             const std::string seen = way.show(text, shown);
             ASSERT_LT(meter.LongestMs(), 100);
             // Compared whole but never printed whole: a failure would print megabytes.

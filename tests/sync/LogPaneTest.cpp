@@ -8,7 +8,7 @@
 
 #include "framework/EventLoop.h"
 #include "framework/LogArea.h"
-#include "tests/framework/LoopGapMeter.h"
+#include "tests/support/ProcessWatch.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
@@ -55,7 +55,7 @@ TEST_F(LogPaneLook, ALongLineShowsCutAndIsSavedWhole) {
     for (size_t bytes : {256u << 10, 1u << 20, 4u << 20}) {  // the first that stops the window ends
         SCOPED_TRACE(bytes);
         const std::string line = "550 " + std::string(bytes, 'x');
-        LoopGapMeter meter;
+        testsupport::LoopStallWatch meter;
         w->updateStatus(line);
         w->updateStatus("226 next");
         const std::string log = line + "\n226 next\n";
