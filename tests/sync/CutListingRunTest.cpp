@@ -1,12 +1,14 @@
 // A sync run after a listing cut short: a listing whose connection the server resets after its
 // 226 leaves its folder out, so nothing in it is deleted; a last line cut in the middle of a name
 // stands for no file, so the local file of that name is still sent. And a server whose reply
-// goes on without end loses the connection with a message. Played by the scripted site, in the
+// goes on without end loses the connection with a message, while one long line within the bound
+// shows, cut, without stopping the window. Played by the scripted site, in the
 // upload-and-delete mode.
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "tests/support/ProcessWatch.h"
 #include "tests/sync/ScriptedSiteFixture.h"
 
 namespace synctest {
@@ -104,6 +106,32 @@ TEST_F(CutListingRun, AReplyWithoutEndLosesTheConnectionWithAMessage) {
     EXPECT_FALSE(w->commandSocket.IsConnected());
     EXPECT_TRUE(Enabled(TagConnect));
     EXPECT_FALSE(Enabled(TagSync));
+}
+
+// A reply line of megabytes is within the bound: the log keeps it whole, and the pane and the
+// message show its beginning, without the window standing still while they are laid out.
+TEST_F(CutListingRun, AReplyLineOfMegabytesShowsCutWithoutStoppingTheWindow) {
+    MakeTree(localRoot, {{"keep.txt", "k"}});
+    const std::string reply = "500 " + std::string((size_t{4} << 20) - 8, 'x');
+    site->Intercept = [this, reply](const std::string& line) {
+        if (line != "PASV") return false;
+        site->server.Send(reply + "\r\n");
+        return true;
+    };
+    size_t shownBytes = 0;
+    fw::ModalHost::ExpectStep([&shownBytes](const fw::ModalPrompt& p) {
+        shownBytes = p.message.size() + p.explanation.size();
+        return fw::ModalAnswer::Press("OK");
+    });
+    testsupport::LoopStallWatch stalls;
+    ASSERT_TRUE(Click(TagConnect));
+    ASSERT_TRUE(WaitForScript()) << LogText().substr(0, 2000);
+    // Past the batch of the log pane, so that it has shown the line too.
+    testsupport::WaitUntil([] { return false; }, 3 * fw::LogArea::kBatchMs);
+    EXPECT_LT(stalls.LongestMs(), 100) << "the event loop stood still";
+    EXPECT_NE(LogText().find(reply + "\n"), std::string::npos) << "the log keeps the line whole";
+    EXPECT_GT(shownBytes, 0u);
+    EXPECT_LT(shownBytes, size_t{16} << 10) << "the message shows the line cut";
 }
 
 }  // namespace
