@@ -102,13 +102,25 @@ void PrintTo(const StuckListing& c, std::ostream* os) {
     *os << c.name;
 }
 
-class StuckWalk : public ScriptedSiteTest, public testing::WithParamInterface<StuckListing> {
+// The site the walks below go through: the listing of /site/a, or a reply on the way to it, is
+// the one held up.
+template <typename Case>
+class HeldWalkTest : public ScriptedSiteTest, public testing::WithParamInterface<Case> {
 protected:
-    void SetUp() override {
+    // Answers false when the fixture is skipped.
+    bool LayOutSite() {
         ScriptedSiteTest::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped()) return false;
         SetRemoteTree({{"a", kFolder}, {"a/page.html", "p"}, {"old.txt", "o"}});
         MakeTree(localRoot, {{"index.html", "i"}});
+        return true;
+    }
+};
+
+class StuckWalk : public HeldWalkTest<StuckListing> {
+protected:
+    void SetUp() override {
+        if (!LayOutSite()) return;
         site->Intercept = [this](const std::string& line) { return Play(line); };
         poll_.setInterval(5);
         QObject::connect(&poll_, &QTimer::timeout, [this] { MoveHold(); });
@@ -269,13 +281,10 @@ void PrintTo(const HeldReply& c, std::ostream* os) {
     *os << c.name;
 }
 
-class HeldReplyWalk : public ScriptedSiteTest, public testing::WithParamInterface<HeldReply> {
+class HeldReplyWalk : public HeldWalkTest<HeldReply> {
 protected:
     void SetUp() override {
-        ScriptedSiteTest::SetUp();
-        if (IsSkipped()) return;
-        SetRemoteTree({{"a", kFolder}, {"a/page.html", "p"}, {"old.txt", "o"}});
-        MakeTree(localRoot, {{"index.html", "i"}});
+        if (!LayOutSite()) return;
         site->Intercept = [this](const std::string& line) {
             if (line.rfind("CWD ", 0) == 0) cwd_ = line.substr(4);
             const std::string held = GetParam().line;
