@@ -99,10 +99,12 @@ bool Contains(const std::vector<pid_t>& pids, pid_t pid) {
 // SIGKILL, which ends a stopped process too, to root (0: none), everything below it and every
 // orphan this process has adopted as their subreaper (with what is below those), until none is
 // left alive; the adopted ones are reaped, root is QProcess's to reap. The servers in spared and
-// what is below them are left alone: an orphan can only have come from a server's tree, and it
-// stays an orphan whichever server it came from.
+// what is below them are left alone. A server runs in a process group of its own and its sessions
+// start their own, so a child outside this process's group is an orphan of some server's tree,
+// whichever; a child the test forked itself stays in this group and is the test's to end.
 void EndTree(pid_t root, const std::vector<pid_t>& spared) {
     const pid_t self = getpid();
+    const pid_t ownGroup = getpgrp();
     const auto deadline = std::chrono::steady_clock::now() + kTreeEndTimeout;
     for (;;) {
         const std::map<pid_t, ProcessEntry> table = ProcessTable();
@@ -113,6 +115,7 @@ void EndTree(pid_t root, const std::vector<pid_t>& spared) {
         }
         for (const auto& [process, entry] : table) {
             if (entry.parent != self || process == root || Contains(spared, process)) continue;
+            if (getpgid(process) == ownGroup) continue;
             adopted.push_back(process);
             ending.push_back(process);
             for (pid_t below : Below(table, process)) ending.push_back(below);

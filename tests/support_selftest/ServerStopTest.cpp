@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -120,6 +122,27 @@ TEST(ServerStopTest, NoProcessOfVsftpdOutlivesATestBinaryThatExits) {
     const std::string configPath = testsupport::ReadFile(note);
     ASSERT_FALSE(configPath.empty());
     EXPECT_EQ(EndLeftovers(configPath), std::vector<pid_t>{});
+}
+
+// A process the test forked itself is the test's: a server's end neither kills it nor takes its
+// exit status, though it too is a child of the process that adopts the servers' orphans.
+TEST(ServerStopTest, AChildTheTestForkedOutlivesTheServersEnd) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        pause();
+        _exit(0);
+    }
+    Session session;
+    std::unique_ptr<testsupport::VsftpdServer> server;
+    const std::string configPath = ServerWithSessionStopped(server, session, false);
+    server.reset();
+    EXPECT_EQ(EndLeftovers(configPath), std::vector<pid_t>{});
+    EXPECT_EQ(kill(child, 0), 0) << "the test's own child was ended";
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child) << "its exit status was taken";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
 }
 
 }  // namespace
