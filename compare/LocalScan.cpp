@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "compare/SizeText.h"
+#include "framework/FolderItem.h"
 
 std::string LocalDateText(int64_t unixSeconds) {
     const time_t t = static_cast<time_t>(unixSeconds);
@@ -39,16 +40,6 @@ std::string LocalScan::SpecialFileText(const std::string& path) {
 std::string LocalScan::OutsideLinkText(const std::string& path) {
     return "ローカルフォルダの外を指すリンクのため比較から除外しました: " + path;
 }
-
-namespace {
-
-// The path with every link resolved, or "" when it leads nowhere.
-std::string Resolved(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
-}
-
-}  // namespace
 
 bool LocalScan::InsideRoot(const std::string& resolved) const {
     if (resolvedRoot_ == "/") return true;
@@ -89,7 +80,7 @@ bool LocalScan::Scan(const std::string& folderPath) {
     if (path.empty() || path.back() != '/') path += '/';
     ancestors_.clear();
     // Links are judged against the root as it resolves: its own path may pass through links.
-    resolvedRoot_ = Resolved(path);
+    resolvedRoot_ = fw::FolderItem(path).Resolved().Path();
     return ScanFolder(path);
 }
 
@@ -129,7 +120,7 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
             struct stat own;
             if (type == DT_LNK || (::fstatat(fd, name.c_str(), &own, AT_SYMLINK_NOFOLLOW) == 0 &&
                                    S_ISLNK(own.st_mode))) {
-                const std::string target = Resolved(path + name);
+                const std::string target = fw::FolderItem(path + name).Resolved().Path();
                 if (target.empty())
                     reachable = false;
                 else

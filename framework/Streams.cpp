@@ -223,8 +223,9 @@ struct AtomicFileWriter::Impl {
         struct stat st;
         if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(st.st_mode)) return "can't create " + target + ": a folder has this name";
-            // A file its owner has made read-only is not replaced behind their back.
-            if (::faccessat(folder, name.c_str(), W_OK, 0) != 0)
+            // A file its owner has made read-only is not replaced behind their back. (A link
+            // here is one of a loop, which is replaced itself.)
+            if (!S_ISLNK(st.st_mode) && ::faccessat(folder, name.c_str(), W_OK, 0) != 0)
                 return ErrnoText("can't replace " + target, errno);
         }
         // A private file is never readable by others, not even for a moment; a normal one gets
@@ -261,11 +262,15 @@ struct AtomicFileWriter::Impl {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         for (int attempt = 0; attempt < 100; ++attempt) {
             tempName = TemporaryName();
-            if (::linkat(AT_FDCWD, self.c_str(), folder, tempName.c_str(), AT_SYMLINK_FOLLOW) ==
-                    0 ||
-                ::linkat(fd, "", folder, tempName.c_str(), AT_EMPTY_PATH) == 0)
+            if (::linkat(AT_FDCWD, self.c_str(), folder, tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
                 return true;
-            const int err = errno;
+            int err = errno;
+            // A name taken already is taken by either call: the second only stands in for a
+            // process view that can't be read.
+            if (err != EEXIST) {
+                if (::linkat(fd, "", folder, tempName.c_str(), AT_EMPTY_PATH) == 0) return true;
+                err = errno;
+            }
             tempName.clear();
             if (err != EEXIST) {
                 errno = err;

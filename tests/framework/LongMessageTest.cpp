@@ -72,6 +72,9 @@ TEST_F(LongMessageTest, ALongTextShowsItsBeginningCutWithoutStoppingTheWindow) {
              return shown.informative;
          }},
     };
+    // The first box a process shows loads fonts and styles: that is not what is measured.
+    Shown first;
+    ways[0].show("OK", first);
     constexpr size_t kShown = 4096;
     // Shortest first: before the cut a 256 KiB line stood the window still for a second.
     for (size_t length : {kShown, kShown + 1, size_t{256} << 10, size_t{4} << 20}) {

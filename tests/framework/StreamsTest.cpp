@@ -278,7 +278,10 @@ TEST_F(StreamsTest, WritingOverALinkReplacesTheFileItNames) {
     Put("real", "old");
     fs::create_symlink("real", PathOf("link"));
     fs::create_symlink("missing", PathOf("dangling"));
-    for (const char* name : {"link", "dangling"}) {
+    // A loop of links names no file: the link written over is replaced itself.
+    fs::create_symlink("loop-b", PathOf("loop-a"));
+    fs::create_symlink("loop-a", PathOf("loop-b"));
+    for (const char* name : {"link", "dangling", "loop-a"}) {
         fw::AtomicFileWriter writer(PathOf(name), true);
         ASSERT_TRUE(writer.Ok()) << writer.ErrorText();
         writer.Write(std::string("new via ") + name);
@@ -288,7 +291,10 @@ TEST_F(StreamsTest, WritingOverALinkReplacesTheFileItNames) {
     EXPECT_EQ(Get("real"), "new via link");
     EXPECT_EQ(Get("missing"), "new via dangling");
     EXPECT_EQ(ModeOf("missing"), 0600u);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"dangling", "link", "missing", "real"}));
+    EXPECT_FALSE(fs::is_symlink(PathOf("loop-a")));
+    EXPECT_EQ(Get("loop-a"), "new via loop-a");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dangling", "link", "loop-a", "loop-b", "missing",
+                                                 "real"}));
 }
 
 // ---- On a full disk
