@@ -5,9 +5,9 @@
 // 200 MB, and 5,000 files of 1-8 KB in 100 folders. The two go in pairs, interleaved, the order
 // alternating, and the figures are medians. Beside the times, the control commands (each a round
 // trip) per uploaded file of the first syncs, counted from vsftpd's own log of the same run. Last,
-// the program's CPU time while it idles 10 s after
-// start-up, after a comparison and after a run (from /proc/self/stat). The process runs in a
-// network namespace of its own, where port 21 is free. With a site's name as its argument
+// the program's CPU time while it idles 10 s after start-up, after a comparison and after a run
+// (from /proc/self/stat). The process runs in a network namespace of its own, where port 21 is
+// free. With a site's name as its argument
 // ("sync-5000"), it syncs that site alone, for a profiler.
 #include <sys/time.h>
 #include <time.h>

@@ -34,14 +34,7 @@ class ToolbarItem;
 }  // namespace fw
 
 // The value of pUpload: the upload step that is waiting for its completion.
-// UploadPassedOver: a file that changed while it was sent waits for the end of its STOR and the
-// DELE of its partial file.
-enum PendingUpload : int32_t {
-    UploadNone = 0,
-    UploadFile = 1,
-    UploadFolder = 2,
-    UploadPassedOver = 3
-};
+enum PendingUpload : int32_t { UploadNone = 0, UploadFile = 1, UploadFolder = 2 };
 // The value of pMode.
 enum ConnectState : int32_t { ConnectCleared = 0, ConnectOpen = 1, ConnectClosed = 2 };
 // The value of pThreadStep: what Timer3 is to do on the main thread.
@@ -307,6 +300,7 @@ public:
     size_t SyncLocalDepth() const;
     std::string SyncStepLine() const;
     void SyncRunStepFailed(const std::string& reason);
+    bool SyncPartialUploadDeletable() const;  // a DELE of the broken-off upload may go
     void SyncDeletePartialUpload();
     bool SyncPassOverChangedUpload();
     bool SyncPassedOverReply(int64_t answers, const std::string& logLine);

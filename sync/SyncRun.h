@@ -26,7 +26,10 @@ struct SyncRun {
     int64_t stepCommand = 0;    // the pending step's first command (FtpCommandSocket numbering)
     std::string stepPath;       // the remote path of the pending MKD or upload
     bool stepDeferred = false;  // a step fell due while a data connection was open
-    int64_t threadLength = 0;   // pThreadFI's length when it was opened for the upload
+    // A file that changed while it was sent waits for the end of its STOR and the DELE of its
+    // partial copy, the last command of the step.
+    bool passingOver = false;
+    int64_t threadLength = 0;              // pThreadFI's length when it was opened for the upload
     std::vector<std::string> madeFolders;  // remote folders created during this connection
     UploadJournal journal;                 // the uploads that have not got their final reply
 
@@ -37,6 +40,7 @@ struct SyncRun {
     // No step is pending any more.
     void ForgetStep() {
         stepDeferred = false;
+        passingOver = false;
         stepCommand = 0;
         stepPath.clear();
     }

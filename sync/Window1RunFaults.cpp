@@ -32,8 +32,12 @@ void Window1::SyncRunStepFailed(const std::string& reason) {
 // partial file there. It is deleted while the connection allows it; the reply only reaches the
 // log. A STOR that the server has not accepted yet may still be refused, and a DELE then would
 // remove the complete file an earlier sync left.
+bool Window1::SyncPartialUploadDeletable() const {
+    return commandSocket.status == "storing" && commandSocket.IsConnected();
+}
+
 void Window1::SyncDeletePartialUpload() {
-    if (commandSocket.status != "storing" || !commandSocket.IsConnected()) return;
+    if (!SyncPartialUploadDeletable()) return;
     const std::string remote = dataSocket.remoteFileName;
     updateStatus("途中で切れたアップロードをサーバーから削除します: " + remote);
     commandSocket.deleteFile(remote);
@@ -45,13 +49,13 @@ void Window1::SyncDeletePartialUpload() {
 // answered the DELE, the STOR's own final reply having come before it. Answers false when no DELE
 // could go: no reply would then move the run on.
 bool Window1::SyncPassOverChangedUpload() {
+    if (!SyncPartialUploadDeletable()) return false;  // the run stops at its STOR
     const int32_t index = pSyncList[static_cast<size_t>(pSyncListIdx - 1)];
     updateStatus("送信中に変更されたため飛ばしました: " +
                  LoggableName(SyncUpload2Path(index, "underRoot")));
-    const int64_t written = commandSocket.CommandsWritten();
     SyncDeletePartialUpload();
-    if (commandSocket.CommandsWritten() == written) return false;
-    pUpload = UploadPassedOver;
+    pUpload = UploadNone;
+    pRun.passingOver = true;
     pRun.stepCommand = commandSocket.CommandsWritten();
     return true;
 }
@@ -59,10 +63,10 @@ bool Window1::SyncPassOverChangedUpload() {
 // A reply while a passed-over upload waits: taken here, whatever its code (a refused DELE leaves
 // the file to the journal), and logged when logLine is given. Answers whether it was taken.
 bool Window1::SyncPassedOverReply(int64_t answers, const std::string& logLine) {
-    if (pRun.state != RunUploading || pUpload != UploadPassedOver || answers == 0) return false;
+    if (pRun.state != RunUploading || !pRun.passingOver || answers == 0) return false;
     if (!logLine.empty()) updateStatus(logLine);
     if (answers >= pRun.stepCommand) {
-        pUpload = UploadNone;
+        pRun.passingOver = false;
         pRun.stepCommand = 0;
         SyncRunContinue();
     }

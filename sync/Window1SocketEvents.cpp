@@ -172,7 +172,7 @@ void Window1::commandSocket_Error(FtpCommandSocket& socket) {
     }
     if (socket.LastErrorCode() == FtpReplyTooLong) {
         const std::string why = "サーバーの応答が長すぎるため、接続を切断しました。";
-        updateStatus(why);
+        if (pRun.state != RunStopped) updateStatus(why);  // a stopped run's end logs it itself
         ConnectionLost(why);
         return;
     }
