@@ -57,6 +57,13 @@ App::SettingsAtStart App::TakeSettingsFolder() {
 
 bool App::SettingsFolderReadyForQuit() {
     const fw::FolderItem folder = SettingsFolder();
+    // A folder removed during the run and made again by a copy started since, which may have
+    // saved there and quit: those settings are not this copy's to write over.
+    if (settingsLock_.HeldOnAReplacedFolder() && HoldsSettingsFiles(folder)) {
+        fw::MsgBox(Named(folder) +
+                   "は起動後に作り直されたため、中の設定ファイルを上書きせずに終了します。");
+        return false;
+    }
     if (!folder.Directory()) {
         // Removed during the run: made again, private. A link leading nowhere is not followed.
         EnsureSettingsFolder();

@@ -20,6 +20,9 @@ public:
     // Takes the lock of the settings folder as it is now. A lock already held on the same lock
     // file is kept; one held on a folder since removed is given up for the new one.
     Result Take();
+    // This copy holds the lock of a folder that has since been replaced: the folder there now was
+    // made while it ran, and what it holds another copy may have saved.
+    bool HeldOnAReplacedFolder() const { return fd_ >= 0 && !HoldsCurrentLockFile(); }
 
 private:
     bool HoldsCurrentLockFile() const;

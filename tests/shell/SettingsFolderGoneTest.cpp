@@ -59,6 +59,30 @@ TEST_F(SettingsFolderGoneTest, AFolderRemovedDuringTheRunIsMadeAgainAtQuit) {
     }
 }
 
+// A folder removed during the run and made again by a second copy, which saved a profile there and
+// quit: the first copy's quit does not write over it, and says so.
+TEST_F(SettingsFolderGoneTest, AFolderAnotherCopyMadeAgainIsNotWrittenOverAtQuit) {
+    fw::ModalHost::BeginScript();
+    Put("pref2", PrefFile(50, DefaultPrefs()));
+    StartApp();
+    ASSERT_NE(MainWindow(), nullptr);
+    gDatasets.push_back(Profile("made-in-the-first-copy"));
+    fs::remove_all(FolderPath());
+    fs::create_directory(FolderPath());
+    Put(".lock", "");  // the second copy's, let go as it quit
+    const std::string secondCopys = "the second copy's profiles";
+    Put("dataset2", secondCopys);
+    ExpectPress("OK");
+    Quit();
+    EXPECT_TRUE(app().HasQuit());
+    const std::vector<fw::ModalPrompt> shown = fw::ModalHost::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(Names(shown[0], FolderPath())) << shown[0].message;
+    EXPECT_TRUE(Names(shown[0], "作り直された")) << shown[0].message;
+    EXPECT_EQ(Get("dataset2"), secondCopys);
+    EXPECT_EQ(FolderNames(), std::vector<std::string>{"dataset2"});
+}
+
 // A folder that can't be made at quit is named: the user knows the run's changes are not kept.
 TEST_F(SettingsFolderGoneTest, AFolderThatCantBeMadeAtQuitIsNamedInAMessage) {
     struct Case {
