@@ -96,6 +96,7 @@ void FtpDataSocket::DiscardDownload() {
     if (saveFile) saveFile->Discard();
     saveFile.reset();
     fileData.clear();
+    std::string().swap(listData);  // a listing cut off may have been of hundreds of megabytes
 }
 
 // Complete once the data has all gone (or come) and the server has confirmed it.
@@ -151,7 +152,6 @@ void FtpDataSocket::Event_DataAvailable() {
         std::string data = ReadAll();
         if (listData.size() + data.size() > kMaxListingBytes) {
             // A server that streams without end must not take the memory with it.
-            std::string().swap(listData);
             AbandonTransfer();
             PostError(FtpListingTooLong);
             return;

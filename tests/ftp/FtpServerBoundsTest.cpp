@@ -105,4 +105,31 @@ TEST(ListingPastItsBound, IsEndedAndReportedWithTheMemoryHeld) {
     EXPECT_LT(FtpDataSocket::kMaxListingBytes, size_t{1024} * kMiB);
 }
 
+// A listing that ends in a failure (here its connection reset part-way) keeps none of what came:
+// its folder is left out, and an endless one must not leave its megabytes behind.
+TEST(ListingPastItsBound, AListingThatFailedHoldsNoneOfItsText) {
+    ScriptedSession s;
+    const std::string text(8 * kMiB, 'n');
+    s.OnCommand = [&](const std::string& command) {
+        if (command == "PASV") {
+            s.AnswerPasvFrom();
+        } else if (command == "LIST") {
+            s.server.WaitForDataConnection(5000);
+            s.server.Send("150 Here it comes\r\n");
+            s.server.SendData(text);
+            testsupport::WaitUntil([&] { return s.client.data.listData.size() == text.size(); },
+                                   10000);
+            s.server.AbortData();
+        } else {
+            return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(s.ConnectAndLogIn());
+    s.client.command.getList();
+    ASSERT_TRUE(s.client.WaitFor([&] { return !s.client.dataErrors.empty(); }, 20000));
+    EXPECT_TRUE(s.client.lists.empty());
+    EXPECT_EQ(s.client.data.listData.capacity(), std::string().capacity());
+}
+
 }  // namespace
