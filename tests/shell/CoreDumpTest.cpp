@@ -62,8 +62,8 @@ TEST_F(CoreDumpTest, AProcessThatKeepsPasswordsOutOfCoreDumpsLeavesNoneAndCantBe
     EXPECT_TRUE(Left().empty()) << testing::PrintToString(Left());
 }
 
-// The built program, started with core files allowed, its profiles' passwords decrypted, then
-// crashed.
+// The built program, started with core files allowed and a stored password, then crashed once it
+// runs: the guard is the first thing it does, so no moment of its run may leave a core.
 TEST_F(CoreDumpTest, TheProgramCrashedLeavesNoCoreFile) {
     MakeFolder();
     Put("pref2", PrefFile(50, DefaultPrefs()));
