@@ -16,6 +16,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "shell/SettingsFolder.h"
 #include "shell/SettingsFolderLock.h"
@@ -96,6 +98,17 @@ ProgramCopy::ProgramCopy(const Options& options) {
         vncPort_ = testsupport::PickFreeTcpPort();
         platform = "vnc:port=" + std::to_string(vncPort_);
     }
+    // Everything the child needs is made before the fork: this process has threads, and the child
+    // may only make async-signal-safe calls until it runs the program.
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable; ++variable)
+        if (std::string(*variable).rfind("QT_QPA_PLATFORM=", 0) != 0)
+            environment.push_back(*variable);
+    environment.push_back("QT_QPA_PLATFORM=" + platform);
+    std::vector<char*> envp;
+    for (std::string& variable : environment) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    char* const argv[] = {const_cast<char*>(QUILLOMAR_PROGRAM), nullptr};
     const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ != 0) return;
@@ -110,8 +123,7 @@ ProgramCopy::ProgramCopy(const Options& options) {
         setrlimit(RLIMIT_CORE, &unlimited);
     }
     if (!options.workingFolder.empty() && chdir(options.workingFolder.c_str()) != 0) _exit(126);
-    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
-    execl(QUILLOMAR_PROGRAM, QUILLOMAR_PROGRAM, static_cast<char*>(nullptr));
+    execve(QUILLOMAR_PROGRAM, argv, envp.data());
     _exit(127);
 }
 
