@@ -39,6 +39,7 @@ void Window1::GetCompareList2rCancel() {
     pWalk.replyDueFor = RemoteWalk::kNoReplyDue;
     pWalk.cancelled = true;
     pCompareCancelled = true;
+    commandSocket.ForgoListing();
     GetCompareList2rDropListing();
     ProgressBar1->SetMaximum(1);
     updateStatus(kCompareCancelledText);

@@ -146,6 +146,12 @@ void FtpCommandSocket::getList() {
     SendDataPortCommand();
 }
 
+void FtpCommandSocket::ForgoListing() {
+    if (status != "list-port" && status != "nlist-port") return;
+    status = "";
+    if (dataPort) dataPort->AbandonTransfer();  // a port listening for the server's connection
+}
+
 void FtpCommandSocket::getNlst() {
     status = "nlist-port";
     SendDataPortCommand();

@@ -67,6 +67,9 @@ public:
 
     // A listing's command (LIST or NLST) has been sent and no reply has confirmed its end yet.
     bool AwaitingTransferEnd() const { return expectedCode == "226" && !codeFound; }
+    // The listing asked for and not begun yet is not wanted any more: the reply to its PASV or
+    // PORT, when it comes, opens no data connection and sends no LIST.
+    void ForgoListing();
 
     // The server answers commands in the order they were written, one final reply each (1xx
     // replies are preliminary), the greeting answering the connection itself. Commands are

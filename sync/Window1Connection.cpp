@@ -100,9 +100,6 @@ void Window1::ShowDisconnected() {
 }
 
 void Window1::CloseConnection() {
-    // A listing the cancelled walk had asked for may have opened after the cancel: nobody waits
-    // for it.
-    if (pWalk.cancelled) GetCompareList2rDropListing();
     // Refused outright while data flows: the window stays as it is, and so does the run.
     if (DataConnectionOpen()) {
         fw::MsgBox("データ接続中なので切断できません。");
