@@ -25,6 +25,10 @@ std::optional<ListingLine> ParseListingLine(const std::string& line);
 // and the "total" line of a long listing is dropped. A last line without its line end is dropped
 // too: it may be cut short, and a cut name must not stand for a file.
 std::vector<std::string> ListingLines(const std::string& text);
+// Whether the text ends inside a line: the line ListingLines drops.
+inline bool EndsMidLine(const std::string& text) {
+    return !text.empty() && text.back() != '\n';
+}
 
 // The number of a month abbreviation ("Jan" 1 ... "Dec" 12), 0 for any other text.
 int32_t MonthNumber(const std::string& name);

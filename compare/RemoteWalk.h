@@ -22,6 +22,7 @@ struct RemoteWalk {
     bool listArrived = false;  // its listing has come, or its data connection has failed
     bool listReplied = false;  // the server's final reply to its LIST has come
     bool failed = false;       // a command for it was refused, or its data connection failed
+    bool lastLineCut = false;  // its listing ended inside a line, which is no entry
     int32_t listError = 0;     // the data connection's error code when that is what failed
     // The folder whose LIST's final reply is still to come after the walk has gone on, and
     // whether the end of the walk waits for it.

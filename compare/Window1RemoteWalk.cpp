@@ -211,7 +211,7 @@ void Window1::GetCompareList2rFolderDone() {
     }
     // One listing: its group, its entries, its run. The line that a cut listing ends in was
     // dropped when it was split.
-    if (dataSocket.ListingEndedMidLine()) updateStatus(CutLineText(currentPath));
+    if (pWalk.lastLineCut) updateStatus(CutLineText(currentPath));
     pGroupR = pGroupR + 1;
     const int64_t zone = ZoneHours(EditField8->Text());
     const fw::Date today;

@@ -199,7 +199,6 @@ void FtpDataSocket::Event_Error() {
             EndTransfer();
             std::string text = std::move(listData);
             listData.clear();
-            listingEndedMidLine_ = !text.empty() && text.back() != '\n';
             fw::RaiseEvent(gotList, *this, text);
             return;
         }

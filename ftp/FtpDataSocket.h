@@ -67,9 +67,6 @@ public:
     void UploadFailed(int32_t code);  // aborts the connection and reports the error
 
     bool TransferRunning() const { return transferActive_; }
-    // The last listing delivered through gotList ended without a line end: its last line may be
-    // cut short.
-    bool ListingEndedMidLine() const { return listingEndedMidLine_; }
 
     // A listing is held whole until its connection ends; past this many bytes it is ended and
     // reported as FtpListingTooLong.
@@ -101,5 +98,4 @@ private:
     bool dataDone_ = false;        // the data connection of the download or upload has ended
     int32_t finalReply_ = 0;       // the final reply's code, 0 until it comes
     bool uploadRunning_ = false;
-    bool listingEndedMidLine_ = false;
 };

@@ -105,6 +105,7 @@ void Window1::dataSocket_gotList(FtpDataSocket&, const std::string& text) {
     dataConnected = false;
     listData.assign(1, "");
     for (std::string& line : ListingLines(text)) listData.push_back(std::move(line));
+    pWalk.lastLineCut = EndsMidLine(text);
     ProgressBar1->SetMaximum(1);
     if (pSyncRFlg) GetCompareList2r();
     SyncCheckCompared();
