@@ -3,6 +3,8 @@
 // meanwhile. Played by a server the test controls, which streams as fast as the client reads.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ftp/FtpErrorCodes.h"
 #include "tests/ftp/ScriptedSession.h"
 #include "tests/support/ProcessWatch.h"
@@ -72,24 +74,28 @@ INSTANTIATE_TEST_SUITE_P(
                               }}),
     [](const testing::TestParamInfo<FloodCase>& info) { return std::string(info.param.what); });
 
+// The session's LIST, once its data connection is up and 150 said, answered by send().
+void AnswerListing(ScriptedSession& s, std::function<void()> send) {
+    s.OnCommand = [&s, send](const std::string& command) {
+        if (command == "PASV") {
+            s.AnswerPasvFrom();
+            return true;
+        }
+        if (command != "LIST") return false;
+        s.server.WaitForDataConnection(5000);
+        s.server.Send("150 Here it comes\r\n");
+        send();
+        return true;
+    };
+}
+
 TEST(ListingPastItsBound, IsEndedAndReportedWithTheMemoryHeld) {
     ScriptedSession s;
     const std::string line =
         "-rw-r--r--   1 user  group  100 Jun 15  2020 " + std::string(60, 'n') + "\r\n";
     std::string piece;
     while (piece.size() < 64 * 1024) piece += line;
-    s.OnCommand = [&](const std::string& command) {
-        if (command == "PASV") {
-            s.AnswerPasvFrom();
-        } else if (command == "LIST") {
-            s.server.WaitForDataConnection(5000);
-            s.server.Send("150 Here it comes\r\n");
-            s.server.StreamData(Endless([&] { return piece; }, 1024 * kMiB));
-        } else {
-            return false;
-        }
-        return true;
-    };
+    AnswerListing(s, [&] { s.server.StreamData(Endless([&] { return piece; }, 1024 * kMiB)); });
     ASSERT_TRUE(s.ConnectAndLogIn());
     testsupport::PeakResidentWatch memory;
     s.client.command.getList();
@@ -110,21 +116,11 @@ TEST(ListingPastItsBound, IsEndedAndReportedWithTheMemoryHeld) {
 TEST(ListingPastItsBound, AListingThatFailedHoldsNoneOfItsText) {
     ScriptedSession s;
     const std::string text(8 * kMiB, 'n');
-    s.OnCommand = [&](const std::string& command) {
-        if (command == "PASV") {
-            s.AnswerPasvFrom();
-        } else if (command == "LIST") {
-            s.server.WaitForDataConnection(5000);
-            s.server.Send("150 Here it comes\r\n");
-            s.server.SendData(text);
-            testsupport::WaitUntil([&] { return s.client.data.listData.size() == text.size(); },
-                                   10000);
-            s.server.AbortData();
-        } else {
-            return false;
-        }
-        return true;
-    };
+    AnswerListing(s, [&] {
+        s.server.SendData(text);
+        testsupport::WaitUntil([&] { return s.client.data.listData.size() == text.size(); }, 10000);
+        s.server.AbortData();
+    });
     ASSERT_TRUE(s.ConnectAndLogIn());
     s.client.command.getList();
     ASSERT_TRUE(s.client.WaitFor([&] { return !s.client.dataErrors.empty(); }, 20000));
