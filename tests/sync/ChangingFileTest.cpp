@@ -106,10 +106,7 @@ TEST_F(ChangingFileUndeletable, TheRunGoesOnPastARefusedDeleteOfThePartialFile) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ChangingFile,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return KindName(info.param);
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 }  // namespace
 }  // namespace synctest

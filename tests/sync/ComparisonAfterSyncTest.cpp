@@ -47,10 +47,7 @@ TEST_P(ComparisonAfterSync, NamesThatBeginWithBlanksAreTheirOwnNamesOnTheServer)
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ComparisonAfterSync,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return KindName(info.param);
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 }  // namespace
 }  // namespace synctest

@@ -118,10 +118,7 @@ TEST_P(LocalLinks, AFileReplacedAfterTheComparisonIsNotSent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, LocalLinks,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return KindName(info.param);
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 }  // namespace
 }  // namespace synctest

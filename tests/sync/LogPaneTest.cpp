@@ -45,10 +45,7 @@ TEST_P(LogPane, ShowsTheLastLineOnceTheComparisonIsDone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, LogPane,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return KindName(info.param);
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 // A reply line of megabytes, as the log takes it in; the window goes on meanwhile.
 TEST_F(LogPaneLook, ALongLineShowsCutAndIsSavedWhole) {

@@ -174,10 +174,7 @@ TEST_P(FolderThere, AFolderTheServerHasIsLoggedAndTheRunGoesOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FolderThere,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return KindName(info.param);
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 TEST_F(RunFailures, AMkdRefusedForAFolderTheServerLacksStopsTheRun) {
     // Without the right to make folders.

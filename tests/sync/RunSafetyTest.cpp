@@ -148,10 +148,7 @@ TEST_P(RunSafety, ATypeLetterInTheTableIsReadWithoutRegardToCase) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RunSafety,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return KindName(info.param);
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 // vsftpd's anonymous user can't enter a folder without permissions: the comparison leaves it out.
 class ClosedRemoteFolder : public SyncWindowTest {};

@@ -4,6 +4,8 @@
 // holding the remote folder of a site, with the face the sync tests need: the folder as the
 // profile names it and as a local path, and a place beside it that no sync may touch.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -118,6 +120,10 @@ private:
 
 inline std::string KindName(ServerKind kind) {
     return kind == ServerKind::Vsftpd ? "Vsftpd" : "Pyftpdlib";
+}
+// Names the cases of a test run on each kind of server after the server.
+inline std::string KindTestName(const testing::TestParamInfo<ServerKind>& info) {
+    return KindName(info.param);
 }
 
 }  // namespace synctest

@@ -89,10 +89,7 @@ TEST_P(TypeCommandsInARun, OneOnEachConnection) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, TypeCommandsInARun,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return KindName(info.param);
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 // The commands of a run, in order, on a site the test plays.
 class TypeCommandsOnTheWire : public ScriptedSiteTest {

@@ -452,10 +452,7 @@ TEST_P(RealServerWalk, TheCancelKeyDuringAWalkUnderWayCancelsTheComparison) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServerWalk,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib),
-                         [](const testing::TestParamInfo<ServerKind>& info) {
-                             return info.param == ServerKind::Vsftpd ? "vsftpd" : "pyftpdlib";
-                         });
+                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
 
 }  // namespace
 }  // namespace synctest
