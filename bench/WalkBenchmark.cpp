@@ -2,8 +2,8 @@
 // folder is the very tree the server serves. 10,000 entries in 1,010 folders and 100,000 entries
 // in 10,100 folders (9 files of 100 bytes in each leaf folder), from the connect to both lists
 // filled; beside it, in the same run, lftp's dry-run mirror of the 10,000-entry tree, the two in
-// interleaved pairs, the order alternating, medians kept. The walk is judged by the ratio of the
-// two 10,000-entry times and by its growth to 100,000 entries.
+// interleaved pairs, the order alternating, until the median ratio is steady, medians kept. The
+// walk is judged by the ratio of the two 10,000-entry times and by its growth to 100,000 entries.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +22,9 @@
 #include "tests/support/FtpServers.h"
 
 namespace {
+
+// A pair takes a few seconds.
+constexpr bench::PairCount kPairs{7, 31};
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -122,7 +125,7 @@ int main() {
         return 1;
     }
     bench::PairedTimes walk10k;
-    for (int pair = 0; pair < bench::kPairs; ++pair) {
+    const bool ran = bench::RunPairsUntilSteady(kPairs, {&walk10k}, [&](int pair) {
         double o = -1, l = -1;
         if (bench::OursFirst(pair)) {
             o = WalkWithProgram(server, "/walk10k", small);
@@ -131,9 +134,11 @@ int main() {
             l = WalkWithLftp(server, "/walk10k");
             o = WalkWithProgram(server, "/walk10k", small);
         }
-        if (o < 0 || l < 0) return 1;
+        if (o < 0 || l < 0) return false;
         walk10k.Add(o, l);
-    }
+        return true;
+    });
+    if (!ran) return 1;
     const double ours10k = bench::Median(walk10k.ours);
     std::printf("walk 10000 entries: %.3f s\n", ours10k);
     std::fflush(stdout);

@@ -3,37 +3,17 @@
 // progress bar is at rest, its busy indicator stopped.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
+#include "tests/support/EventCount.h"
 #include "tests/sync/ScriptedSiteFixture.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
 namespace {
 
-// Timer events delivered in the main thread, and paints (of one widget, when given).
-class EventCount : public QObject {
-public:
-    explicit EventCount(QObject* painted = nullptr) : painted_(painted) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~EventCount() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-    int timers = 0;
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* target, QEvent* event) override {
-        timers += event->type() == QEvent::Timer;
-        paints += event->type() == QEvent::Paint && (!painted_ || target == painted_);
-        return false;
-    }
-
-private:
-    QObject* painted_;
-};
+using testsupport::EventCount;
 
 // The program's own loop, left alone.
 void Idle(int ms) {
