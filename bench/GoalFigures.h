@@ -23,8 +23,8 @@ struct Goal {
 
 inline const Goal kStallGoal{"longest stall", " ms", "at most 100 ms", 0};
 inline const Goal kCancelGoal{"cancel of a stuck walk", " ms", "within 1000 ms", 0};
-inline const Goal kIdleTimerGoal{"idle timer events per second", "", "2, the status timer's alone",
-                                 1};
+inline const Goal kIdleTimerGoal{"idle timer events per second", "",
+                                 "2, the rate display's timer alone", 1};
 
 inline std::string Number(double value, int decimals) {
     char text[32];

@@ -56,7 +56,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kTimeoutMs = 600000;
 constexpr int kIdleSeconds = 10;
 // A pair of one site takes half a minute or so.
-constexpr bench::PairCount kPairs{5, 11};
+constexpr bench::PairCount kPairs{5, 9};
 
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();

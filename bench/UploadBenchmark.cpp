@@ -22,7 +22,7 @@ namespace {
 
 constexpr int64_t kFileSize = 200LL * 1000 * 1000;
 // A pair takes about a second.
-constexpr bench::PairCount kPairs{9, 61};
+constexpr bench::PairCount kPairs{9, 41};
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();

@@ -24,7 +24,8 @@
 namespace {
 
 // A pair takes a few seconds.
-constexpr bench::PairCount kPairs{7, 31};
+constexpr bench::PairCount kPairs{7, 21};
+static_assert(kPairs.least >= 3, "the growth reads the first three walks");
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -142,11 +143,12 @@ int main() {
     const double ours10k = bench::Median(walk10k.ours);
     std::printf("walk 10000 entries: %.3f s\n", ours10k);
     std::fflush(stdout);
-    // The growth is ours alone, best run against best run.
+    // The growth is ours alone, best run against best run: the best of the first three 10,000-entry
+    // walks, however many pairs were taken, so that the figure does not move with their number.
     const double ours100k = Best(WalkWithProgram(server, "/walk100k", large),
                                  WalkWithProgram(server, "/walk100k", large));
     std::printf("walk 100000 entries: %.3f s\n", ours100k);
-    const double best10k = *std::min_element(walk10k.ours.begin(), walk10k.ours.end());
+    const double best10k = *std::min_element(walk10k.ours.begin(), walk10k.ours.begin() + 3);
     std::printf("walk growth: %.2f\n", ours100k / best10k);
     bench::ReportTimes("walk 10000", "lftp", walk10k);
     Window1::Instance()->Close();
