@@ -291,6 +291,7 @@ public:
     void SyncUploadPhaseEnd(const std::string& marker);
     void SyncRunEnableSync();
     bool DataConnectionOpen() const;
+    bool ConnectionsQuiet() const;
     void ShowDisconnected();
     void ConnectionLost(const std::string& reason);
     // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step

@@ -60,7 +60,8 @@ void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t n) {
 // (or a download has been written): the next step is taken here and now. A progress request still
 // pending would move the bar after the reset, so it is dropped.
 void Window1::dataSocket_FileTransferComplete(FtpDataSocket& socket) {
-    if (socket.status == "stor") pRun.journal.Leave(SyncJournalEntry(socket.remoteFileName));
+    if (socket.Carries(FtpDataSocket::Transfer::Upload))
+        pRun.journal.Leave(SyncJournalEntry(socket.remoteFileName));
     dataConnected = false;
     pThreadStep = StepTransferDone;
     Timer3.SetMode(fw::Timer::kModeOff);
@@ -113,7 +114,7 @@ void Window1::dataSocket_gotList(FtpDataSocket&, const std::string& text) {
 }
 
 void Window1::statusTimer_Action(fw::Timer&) {
-    if (!dataConnected || dataSocket.status == "list" || !clock) return;
+    if (!dataConnected || dataSocket.Carries(FtpDataSocket::Transfer::Listing) || !clock) return;
     const double elapsed = clock->SecondsUntilNow();
     bps = elapsed < 1 ? totalBytes : std::llround(static_cast<double>(totalBytes) / elapsed);
     bpsText->SetText(std::to_string(bps));

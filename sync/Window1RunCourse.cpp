@@ -15,6 +15,11 @@ bool Window1::DataConnectionOpen() const {
     return dataSocket.TransferRunning() || dataSocket.IsConnected();
 }
 
+// No command awaits its reply and no data connection is open.
+bool Window1::ConnectionsQuiet() const {
+    return commandSocket.AwaitsNoReply() && !DataConnectionOpen();
+}
+
 void Window1::SyncRunEnableSync() {
     const bool ready =
         pMode == ConnectOpen && pCompared && !SyncRunActive() && commandSocket.IsConnected();

@@ -33,7 +33,7 @@ void Window1::SyncRunStepFailed(const std::string& reason) {
 // log. A STOR that the server has not accepted yet may still be refused, and a DELE then would
 // remove the complete file an earlier sync left.
 bool Window1::SyncPartialUploadDeletable() const {
-    return commandSocket.status == "storing" && commandSocket.IsConnected();
+    return commandSocket.UploadAccepted() && commandSocket.IsConnected();
 }
 
 void Window1::SyncDeletePartialUpload() {

@@ -208,7 +208,10 @@ TEST_P(StoppedBeforeTheUpload, TheCancelKeyEndsTheRunWithinASecond) {
     const auto reportLine = w->commandSocket.gotResponse;
     w->commandSocket.gotResponse = [&](FtpCommandSocket& socket, const std::string& line) {
         reportLine(socket, line);
-        if (socket.status != "stor-port" || stopped_) return;
+        // The reply that names the upload's data port: PASV's, or PORT's while the port listens.
+        const bool portNamed = socket.ReplyCode() == 227 ||
+                               (socket.ReplyCode() == 200 && w->dataSocket.TransferRunning());
+        if (!portNamed || stopped_) return;
         server->Signal(SIGSTOP);
         stopped_ = true;
     };

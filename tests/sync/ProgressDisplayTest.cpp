@@ -73,7 +73,7 @@ TEST_F(ProgressDisplay, TheBarCountsBytesUpToAKilobyteAndKilobytesAbove) {
 TEST_F(ProgressDisplay, TheRateIsTheByteCountInTheFirstSecondThenTheAverage) {
     fw::Date::SetFixedNow(1000000);
     w->dataSocket_Connected(w->dataSocket);
-    w->dataSocket.status = "stor";
+    w->dataSocket.Carry(FtpDataSocket::Transfer::Upload);
     w->dataSocket_bytesTransfered(w->dataSocket, 700);
     w->statusTimer_Action(w->statusTimer);
     EXPECT_EQ(w->bpsText->Text(), "700");
@@ -85,7 +85,7 @@ TEST_F(ProgressDisplay, TheRateIsTheByteCountInTheFirstSecondThenTheAverage) {
     EXPECT_EQ(w->bpsText->Text(), std::to_string((3LL << 30) / 3));
 
     // Never for a listing; the label keeps its text.
-    w->dataSocket.status = "list";
+    w->dataSocket.Carry(FtpDataSocket::Transfer::Listing);
     w->totalBytes = 1;
     w->statusTimer_Action(w->statusTimer);
     EXPECT_EQ(w->bpsText->Text(), std::to_string((3LL << 30) / 3));
