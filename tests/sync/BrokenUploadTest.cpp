@@ -39,7 +39,7 @@ protected:
     bool SyncUntilSent(int64_t bytes) {
         gPref[PrefConfirmSync] = 0;
         return Click(TagSync) && testsupport::WaitUntil([&] {
-                   return w->totalBytes >= bytes || w->pRun.state != RunUploading;
+                   return w->totalBytes >= bytes || !w->pRun.Uploading();
                }) &&
                w->totalBytes >= bytes;
     }
@@ -221,7 +221,7 @@ TEST_P(StoppedBeforeTheUpload, TheCancelKeyEndsTheRunWithinASecond) {
     const Clock::time_point since = Clock::now();  // long enough for the STOR to be sent
     testsupport::WaitUntil([&] { return Clock::now() - since > std::chrono::milliseconds(500); });
     ASSERT_TRUE(w->DataConnectionOpen());
-    ASSERT_EQ(w->pRun.state, RunUploading);
+    ASSERT_TRUE(w->pRun.Uploading());
 
     CancelEndsTheRunAtOnce("small.txt");
 }

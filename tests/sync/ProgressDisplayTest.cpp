@@ -53,7 +53,7 @@ TEST_F(ProgressDisplay, TheBarCountsBytesUpToAKilobyteAndKilobytesAbove) {
                                            {5LL << 30, 5 << 20, 3LL << 30, 3 << 20}}) {
         SCOPED_TRACE(c.length);
         w->pThreadFI = FileOf(c.length);
-        w->pRun.threadLength = c.length;
+        w->pThreadLength = c.length;
         Act(StepUploadStarted);
         EXPECT_EQ(w->ProgressBar1->Maximum(), c.maximum);
         EXPECT_EQ(w->ProgressBar1->Value(), 0);
