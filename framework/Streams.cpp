@@ -46,14 +46,25 @@ mode_t CurrentUmask() {
 
 BinaryStream::BinaryStream(int fd, int64_t length) : fd_(fd), length_(length) {
     struct stat info;
-    if (fd_ >= 0 && ::fstat(fd_, &info) == 0) modified_ = info.st_mtim;
+    if (fd_ >= 0 && ::fstat(fd_, &info) == 0) {
+        modified_ = info.st_mtim;
+        changed_ = info.st_ctim;
+    }
 }
+
+namespace {
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+}  // namespace
 
 bool BinaryStream::ChangedSinceOpened() const {
     struct stat info;
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) return true;
-    return info.st_size != length_ || info.st_mtim.tv_sec != modified_.tv_sec ||
-           info.st_mtim.tv_nsec != modified_.tv_nsec;
+    return info.st_size != length_ || !SameTime(info.st_mtim, modified_) ||
+           !SameTime(info.st_ctim, changed_);
 }
 
 BinaryStream::~BinaryStream() {

@@ -31,8 +31,9 @@ public:
     int64_t BytesLeft() const { return length_ - pos_; }
     int64_t Length() const { return length_; }
     int64_t Position() const { return pos_; }
-    // Whether the open file's size or modification time differs from what they were when the
-    // stream was made: a file written to while it was read.
+    // Whether the open file's size, modification time or change time differs from what they were
+    // when the stream was made: a file written to while it was read, even one whose modification
+    // time was put back (the change time can't be).
     bool ChangedSinceOpened() const;
     void Close();
 
@@ -43,6 +44,7 @@ private:
     int fd_;
     int64_t length_;
     struct timespec modified_ = {};  // when the stream was made
+    struct timespec changed_ = {};
     int64_t pos_ = 0;
     std::string
         window_;  // its first windowSize_ bytes: the file from windowStart_ on, already read
