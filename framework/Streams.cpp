@@ -88,8 +88,9 @@ size_t ReadAt(int fd, int64_t offset, char* into, size_t count, bool allowShort)
         ssize_t n = ::pread(fd, into + got, count - got,
                             static_cast<off_t>(offset) + static_cast<off_t>(got));
         if (n < 0) {
-            if (errno == EINTR) continue;
-            throw StreamError(ErrnoText("read failed", errno));
+            const int err = errno;
+            if (err == EINTR) continue;
+            throw StreamError(ErrnoText("read failed", err), err);
         }
         if (n == 0) {
             if (allowShort) break;
@@ -195,6 +196,17 @@ std::string TemporaryName() {
     return ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
 }
 
+// Why a writer failed: the text for messages, and the system's reason (errno) when it gave one.
+struct Failure {
+    std::string text;  // empty: no failure
+    int code = 0;
+    bool Failed() const { return !text.empty(); }
+};
+
+Failure SystemFailure(const std::string& what, int code) {
+    return {ErrnoText(what, code), code};
+}
+
 }  // namespace
 
 // The new content goes, unbuffered, to a file in the target's folder that has no name (or, where
@@ -216,28 +228,29 @@ struct AtomicFileWriter::Impl {
         if (folder >= 0) ::close(folder);
     }
 
-    // An empty text, or why the file can't be written.
-    std::string Open(bool privateAccess) {
+    // No failure, or why the file can't be written.
+    Failure Open(bool privateAccess) {
         const std::string path = FinalTarget(target);
         const size_t slash = path.rfind('/');
         const std::string folderPath = slash == std::string::npos ? std::string(".")
                                        : slash == 0               ? std::string("/")
                                                                   : path.substr(0, slash);
         name = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (name.empty()) return "can't create " + target + ": no file name";
+        if (name.empty()) return {"can't create " + target + ": no file name", EINVAL};
         folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (folder < 0 && errno == EACCES) {
             folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
             syncable = false;
         }
-        if (folder < 0) return ErrnoText("can't create " + target, errno);
+        if (folder < 0) return SystemFailure("can't create " + target, errno);
         struct stat st;
         if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (S_ISDIR(st.st_mode)) return "can't create " + target + ": a folder has this name";
+            if (S_ISDIR(st.st_mode))
+                return {"can't create " + target + ": a folder has this name", EISDIR};
             // A file its owner has made read-only is not replaced behind their back. (A link
             // here is one of a loop, which is replaced itself.)
             if (!S_ISLNK(st.st_mode) && ::faccessat(folder, name.c_str(), W_OK, 0) != 0)
-                return ErrnoText("can't replace " + target, errno);
+                return SystemFailure("can't replace " + target, errno);
         }
         // A private file is never readable by others, not even for a moment; a normal one gets
         // what the umask leaves, not the permissions of the file it replaces.
@@ -249,22 +262,22 @@ struct AtomicFileWriter::Impl {
             if (fd < 0) tempName.clear();
             if (fd < 0 && errno != EEXIST) break;
         }
-        if (fd < 0) return ErrnoText("can't create " + target, errno);
-        if (::fchmod(fd, mode) != 0) return ErrnoText("can't create " + target, errno);
-        return "";
+        if (fd < 0) return SystemFailure("can't create " + target, errno);
+        if (::fchmod(fd, mode) != 0) return SystemFailure("can't create " + target, errno);
+        return {};
     }
 
-    // An empty text, or why not all of bytes reached the file.
-    std::string Write(const char* bytes, size_t size) {
+    // No failure, or why not all of bytes reached the file.
+    Failure Write(const char* bytes, size_t size) {
         size_t done = 0;
         while (done < size) {
             const ssize_t n = ::write(fd, bytes + done, size - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return ErrnoText("can't write " + target, errno);
-            if (n == 0) return "can't write " + target + ": nothing was written";
+            if (n < 0) return SystemFailure("can't write " + target, errno);
+            if (n == 0) return {"can't write " + target + ": nothing was written", EIO};
             done += static_cast<size_t>(n);
         }
-        return "";
+        return {};
     }
 
     // Gives the unnamed file a name in the folder, through the process's view of its open files
@@ -291,20 +304,20 @@ struct AtomicFileWriter::Impl {
         return false;
     }
 
-    // An empty text once the new content has replaced the target, or why it could not.
-    std::string PutInPlace() {
-        if (::fsync(fd) != 0) return ErrnoText("can't write " + target, errno);
-        if (tempName.empty() && !Name()) return ErrnoText("can't create " + target, errno);
+    // No failure once the new content has replaced the target, or why it could not.
+    Failure PutInPlace() {
+        if (::fsync(fd) != 0) return SystemFailure("can't write " + target, errno);
+        if (tempName.empty() && !Name()) return SystemFailure("can't create " + target, errno);
         const int closing = fd;
         fd = -1;
-        if (::close(closing) != 0) return ErrnoText("can't write " + target, errno);
+        if (::close(closing) != 0) return SystemFailure("can't write " + target, errno);
         if (::renameat(folder, tempName.c_str(), folder, name.c_str()) != 0)
-            return ErrnoText("can't replace " + target, errno);
+            return SystemFailure("can't replace " + target, errno);
         tempName.clear();
         // Without it, a power cut could still bring the old file back.
         if (syncable && ::fsync(folder) != 0 && errno != EINVAL)
-            return ErrnoText("can't write the folder of " + target, errno);
-        return "";
+            return SystemFailure("can't write the folder of " + target, errno);
+        return {};
     }
 
     void Abandon() {
@@ -318,8 +331,8 @@ struct AtomicFileWriter::Impl {
 AtomicFileWriter::AtomicFileWriter(std::string targetPath, bool privateAccess)
     : d(std::make_unique<Impl>()) {
     d->target = std::move(targetPath);
-    error_ = d->Open(privateAccess);
-    if (!error_.empty()) Discard();
+    const Failure failure = d->Open(privateAccess);
+    if (failure.Failed()) Fail(failure.text, failure.code);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -330,23 +343,29 @@ bool AtomicFileWriter::Ok() const {
     return d->fd >= 0;
 }
 
-void AtomicFileWriter::Write(const std::string& bytes) {
-    if (!Ok()) throw StreamError(error_.empty() ? "write to a closed file" : error_);
-    const std::string failure = d->Write(bytes.data(), bytes.size());
-    if (failure.empty()) return;
-    error_ = failure;
+// A failed writer gives the space of what it wrote back at once.
+void AtomicFileWriter::Fail(const std::string& text, int code) {
+    error_ = text;
+    errorCode_ = code;
     Discard();
-    throw StreamError(failure);
+}
+
+void AtomicFileWriter::Write(const std::string& bytes) {
+    if (!Ok()) throw StreamError(error_.empty() ? "write to a closed file" : error_, errorCode_);
+    const Failure failure = d->Write(bytes.data(), bytes.size());
+    if (!failure.Failed()) return;
+    Fail(failure.text, failure.code);
+    throw StreamError(failure.text, failure.code);
 }
 
 void AtomicFileWriter::Commit() {
     if (committed_) return;
-    if (!Ok()) throw StreamError(error_.empty() ? "commit of a closed file" : error_);
-    const std::string failure = d->PutInPlace();
+    if (!Ok()) throw StreamError(error_.empty() ? "commit of a closed file" : error_, errorCode_);
+    const Failure failure = d->PutInPlace();
     Discard();
-    if (!failure.empty()) {
-        error_ = failure;
-        throw StreamError(failure);
+    if (failure.Failed()) {
+        Fail(failure.text, failure.code);
+        throw StreamError(failure.text, failure.code);
     }
     committed_ = true;
 }

@@ -10,7 +10,13 @@ namespace fw {
 
 // Raised by a stream that can't give what was asked of it: a read past the end, a failed write.
 struct StreamError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit StreamError(const std::string& what, int error = 0)
+        : std::runtime_error(what), error_(error) {}
+    // The system's reason (an errno value), 0 when the system gave none.
+    int Error() const { return error_; }
+
+private:
+    int error_;
 };
 
 // A binary file opened for reading. Integers are big-endian. Every read checks what is left and
@@ -65,16 +71,20 @@ public:
 
     bool Ok() const;
     const std::string& ErrorText() const { return error_; }
-    void Write(const std::string& bytes);  // raises StreamError on failure
-    void Commit();                         // raises StreamError on failure
+    int ErrorCode() const { return errorCode_; }  // the system's reason (errno), or 0
+    void Write(const std::string& bytes);         // raises StreamError on failure
+    void Commit();                                // raises StreamError on failure
     void Discard();
     bool Committed() const { return committed_; }
 
 private:
+    void Fail(const std::string& text, int code);
+
     struct Impl;
     std::unique_ptr<Impl> d;
     bool committed_ = false;
     std::string error_;
+    int errorCode_ = 0;
 };
 
 // A binary file being written, big-endian. Close commits it, replacing the target.

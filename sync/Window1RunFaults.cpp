@@ -87,7 +87,8 @@ void Window1::SyncLetUploadGo() {
 void Window1::SyncSettleJournal() {
     if (!pRun.journal.Settle())
         updateStatus("アップロード中の記録を書き込めませんでした: " +
-                     LoggableName(UploadJournal::FilePath()));
+                     LoggableName(UploadJournal::FilePath()) + "（" + pRun.journal.WriteFailure() +
+                     "）");
 }
 
 UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) const {

@@ -137,7 +137,8 @@ void Window1::SyncUpload2() {
             return;
         }
         if (!pRun.journal.Enter(SyncJournalEntry(remote), SyncJournalAhead()))
-            updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
+            updateStatus("アップロード中の記録を書き込めませんでした: " + remote + "（" +
+                         pRun.journal.WriteFailure() + "）");
         pUpload = UploadFile;
         pRun.stepPath = remote;
         // The step's first command: TYPE when the server has another type, else PASV or PORT.
