@@ -37,7 +37,7 @@ void App::InitApp() {
     InitGmtOffset();
     InitPref();
     switch (TakeSettingsFolder()) {
-        case SettingsAtStart::InUse:
+        case SettingsAtStart::Refused:
             Quit();  // nothing was read, so nothing is written
             return;
         case SettingsAtStart::FirstStart:  // the folder is empty: the defaults stand, silently
