@@ -1,14 +1,17 @@
 #include "Streams.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "Strings.h"
 
@@ -191,9 +194,33 @@ std::string FinalTarget(const std::string& path) {
 }
 
 // A name for a temporary file of this process in a folder; the next one when it is taken.
+constexpr char kTemporaryPrefix[] = ".tmp-";
+
 std::string TemporaryName() {
     static unsigned counter = 0;
-    return ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    return kTemporaryPrefix + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+// The number TemporaryName gave at pos in name (decimal, without a leading zero, above 0), up to
+// the character end; 0 when there is none.
+long long NumberIn(const std::string& name, size_t pos, size_t end) {
+    if (end <= pos || end - pos > 18 || name[pos] == '0') return 0;
+    long long n = 0;
+    for (size_t i = pos; i < end; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
+}
+
+// The process whose writer named a temporary file so, or 0 for a name TemporaryName never gives.
+pid_t TemporaryNameOwner(const std::string& name) {
+    const size_t prefix = sizeof kTemporaryPrefix - 1;
+    if (name.compare(0, prefix, kTemporaryPrefix) != 0) return 0;
+    const size_t dash = name.find('-', prefix);
+    if (dash == std::string::npos || NumberIn(name, dash + 1, name.size()) == 0) return 0;
+    const long long pid = NumberIn(name, prefix, dash);
+    return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
 }
 
 // Why a writer failed: the text for messages, and the system's reason (errno) when it gave one.
@@ -372,6 +399,29 @@ void AtomicFileWriter::Commit() {
 
 void AtomicFileWriter::Discard() {
     d->Abandon();
+}
+
+void AtomicFileWriter::RemoveAbandoned(const std::string& folderPath) {
+    const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    const int listed = ::dup(folder);
+    DIR* entries = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!entries && listed >= 0) ::close(listed);
+    std::vector<std::string> abandoned;
+    while (entries) {
+        const struct dirent* entry = ::readdir(entries);
+        if (!entry) break;
+        const std::string name = entry->d_name;
+        const pid_t owner = TemporaryNameOwner(name);
+        struct stat st;
+        // A process that runs (or runs as another user) may still be writing it.
+        if (owner == 0 || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            abandoned.push_back(name);
+    }
+    if (entries) ::closedir(entries);
+    for (const std::string& name : abandoned) ::unlinkat(folder, name.c_str(), 0);
+    ::close(folder);
 }
 
 // ---- BinaryOutputStream

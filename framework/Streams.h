@@ -77,6 +77,11 @@ public:
     void Discard();
     bool Committed() const { return committed_; }
 
+    // Removes from a folder what writers of processes that have ended left there: a temporary file
+    // named while its process was killed before the rename. Only regular files named as a writer
+    // names them, of a process that is not running, go.
+    static void RemoveAbandoned(const std::string& folderPath);
+
 private:
     void Fail(const std::string& text, int code);
 

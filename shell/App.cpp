@@ -46,6 +46,7 @@ void App::InitApp() {
             break;
         case SettingsAtStart::Read:
             MakeSettingsFolderPrivate();
+            RemoveAbandonedSettingsFiles();
             LoadPref();
             if (!LoadFileType()) InitFileType();
             LoadSet2();

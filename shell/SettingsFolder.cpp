@@ -75,3 +75,7 @@ void WriteTextSettingsFile(const std::string& fileName,
                            const std::function<void(fw::TextOutputStream&)>& write) {
     WriteSettingsFile(fileName, &fw::FolderItem::CreateTextFile, write);
 }
+
+void RemoveAbandonedSettingsFiles() {
+    fw::AtomicFileWriter::RemoveAbandoned(SettingsFolder().Path());
+}

@@ -37,3 +37,6 @@ void WriteBinarySettingsFile(const std::string& fileName,
 void WriteTextSettingsFile(const std::string& fileName,
                            const std::function<void(fw::TextOutputStream&)>& write);
 
+// Removes what a save of a process that has ended (killed before it renamed its temporary file)
+// left in the settings folder. Only for the copy that holds the folder.
+void RemoveAbandonedSettingsFiles();
