@@ -52,6 +52,7 @@ BinaryStream::BinaryStream(int fd, int64_t length) : fd_(fd), length_(length) {
     if (fd_ >= 0 && ::fstat(fd_, &info) == 0) {
         modified_ = info.st_mtim;
         changed_ = info.st_ctim;
+        links_ = info.st_nlink;
     }
 }
 
@@ -63,11 +64,14 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 
 }  // namespace
 
+// The change time moves too when the file loses or gains a name (another file saved over it, a
+// hard link made), which leaves its bytes as they were: only a change time that moved while the
+// file kept its names counts.
 bool BinaryStream::ChangedSinceOpened() const {
     struct stat info;
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) return true;
     return info.st_size != length_ || !SameTime(info.st_mtim, modified_) ||
-           !SameTime(info.st_ctim, changed_);
+           (!SameTime(info.st_ctim, changed_) && info.st_nlink == links_);
 }
 
 BinaryStream::~BinaryStream() {
