@@ -77,9 +77,13 @@ std::string AbsolutePathFromEnvironment(const char* name) {
     return value && value[0] == '/' ? value : "";
 }
 
-std::unique_ptr<AtomicFileWriter> NewWriter(const std::string& path, FileAccess access) {
+// A writer for path, or nullptr with error (when given) set to why not.
+std::unique_ptr<AtomicFileWriter> NewWriter(const std::string& path, FileAccess access,
+                                            int* error = nullptr) {
+    if (error) *error = ENOENT;
     if (path.empty()) return nullptr;
     auto writer = std::make_unique<AtomicFileWriter>(path, access == FileAccess::Private);
+    if (error) *error = writer->ErrorCode();
     if (!writer->Ok()) return nullptr;
     return writer;
 }
@@ -261,8 +265,9 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& i
     return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
 }
 
-std::unique_ptr<BinaryOutputStream> FolderItem::CreateBinaryFile(FileAccess access) const {
-    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access);
+std::unique_ptr<BinaryOutputStream> FolderItem::CreateBinaryFile(FileAccess access,
+                                                                 int* error) const {
+    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access, error);
     if (!writer) return nullptr;
     return std::make_unique<BinaryOutputStream>(std::move(writer));
 }
@@ -278,8 +283,8 @@ std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const {
     return std::make_unique<TextInputStream>(std::move(content));
 }
 
-std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile(FileAccess access) const {
-    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access);
+std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile(FileAccess access, int* error) const {
+    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access, error);
     if (!writer) return nullptr;
     return std::make_unique<TextOutputStream>(std::move(writer));
 }

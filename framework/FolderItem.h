@@ -67,17 +67,20 @@ public:
 
     // Streams. The Open functions answer nullptr when the file can't be opened. The Create
     // functions write a temporary file beside this one; it replaces this file only when the stream
-    // is committed, so a failed or abandoned write never touches the old content.
+    // is committed, so a failed or abandoned write never touches the old content. They answer
+    // nullptr when the file can't be created, with error (when given) set to the system's reason
+    // (an errno value).
     std::unique_ptr<BinaryStream> OpenAsBinaryFile() const;
     // Opens the file only when it is still the regular file identified, without following a link
     // in the last component. Answers nullptr otherwise; replaced then tells whether something else
     // stands at the path (a link, another file) rather than nothing readable.
     std::unique_ptr<BinaryStream> OpenAsBinaryFile(const FileIdentity& identity,
                                                    bool& replaced) const;
-    std::unique_ptr<BinaryOutputStream> CreateBinaryFile(
-        FileAccess access = FileAccess::Normal) const;
+    std::unique_ptr<BinaryOutputStream> CreateBinaryFile(FileAccess access = FileAccess::Normal,
+                                                         int* error = nullptr) const;
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;
-    std::unique_ptr<TextOutputStream> CreateTextFile(FileAccess access = FileAccess::Normal) const;
+    std::unique_ptr<TextOutputStream> CreateTextFile(FileAccess access = FileAccess::Normal,
+                                                     int* error = nullptr) const;
 
     bool operator==(const FolderItem& o) const { return path_ == o.path_; }
 

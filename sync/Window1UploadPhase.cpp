@@ -123,7 +123,8 @@ void Window1::SyncUpload2() {
             return;
         }
         if (!pRun.Journal().Enter(SyncJournalEntry(remote), SyncJournalAhead()))
-            updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
+            updateStatus("アップロード中の記録を書き込めませんでした: " + remote + "（" +
+                         pRun.Journal().WriteFailure() + "）");
         // The step's first command: TYPE when the server has another type, else PASV or PORT.
         pRun.Sent(SyncRun::StepKind::File, commandSocket.CommandsWritten() + 1, remote);
         commandSocket.storFile(std::move(opened), entry.path, remote, type);
