@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 
+#include "RealPath.h"
 #include "Streams.h"
 
 namespace fw {
@@ -134,12 +135,6 @@ FolderItem FolderItem::Child(const std::string& name) const {
     return FolderItem(path_ == "/" ? "/" + name : path_ + "/" + name);
 }
 
-FolderItem FolderItem::Resolved() const {
-    char resolved[PATH_MAX];
-    if (path_.empty() || !::realpath(path_.c_str(), resolved)) return FolderItem();
-    return FolderItem(resolved);
-}
-
 int64_t FolderItem::Length() const {
     struct stat st;
     if (!Stat(path_, st) || S_ISDIR(st.st_mode)) return 0;
@@ -237,27 +232,42 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile() const {
 }
 
 std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& identity,
+                                                           const FolderItem& within,
                                                            bool& replaced) const {
     replaced = false;
+    if (path_.empty() || within.path_.empty()) return nullptr;
+    // A descriptor that only names the file: taking it reads nothing, never waits on a pipe and
+    // never touches a device, so the file can be judged before a byte of it is read.
+    const int look = ::open(path_.c_str(), O_PATH | O_CLOEXEC);
+    if (look < 0) {
+        replaced = errno == ELOOP || errno == ENOTDIR;  // a loop of links, a folder made a file
+        return nullptr;
+    }
     struct stat st;
-    if (path_.empty() || ::lstat(path_.c_str(), &st) != 0) return nullptr;
-    // Looked at before the open, which then never waits on a pipe nor touches a device.
-    if (!IsFile(st, identity)) {
+    std::string real;
+    if (::fstat(look, &st) != 0 || !IsFile(st, identity)) {
         replaced = true;
-        return nullptr;
+    } else {
+        real = RealPathOf(look);
+        const int folder = ::open(within.path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const std::string realWithin = RealPathOf(folder);
+        if (folder >= 0) ::close(folder);
+        if (!real.empty() && !realWithin.empty() && !LiesWithin(real, realWithin)) replaced = true;
+        if (realWithin.empty()) real.clear();
     }
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
-    if (fd < 0) {
-        replaced = errno == ELOOP;  // made a link since the look
-        return nullptr;
+    int fd = -1;
+    if (!replaced && !real.empty()) {
+        // Opened through the descriptor itself: the very file judged, not what the path names now.
+        const std::string opened = "/proc/self/fd/" + std::to_string(look);
+        fd = ::open(opened.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     }
+    ::close(look);
+    if (fd < 0) return nullptr;
     if (::fstat(fd, &st) != 0 || !IsFile(st, identity)) {
         replaced = true;
         ::close(fd);
         return nullptr;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
 }
 
