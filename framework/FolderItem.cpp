@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -63,6 +62,14 @@ int OpenForReading(const std::string& path, struct stat& st) {
 bool IsFile(const struct stat& st, const FileIdentity& identity) {
     return S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_dev) == identity.device &&
            static_cast<uint64_t>(st.st_ino) == identity.inode;
+}
+
+// Where a folder lies now, every link of its path resolved; "" when it can't be told.
+std::string RealPathOfFolder(const std::string& path) {
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    std::string real = RealPathOf(fd);
+    if (fd >= 0) ::close(fd);
+    return real;
 }
 
 std::string HomeFolder() {
@@ -235,7 +242,7 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& i
                                                            const FolderItem& within,
                                                            bool& replaced) const {
     replaced = false;
-    if (path_.empty() || within.path_.empty()) return nullptr;
+    if (path_.empty()) return nullptr;
     // A descriptor that only names the file: taking it reads nothing, never waits on a pipe and
     // never touches a device, so the file can be judged before a byte of it is read.
     const int look = ::open(path_.c_str(), O_PATH | O_CLOEXEC);
@@ -243,23 +250,17 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& i
         replaced = errno == ELOOP || errno == ENOTDIR;  // a loop of links, a folder made a file
         return nullptr;
     }
+    const std::string real = RealPathOf(look);
+    const std::string folder = RealPathOfFolder(within.path_);
     struct stat st;
-    std::string real;
-    if (::fstat(look, &st) != 0 || !IsFile(st, identity)) {
-        replaced = true;
-    } else {
-        real = RealPathOf(look);
-        const int folder = ::open(within.path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        const std::string realWithin = RealPathOf(folder);
-        if (folder >= 0) ::close(folder);
-        if (!real.empty() && !realWithin.empty() && !LiesWithin(real, realWithin)) replaced = true;
-        if (realWithin.empty()) real.clear();
-    }
     int fd = -1;
-    if (!replaced && !real.empty()) {
+    if (::fstat(look, &st) != 0 || !IsFile(st, identity) ||
+        (!real.empty() && !folder.empty() && !LiesWithin(real, folder))) {
+        replaced = true;
+    } else if (!real.empty() && !folder.empty()) {
         // Opened through the descriptor itself: the very file judged, not what the path names now.
-        const std::string opened = "/proc/self/fd/" + std::to_string(look);
-        fd = ::open(opened.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        const std::string judged = "/proc/self/fd/" + std::to_string(look);
+        fd = ::open(judged.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     }
     ::close(look);
     if (fd < 0) return nullptr;
