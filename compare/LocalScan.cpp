@@ -45,24 +45,45 @@ std::string LocalScan::ReplacedText(const std::string& path) {
     return "比較中に移動または置き換えられたため比較から除外しました: " + path;
 }
 
-namespace {
-
-// A descriptor closed when it goes out of scope.
-class Descriptor {
+// A folder being scanned, open until everything below it has been: its listing, read through
+// the descriptor the scan opened it by, which the folders below it are opened from.
+class LocalScan::OpenFolder {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
+    OpenFolder() = default;
+    ~OpenFolder() { Close(); }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // Takes the descriptor: what the folder is is read from it.
+    bool Take(int fd) {
+        Close();
+        fd_ = fd;
+        struct stat st;
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+        id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+        return true;
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
+    // The listing, from its start; the descriptor is the listing's from then on.
+    DIR* List() {
+        if (!dir_ && fd_ >= 0) dir_ = ::fdopendir(fd_);
+        return dir_;
+    }
+    int Descriptor() const { return fd_; }
+    void Close() {
+        if (dir_)
+            ::closedir(dir_);
+        else if (fd_ >= 0)
+            ::close(fd_);
+        dir_ = nullptr;
+        fd_ = -1;
+    }
+
+    FolderId id{};
 
 private:
-    int fd_;
+    int fd_ = -1;
+    DIR* dir_ = nullptr;
 };
-
-}  // namespace
 
 void LocalScan::Note(const std::string& line) {
     if (log) log(line);
@@ -78,46 +99,39 @@ bool LocalScan::Scan(const std::string& folderPath) {
     ancestors_.clear();
     // The root's own path may pass through links; links below it are judged against the folder
     // it leads to, as its descriptor tells.
-    Descriptor root(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    realRoot_ = fw::RealPathOf(root.get());
+    OpenFolder root;
+    realRoot_.clear();
+    if (root.Take(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)))
+        realRoot_ = fw::RealPathOf(root.Descriptor());
     if (realRoot_.empty()) {
         Note(UnreadableText(path));
         return false;
     }
-    return ScanFolder(root.get(), path);
+    return ScanFolder(root, path);
 }
 
 // Answers false when the folder could not be read to its end, or an item in it examined.
-bool LocalScan::ReadFolder(int folder, const std::string& path, std::vector<SyncEntry>& batch) {
+bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
+                           std::vector<SyncEntry>& batch) {
+    DIR* dir = folder.List();
+    if (!dir) return false;
     std::vector<std::string> names;
-    {
-        // The listing reads a descriptor of its own; the folder's stays open for the looks below
-        // and the descent, without the listing's buffer.
-        const int listed = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
-        DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
-        if (!dir) {
-            if (listed >= 0) ::close(listed);
-            return false;
+    while (true) {
+        errno = 0;
+        struct dirent* item = readItem ? readItem(dir) : ::readdir(dir);
+        if (!item) {
+            if (errno != 0) return false;
+            break;
         }
-        bool whole = true;
-        while (true) {
-            errno = 0;
-            struct dirent* item = readItem ? readItem(dir) : ::readdir(dir);
-            if (!item) {
-                whole = errno == 0;
-                break;
-            }
-            std::string name = item->d_name;
-            if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden items
-            names.push_back(std::move(name));
-        }
-        ::closedir(dir);
-        if (!whole) return false;
+        std::string name = item->d_name;
+        if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden items
+        names.push_back(std::move(name));
     }
+    const int fd = folder.Descriptor();
     for (std::string& name : names) {
         SyncEntry entry;
         struct stat st;
-        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT) continue;  // gone since it was listed
             return false;  // listed but not examinable (no search permission, EIO): not read
         }
@@ -129,12 +143,13 @@ bool LocalScan::ReadFolder(int folder, const std::string& path, std::vector<Sync
         bool outside = false;
         if (S_ISLNK(st.st_mode)) {
             entry.link = true;
-            Descriptor target(::openat(folder, name.c_str(), O_PATH | O_CLOEXEC));
-            const std::string real = fw::RealPathOf(target.get());
-            if (real.empty() || ::fstat(target.get(), &st) != 0)
+            const int target = ::openat(fd, name.c_str(), O_PATH | O_CLOEXEC);
+            const std::string real = fw::RealPathOf(target);
+            if (real.empty() || ::fstat(target, &st) != 0)
                 reachable = false;
             else
                 outside = !fw::LiesWithin(real, realRoot_);
+            if (target >= 0) ::close(target);
         }
         entry.device = static_cast<uint64_t>(st.st_dev);
         entry.inode = static_cast<uint64_t>(st.st_ino);
@@ -171,48 +186,42 @@ bool LocalScan::ReadFolder(int folder, const std::string& path, std::vector<Sync
     return true;
 }
 
-// The subfolder as its parent's listing saw it, opened from the parent's descriptor, or -1 with a
-// line in the log. A plain folder is opened without following a link; a link only to the folder
-// that it was judged by, and judged again on the descriptor that will be read.
-int LocalScan::OpenSubfolder(int parent, const SyncEntry& entry) {
+// Opens the subfolder as its parent's listing saw it, from the parent's descriptor; false, with a
+// line in the log, when it is not that folder now. A plain folder is opened without following a
+// link, so it is the parent's own; a link only to the folder it was judged by, and judged again
+// on the descriptor read.
+bool LocalScan::OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, OpenFolder& sub) {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (entry.link ? 0 : O_NOFOLLOW);
-    const int fd = ::openat(parent, entry.name.c_str(), flags);
+    const int fd = ::openat(parent.Descriptor(), entry.name.c_str(), flags);
     if (fd < 0) {
         // A folder made a link or a file since the listing, or one that can't be read.
         Note(errno == ELOOP || errno == ENOTDIR ? ReplacedText(entry.path)
                                                 : UnreadableText(entry.path));
-        return -1;
-    }
-    struct stat st;
-    const std::string real = fw::RealPathOf(fd);
-    if (::fstat(fd, &st) != 0 || real.empty()) {
-        Note(UnreadableText(entry.path));
-    } else if (static_cast<uint64_t>(st.st_dev) != entry.device ||
-               static_cast<uint64_t>(st.st_ino) != entry.inode) {
-        Note(ReplacedText(entry.path));
-    } else if (!fw::LiesWithin(real, realRoot_)) {
-        // Moved out of the root since the listing, or a link whose target was.
-        Note(entry.link ? OutsideLinkText(entry.path) : ReplacedText(entry.path));
-    } else {
-        return fd;
-    }
-    ::close(fd);
-    return -1;
-}
-
-bool LocalScan::ScanFolder(int folder, const std::string& path) {
-    struct stat own;
-    if (::fstat(folder, &own) != 0) {
-        Note(UnreadableText(path));
         return false;
     }
+    const bool opened = sub.Take(fd);
+    const std::string real = opened && entry.link ? fw::RealPathOf(fd) : "";
+    if (!opened || (entry.link && real.empty())) {
+        Note(UnreadableText(entry.path));
+    } else if (sub.id != FolderId{entry.device, entry.inode}) {
+        Note(ReplacedText(entry.path));
+    } else if (entry.link && !fw::LiesWithin(real, realRoot_)) {
+        Note(OutsideLinkText(entry.path));  // the link's folder has been moved out of the root
+    } else {
+        return true;
+    }
+    sub.Close();
+    return false;
+}
+
+bool LocalScan::ScanFolder(OpenFolder& folder, const std::string& path) {
     std::vector<SyncEntry> batch;
     ++groupCounter_;
     if (!ReadFolder(folder, path, batch)) {
         Note(UnreadableText(path));
         return false;
     }
-    ancestors_.push_back({static_cast<uint64_t>(own.st_dev), static_cast<uint64_t>(own.st_ino)});
+    ancestors_.push_back(folder.id);
     const int32_t group = groupCounter_;
     const size_t first = tree_.size();
     if (appendRun)
@@ -231,8 +240,9 @@ bool LocalScan::ScanFolder(int folder, const std::string& path) {
                 } else {
                     // The tree grows during the descent: the entry is copied, not referred to.
                     const std::string subPath = tree_[k].path;
-                    Descriptor sub(OpenSubfolder(folder, tree_[k]));
-                    if (sub.get() < 0 || !ScanFolder(sub.get(), subPath)) tree_[k].opaque = true;
+                    OpenFolder sub;
+                    if (!OpenSubfolder(folder, tree_[k], sub) || !ScanFolder(sub, subPath))
+                        tree_[k].opaque = true;
                 }
             }
         }

@@ -17,9 +17,10 @@ std::string LocalDateText(int64_t unixSeconds);
 // items (names not beginning with ".") become one run, sorted by name and appended at once, then
 // every subfolder of that run is scanned in name order. Each folder is read once, through a
 // descriptor opened from its parent's, and only when it is still the folder its parent's listing
-// saw (the same device and inode, read from that descriptor) and lies inside the root: a folder
-// swapped for a link or for another folder while the scan went on is never gone into. A link is
-// judged on one look: where it leads and what it is both come from one descriptor of its target.
+// saw (the same device and inode, read from that descriptor): a folder swapped for a link or for
+// another folder while the scan went on is never gone into. A link is judged on one look: where
+// it leads and what it is both come from one descriptor of its target, and a link to a folder is
+// judged again on the descriptor the folder is read by.
 // Links whose target lies inside the root, as the root itself resolves, are followed; a link that
 // leads out of the root, a folder that cannot be read, a link that leads back into its own
 // ancestry, a link that leads nowhere, a folder replaced or moved during the scan and a special
@@ -57,9 +58,10 @@ private:
         uint64_t inode;
         bool operator==(const FolderId&) const = default;
     };
-    bool ScanFolder(int folder, const std::string& path);
-    bool ReadFolder(int folder, const std::string& path, std::vector<SyncEntry>& batch);
-    int OpenSubfolder(int parent, const SyncEntry& entry);
+    class OpenFolder;
+    bool ScanFolder(OpenFolder& folder, const std::string& path);
+    bool ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
+    bool OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, OpenFolder& sub);
     void Note(const std::string& line);
     void Yield();
 

@@ -7,8 +7,7 @@
 namespace fw {
 
 std::string RealPathOf(int fd) {
-    struct stat opened;
-    if (fd < 0 || ::fstat(fd, &opened) != 0 || opened.st_nlink == 0) return "";
+    if (fd < 0) return "";
     const std::string link = "/proc/self/fd/" + std::to_string(fd);
     char buffer[PATH_MAX + 1];
     const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer);
@@ -19,9 +18,9 @@ std::string RealPathOf(int fd) {
     static const std::string kGone = " (deleted)";
     if (path.size() > kGone.size() &&
         path.compare(path.size() - kGone.size(), kGone.size(), kGone) == 0) {
-        struct stat named;
-        if (::lstat(path.c_str(), &named) != 0 || named.st_dev != opened.st_dev ||
-            named.st_ino != opened.st_ino)
+        struct stat opened, named;
+        if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
+            named.st_dev != opened.st_dev || named.st_ino != opened.st_ino)
             return "";
     }
     while (path.size() > 1 && path.back() == '/') path.pop_back();
