@@ -244,32 +244,34 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& i
     replaced = false;
     if (path_.empty()) return nullptr;
     // A descriptor that only names the file: taking it reads nothing, never waits on a pipe and
-    // never touches a device, so the file can be judged before a byte of it is read.
+    // never touches a device, so what the file is can be known before it is opened for reading.
     const int look = ::open(path_.c_str(), O_PATH | O_CLOEXEC);
     if (look < 0) {
         replaced = errno == ELOOP || errno == ENOTDIR;  // a loop of links, a folder made a file
         return nullptr;
     }
-    const std::string real = RealPathOf(look);
-    const std::string folder = RealPathOfFolder(within.path_);
     struct stat st;
     int fd = -1;
-    if (::fstat(look, &st) != 0 || !IsFile(st, identity) ||
-        (!real.empty() && !folder.empty() && !LiesWithin(real, folder))) {
+    if (::fstat(look, &st) != 0 || !IsFile(st, identity)) {
         replaced = true;
-    } else if (!real.empty() && !folder.empty()) {
-        // Opened through the descriptor itself: the very file judged, not what the path names now.
-        const std::string judged = "/proc/self/fd/" + std::to_string(look);
-        fd = ::open(judged.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    } else {
+        // Opened through that descriptor: the very file looked at, not what the path names now.
+        const std::string looked = "/proc/self/fd/" + std::to_string(look);
+        fd = ::open(looked.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     }
     ::close(look);
     if (fd < 0) return nullptr;
-    if (::fstat(fd, &st) != 0 || !IsFile(st, identity)) {
+    // Where the file read lies, from the descriptor that reads it.
+    const std::string real = RealPathOf(fd);
+    const std::string folder = RealPathOfFolder(within.path_);
+    if (::fstat(fd, &st) != 0 || !IsFile(st, identity) ||
+        (!real.empty() && !folder.empty() && !LiesWithin(real, folder))) {
         replaced = true;
-        ::close(fd);
-        return nullptr;
+    } else if (!real.empty() && !folder.empty()) {
+        return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
     }
-    return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
+    ::close(fd);
+    return nullptr;
 }
 
 std::unique_ptr<BinaryOutputStream> FolderItem::CreateBinaryFile(FileAccess access) const {
