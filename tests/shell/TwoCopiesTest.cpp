@@ -120,7 +120,7 @@ TEST_P(LockFileTest, ASecondCopyIsRefusedAndTheFirstKeepsItsProfile) {
         std::vector<std::string> expected;
         for (const char* name : {"pref2", "dataset2", "filetype.txt"})
             expected.push_back("設定ファイル「" + std::string(name) +
-                               "」を保存できませんでした。（読み出し専用のファイルシステムです）");
+                               "」を保存できませんでした。（読み取り専用のファイルシステムです）");
         EXPECT_EQ(messages, expected);
         EXPECT_EQ(Get("dataset2"), profilesBefore_);
     } else {
