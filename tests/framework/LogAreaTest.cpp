@@ -31,7 +31,7 @@ protected:
     std::string Shown() { return Edit()->toPlainText().toStdString(); }
     // Runs the loop until the pane shows what the text holds, line ends as breaks.
     bool ShowsAll(const std::string& shown) {
-        return fw::RunEventLoopUntil([&] { return Shown() == shown; }, 3000);
+        return fw::RunEventLoopUntil([&] { return Shown() == shown; }, 10000);
     }
 
     int additions = 0;

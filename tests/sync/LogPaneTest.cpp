@@ -37,7 +37,7 @@ TEST_P(LogPane, ShowsTheLastLineOnceTheComparisonIsDone) {
     server->Put("img/old.txt", "old");
     FillEditPage(*server, true);
     ASSERT_TRUE(ConnectAndCompare()) << LogText();
-    EXPECT_TRUE(fw::RunEventLoopUntil([&] { return Shown() == LogText(); }, 2000))
+    EXPECT_TRUE(fw::RunEventLoopUntil([&] { return Shown() == LogText(); }, 10000))
         << "held:\n"
         << LogText() << "\nshown:\n"
         << Shown();
