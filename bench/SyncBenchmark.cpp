@@ -255,11 +255,7 @@ public:
                !ended();
     }
 
-    // No command awaits its reply and no data connection is open: the walk's last listing, which
-    // comes after Sync is enabled, is in too.
-    bool Quiet() const {
-        return w_->commandSocket.expectedCode.empty() && !w_->DataConnectionOpen();
-    }
+    const Window1& Window() const { return *w_; }
 
     void Disconnect() {
         Click(TagDiscon);
@@ -398,7 +394,7 @@ int main(int argc, char** argv) {
     server.PutDir(remote);
     program.Prepare(server, local, remote);
     if (!program.Connect() ||
-        !testsupport::WaitUntil([&] { return program.Quiet(); }, kTimeoutMs)) {
+        !testsupport::WaitUntil([&] { return program.Window().ConnectionsQuiet(); }, kTimeoutMs)) {
         std::fprintf(stderr, "the comparison before idling failed\n");
         return 1;
     }

@@ -51,20 +51,14 @@ void AppendSortedRun(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs,
         runs[static_cast<size_t>(group)] = {static_cast<int32_t>(tree.size()),
                                             static_cast<int32_t>(batch.size())};
     }
+    const SyncEntry fresh;
     for (size_t k : order) {
-        SyncEntry& from = batch[k];
-        SyncEntry entry;
-        entry.size = std::move(from.size);
-        entry.kind = std::move(from.kind);
-        entry.name = std::move(from.name);
-        entry.date = std::move(from.date);
-        entry.path = std::move(from.path);
-        entry.group = from.group;
-        entry.check = from.check;
-        entry.opaque = from.opaque;
-        entry.link = from.link;
-        entry.device = from.device;
-        entry.inode = from.inode;
+        SyncEntry entry = std::move(batch[k]);
+        // What only the tree gives an entry starts afresh: its place among its folder's entries
+        // and a run's mark.
+        entry.child = fresh.child;
+        entry.childCount = fresh.childCount;
+        entry.sync = fresh.sync;
         tree.push_back(std::move(entry));
     }
     batch.clear();

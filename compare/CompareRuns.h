@@ -18,8 +18,9 @@ struct GroupRun {
 int CompareNames(const std::string& a, const std::string& b);
 
 // Appends the batch to the tree as the run of `group`, sorted by name (equal names keep their
-// order), and records the run in runs (indexed by group number). The appended records are new:
-// name, kind, size, date, path, group, check and opaque, nothing else. The batch is left empty.
+// order), and records the run in runs (indexed by group number). The batch's records are moved
+// whole, but for what only the tree gives them (child, childCount, sync), which starts afresh.
+// The batch is left empty.
 void AppendSortedRun(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs,
                      std::vector<SyncEntry>& batch, int32_t group);
 

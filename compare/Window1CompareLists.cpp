@@ -208,8 +208,7 @@ void Window1::ClearVal() {
     remoteListBox->DeleteAllRows();
     pGroupL = -1;
     pGroupR = -1;
-    pUpload = UploadNone;
-    pRemove = false;
+    pRun.DropStep();  // pUpload back to UploadNone, pRemove to false
     getList = false;
     expanding = false;
     expandingL = false;

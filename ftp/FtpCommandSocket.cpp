@@ -57,7 +57,7 @@ void FtpCommandSocket::sendPORT() {
 }
 
 void FtpCommandSocket::sendLIST() {
-    dataPort->status = "list";
+    dataPort->Carry(FtpDataSocket::Transfer::Listing);
     dataPort->Binary = false;
     Expect("226", "LIST", directory, !directory.empty());
     directory.clear();
@@ -68,14 +68,14 @@ void FtpCommandSocket::sendCWD(const std::string& dir) {
 }
 
 void FtpCommandSocket::sendRETR() {
-    dataPort->status = "retr";
+    dataPort->Carry(FtpDataSocket::Transfer::Download);
     dataPort->Binary = type == "I";
     dataPort->saveFile = std::move(saveFile);
     Expect("150", "RETR", fileName);
 }
 
 void FtpCommandSocket::sendSTOR() {
-    dataPort->status = "stor";
+    dataPort->Carry(FtpDataSocket::Transfer::Upload);
     dataPort->Binary = type == "I";
     Expect("150", "STOR", fileName);
 }
@@ -100,7 +100,7 @@ void FtpCommandSocket::sendSYST() {
 }
 
 void FtpCommandSocket::sendNLST() {
-    dataPort->status = "list";
+    dataPort->Carry(FtpDataSocket::Transfer::Listing);
     dataPort->Binary = false;
     Expect("226", "NLST", "", false);
 }
@@ -207,7 +207,8 @@ void FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
     }
     type = transferType;
     fileName = remoteName;
-    dataPort->status = "stor";  // from its data port on, the upload answers the cancel key
+    // From its data port on, the upload answers the cancel key.
+    dataPort->Carry(FtpDataSocket::Transfer::Upload);
     dataPort->remoteFileName = remoteName;
     dataPort->path = localPath;
     dataPort->uploadFile = std::move(localFile);
@@ -218,7 +219,7 @@ void FtpCommandSocket::storString(const std::string& text, const std::string& re
                                   const std::string& transferType) {
     type = transferType;
     fileName = remoteName;
-    dataPort->status = "stor";
+    dataPort->Carry(FtpDataSocket::Transfer::Upload);
     dataPort->bigString = text;
     dataPort->remoteFileName = remoteName;
     dataPort->path = "bigString";

@@ -67,6 +67,11 @@ public:
 
     // A listing's command (LIST or NLST) has been sent and no reply has confirmed its end yet.
     bool AwaitingTransferEnd() const { return expectedCode == "226" && !codeFound; }
+    // No command awaits its confirming reply.
+    bool AwaitsNoReply() const { return expectedCode.empty(); }
+    // The server has accepted the upload's STOR, and has not given its final reply yet: a file
+    // of what has been sent so far stands there.
+    bool UploadAccepted() const { return status == "storing"; }
     // The listing asked for and not begun yet is not wanted any more: the reply to its PASV or
     // PORT, when it comes, opens no data connection and sends no LIST.
     void ForgoListing();

@@ -35,7 +35,7 @@ void FtpDataSocket::TransferPrepared() {
     downloadLineEnds_ = DownloadLineEnds{};
     Progress();
     // A server that stops before it takes the upload must not hold the run either.
-    if (status == "stor") cancelWatch_.SetMode(fw::Timer::kModeMultiple);
+    if (Carries(Transfer::Upload)) cancelWatch_.SetMode(fw::Timer::kModeMultiple);
 }
 
 void FtpDataSocket::FinalReply(int32_t code) {
@@ -103,7 +103,7 @@ void FtpDataSocket::DiscardDownload() {
 void FtpDataSocket::FinishIfComplete() {
     if (!transferActive_ || !dataDone_ || finalReply_ == 0) return;
     EndTransfer();
-    if (status == "retr" && saveFile) {
+    if (Carries(Transfer::Download) && saveFile) {
         try {
             saveFile->Close();
         } catch (const fw::StreamError&) {
@@ -128,7 +128,7 @@ void FtpDataSocket::Stalled() {
 }
 
 void FtpDataSocket::WatchCancelKey() {
-    if (!transferActive_ || status != "stor") {
+    if (!transferActive_ || !Carries(Transfer::Upload)) {
         cancelWatch_.SetMode(fw::Timer::kModeOff);
         return;
     }
@@ -148,7 +148,7 @@ void FtpDataSocket::Event_Connected() {
 }
 
 void FtpDataSocket::Event_DataAvailable() {
-    if (status == "list") {
+    if (Carries(Transfer::Listing)) {
         std::string data = ReadAll();
         if (listData.size() + data.size() > kMaxListingBytes) {
             // A server that streams without end must not take the memory with it.
@@ -158,7 +158,7 @@ void FtpDataSocket::Event_DataAvailable() {
         }
         listData += data;
         Progress();
-    } else if (status == "retr") {
+    } else if (Carries(Transfer::Download)) {
         std::string data = ReadAll();
         try {
             ReceiveDownload(data);
@@ -195,14 +195,14 @@ void FtpDataSocket::Event_SendComplete() {
 void FtpDataSocket::Event_Error() {
     const int32_t code = LastErrorCode();
     if (code == fw::kSocketPeerClosed) {
-        if (status == "list") {
+        if (Carries(Transfer::Listing)) {
             EndTransfer();
             std::string text = std::move(listData);
             listData.clear();
             fw::RaiseEvent(gotList, *this, text);
             return;
         }
-        if (status == "retr" && transferActive_) {
+        if (Carries(Transfer::Download) && transferActive_) {
             try {
                 if (saveFile) saveFile->Write(Binary ? fileData : downloadLineEnds_.Finish());
                 fileData.clear();

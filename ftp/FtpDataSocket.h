@@ -26,8 +26,10 @@ public:
     FtpDataSocket();
     ~FtpDataSocket() override;
 
+    // What a transfer carries.
+    enum class Transfer { None, Listing, Download, Upload };
+
     bool Binary = false;   // bytes as they are; false: a text transfer, line ends converted
-    std::string status;    // "list", "retr" or "stor": the current or next transfer
     std::string path;      // the local file of an upload, or "bigString"
     std::string listData;  // the listing received so far
     std::string remoteFileName;
@@ -67,6 +69,9 @@ public:
     void UploadFailed(int32_t code);  // aborts the connection and reports the error
 
     bool TransferRunning() const { return transferActive_; }
+    // What the current or next transfer carries; the control connection says it.
+    bool Carries(Transfer kind) const { return status_ == kind; }
+    void Carry(Transfer kind) { status_ = kind; }
 
     // A listing is held whole until its connection ends; past this many bytes it is ended and
     // reported as FtpListingTooLong.
@@ -88,6 +93,7 @@ private:
     void Stalled();
     void WatchCancelKey();
 
+    Transfer status_ = Transfer::None;
     fw::Timer watchdog_;
     // While an upload waits for the server (to take it, to connect, or to confirm it once its
     // data has all gone), the cancel key is read here: a server that never answers must not hold

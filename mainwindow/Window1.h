@@ -33,8 +33,6 @@ class ToolbarControl;
 class ToolbarItem;
 }  // namespace fw
 
-// The value of pUpload: the upload step that is waiting for its completion.
-enum PendingUpload : int32_t { UploadNone = 0, UploadFile = 1, UploadFolder = 2 };
 // The value of pMode.
 enum ConnectState : int32_t { ConnectCleared = 0, ConnectOpen = 1, ConnectClosed = 2 };
 // The value of pThreadStep: what Timer3 is to do on the main thread.
@@ -118,8 +116,9 @@ public:
     int32_t pSyncListIdx = 0;
     int32_t pThreadStep = 0;
     std::optional<fw::FolderItem> pThreadFI;
+    int64_t pThreadLength = 0;  // pThreadFI's length when it was opened for the upload
     std::string pSyncResult;
-    SyncRun pRun;
+    SyncRun pRun{pUpload, pRemove, pFin2, pSyncList, pSyncListIdx};  // moves those flags on
     bool pCompared = false;  // this connection's comparison is complete: Sync may run
     int64_t pLoginCwd = 0;   // the CWD sent after the login, until it is answered
 
@@ -281,7 +280,8 @@ public:
     // The run's course (sync/): whether a run is under way; its three ends; the next step after
     // the pending one has completed; the end of a phase; the window's switch to disconnected.
     bool SyncRunActive() const;
-    void SyncRunEnd(int32_t endState);
+    void SyncRunEnd(SyncRun::Ending ending);
+    void SyncRunSettle();
     void SyncRunDone(const std::string& marker);
     void SyncRunStop(const std::string& reason);
     void SyncRunCancel();
@@ -291,6 +291,7 @@ public:
     void SyncUploadPhaseEnd(const std::string& marker);
     void SyncRunEnableSync();
     bool DataConnectionOpen() const;
+    bool ConnectionsQuiet() const;
     void ShowDisconnected();
     void ConnectionLost(const std::string& reason);
     // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step
@@ -298,12 +299,10 @@ public:
     // that changed while it was sent passed over; the journal of uploads under way, and the marks
     // it adds after a comparison.
     size_t SyncLocalDepth() const;
-    std::string SyncStepLine() const;
     void SyncRunStepFailed(const std::string& reason);
     bool SyncPartialUploadDeletable() const;  // a DELE of the broken-off upload may go
     void SyncDeletePartialUpload();
     bool SyncPassOverChangedUpload();
-    bool SyncPassedOverReply(int64_t answers, const std::string& logLine);
     void SyncLetUploadGo();
     UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
     std::vector<UploadJournal::Entry> SyncJournalAhead() const;

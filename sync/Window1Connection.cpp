@@ -53,9 +53,9 @@ void Window1::makeConnection() {
     // step or comparison of it is taken for this one's.
     closing = false;
     pCompared = false;
-    SyncRunEnd(RunIdle);
+    SyncRunEnd(SyncRun::Ending::Done);
     pLoginCwd = 0;
-    pRun.madeFolders.clear();
+    pRun.NewConnection();
     makeConnection2(password);
     GetCompareList();
 }
@@ -109,7 +109,7 @@ void Window1::CloseConnection() {
     ProgressBar1->SetMaximum(1);  // at rest: a listing that was on its way will not come
     pMode = ConnectClosed;
     const bool runEnded = SyncRunActive();
-    if (runEnded) SyncRunEnd(RunStopped);  // a reply still due takes no step any more
+    if (runEnded) SyncRunEnd(SyncRun::Ending::Stopped);  // a reply still due takes no step any more
     closing = true;
     commandSocket.sendQUIT();
     if (runEnded) ShowMsgOK("同期を中止しました。", "", this);

@@ -32,11 +32,9 @@ void ResetTransferDisplay(Window1& w) {
 // (or, when the list has run out, the end of the phase through Timer3).
 void TransferDone(Window1& w) {
     ResetTransferDisplay(w);
-    if (w.pRun.state != RunUploading || w.pUpload != UploadFile) return;
-    w.pUpload = UploadNone;
-    w.pRun.stepCommand = 0;
+    if (w.pRun.TransferEnded() != SyncRun::Call::Next) return;
     w.SyncUpload2();
-    if (w.pFin2) {
+    if (w.pRun.PhaseFinished()) {
         w.pThreadStep = StepPhaseDone;
         ArmForStep(w.Timer3);
     }
@@ -60,7 +58,8 @@ void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t n) {
 // (or a download has been written): the next step is taken here and now. A progress request still
 // pending would move the bar after the reset, so it is dropped.
 void Window1::dataSocket_FileTransferComplete(FtpDataSocket& socket) {
-    if (socket.status == "stor") pRun.journal.Leave(SyncJournalEntry(socket.remoteFileName));
+    if (socket.Carries(FtpDataSocket::Transfer::Upload))
+        pRun.Journal().Leave(SyncJournalEntry(socket.remoteFileName));
     dataConnected = false;
     pThreadStep = StepTransferDone;
     Timer3.SetMode(fw::Timer::kModeOff);
@@ -79,7 +78,7 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
         "An error " + std::to_string(socket.LastErrorCode()) + "occurred in the data port!";
     dataConnected = false;
     ProgressBar1->SetMaximum(1);
-    if (pRun.state == RunUploading && pUpload == UploadFile) {
+    if (pRun.UploadPending()) {
         // That file only: the run goes on.
         if (socket.LastErrorCode() == FtpLocalFileChanged && SyncPassOverChangedUpload()) return;
         updateStatus(text);
@@ -91,7 +90,7 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
         }
         return;
     }
-    if (pRun.state == RunStopped) {
+    if (pRun.Stopped()) {
         updateStatus(text);  // the run has stopped already, with its message
         return;
     }
@@ -113,7 +112,7 @@ void Window1::dataSocket_gotList(FtpDataSocket&, const std::string& text) {
 }
 
 void Window1::statusTimer_Action(fw::Timer&) {
-    if (!dataConnected || dataSocket.status == "list" || !clock) return;
+    if (!dataConnected || dataSocket.Carries(FtpDataSocket::Transfer::Listing) || !clock) return;
     const double elapsed = clock->SecondsUntilNow();
     bps = elapsed < 1 ? totalBytes : std::llround(static_cast<double>(totalBytes) / elapsed);
     bpsText->SetText(std::to_string(bps));
@@ -122,7 +121,7 @@ void Window1::statusTimer_Action(fw::Timer&) {
 void Window1::Timer3_Action(fw::Timer&) {
     switch (pThreadStep) {
         case StepProgress: {
-            const bool byBytes = pThreadFI && pRun.threadLength <= kKilobyte;
+            const bool byBytes = pThreadFI && pThreadLength <= kKilobyte;
             ProgressBar1->SetValue(ToBar(byBytes ? totalBytes : totalBytes / kKilobyte));
             break;
         }
@@ -131,7 +130,7 @@ void Window1::Timer3_Action(fw::Timer&) {
             break;
         case StepUploadStarted: {
             if (!pThreadFI) break;
-            const int64_t length = pRun.threadLength;
+            const int64_t length = pThreadLength;
             ProgressBar1->SetValue(0);
             tBytesText->SetText(std::to_string(length));
             // An empty file still gets a scale: a maximum of 0 would show the bar as busy.
@@ -141,7 +140,7 @@ void Window1::Timer3_Action(fw::Timer&) {
         }
         case StepPhaseDone:
             ResetTransferDisplay(*this);
-            if (pRun.state == RunUploading && pFin2) SyncUploadPhaseEnd("[dat]");
+            if (pRun.Uploading() && pRun.TakeFinished()) SyncUploadPhaseEnd("[dat]");
             break;
         default:
             break;

@@ -10,12 +10,7 @@
 // that a folder's content goes before the folder.
 
 void Window1::SyncRemove() {
-    pRun.state = RunBuilding;
-    pSyncList.clear();
-    pSyncListIdx = 0;
-    pRemove = false;
-    pFin2 = false;
-    pRun.stepDeferred = false;
+    pRun.BeginRemovals();
 
     for (size_t i = 0; i < pSyncR.size(); ++i) {
         if (pSyncR[i].check) {
@@ -35,7 +30,7 @@ void Window1::SyncRemove() {
                                        "フォルダが削除対象の場合はファイルを残せません。"
                                        "以下のファイルを削除対象にして処理を継続しますか？",
                                        inside.name, this);
-                        if (pRun.state != RunBuilding) return;  // ended while the question was open
+                        if (!pRun.Building()) return;  // ended while the question was open
                         if (answer != MsgDlgAction) {
                             SyncRunCancel();
                             return;
@@ -50,15 +45,15 @@ void Window1::SyncRemove() {
         }
         if (i % kPassesPerGiveWay == kPassesPerGiveWay - 1) {
             fw::GiveWay();
-            if (pRun.state != RunBuilding) return;
+            if (!pRun.Building()) return;
         }
     }
     SyncRemoveSort();
 
     if (gPref[PrefConfirmSync] == 1) {
-        pRun.state = RunConfirming;
+        pRun.AwaitConfirmation();
         const bool go = ShowSyncDlg("remove");
-        if (pRun.state != RunConfirming) return;
+        if (!pRun.Confirming()) return;
         if (!go) {
             SyncRunCancel();
             return;
@@ -67,7 +62,7 @@ void Window1::SyncRemove() {
 
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("削除対象");
-    pRun.state = RunRemoving;
+    pRun.Proceed();
     SyncRunContinue();  // nothing to remove: the run is over now, not at some later reply
 }
 
@@ -79,33 +74,23 @@ void Window1::SyncRemoveSort() {
 
 // One step: a DELE or an RMD, or, when the list has run out, pFin2.
 void Window1::SyncRemove2() {
-    if (pRun.state != RunRemoving) return;
-    if (DataConnectionOpen()) {
-        pRun.stepDeferred = true;  // taken once the data connection has closed
-        return;
-    }
-    while (true) {
-        if (pSyncListIdx >= static_cast<int32_t>(pSyncList.size())) {
-            pRemove = false;
-            pFin2 = true;
-            return;
-        }
-        const int32_t index = pSyncList[pSyncListIdx];
-        ++pSyncListIdx;  // an entry whose command fails is not tried again
-        const SyncEntry& entry = pSyncR[index];
+    while (const std::optional<int32_t> index =
+               pRun.NextEntry(SyncRun::Phase::Removal, DataConnectionOpen())) {
+        const SyncEntry& entry = pSyncR[*index];
         const size_t below = RootDepth(pRootR) + 1;  // the first name below the remote root
         if (UnsendableName(entry.name) || UnsendableBelow(PathPieces(entry.path), below)) {
             updateStatus("送信できない名前のため飛ばしました: " +
-                         LoggableName(SyncRemove2Path(index)));
+                         LoggableName(SyncRemove2Path(*index)));
             continue;
         }
-        SetSyncResult(SyncRemove2Path(index));
-        pRemove = true;
-        if (entry.kind == "d")
+        SetSyncResult(SyncRemove2Path(*index));
+        const bool folder = entry.kind == "d";
+        if (folder)
             commandSocket.deleteDirectory(entry.path);
         else
             commandSocket.deleteFile(entry.path);
-        pRun.stepCommand = commandSocket.CommandsWritten();
+        pRun.Sent(folder ? SyncRun::StepKind::RemoveFolder : SyncRun::StepKind::RemoveFile,
+                  commandSocket.CommandsWritten(), entry.path);
         return;
     }
 }

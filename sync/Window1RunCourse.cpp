@@ -15,18 +15,25 @@ bool Window1::DataConnectionOpen() const {
     return dataSocket.TransferRunning() || dataSocket.IsConnected();
 }
 
+// No command awaits its reply and no data connection is open.
+bool Window1::ConnectionsQuiet() const {
+    return commandSocket.AwaitsNoReply() && !DataConnectionOpen();
+}
+
 void Window1::SyncRunEnableSync() {
     const bool ready =
         pMode == ConnectOpen && pCompared && !SyncRunActive() && commandSocket.IsConnected();
     if (ready) ToolbarItemStatus(TagSync, true);
 }
 
-void Window1::SyncRunEnd(int32_t endState) {
-    pRun.state = endState;
-    pUpload = UploadNone;
-    pRemove = false;
-    pFin2 = false;
-    pRun.ForgetStep();
+void Window1::SyncRunEnd(SyncRun::Ending ending) {
+    pRun.End(ending);
+    SyncRunSettle();
+}
+
+// What every end of a run leaves, and every start drops: the journal settled, the display at
+// rest, and Sync on again when it may run.
+void Window1::SyncRunSettle() {
     SyncSettleJournal();  // what the run broke off stays; what it only meant to send goes
     // A display request still waiting in the mailbox belongs to the run that has ended.
     pThreadStep = 0;
@@ -38,49 +45,44 @@ void Window1::SyncRunEnd(int32_t endState) {
 }
 
 void Window1::SyncRunDone(const std::string& marker) {
-    SyncRunEnd(RunIdle);
+    SyncRunEnd(SyncRun::Ending::Done);
     ShowMsgOK("同期が終了しました。 " + marker, "", this);
 }
 
 void Window1::SyncRunStop(const std::string& reason) {
-    SyncRunEnd(RunStopped);
+    SyncRunEnd(SyncRun::Ending::Stopped);
     ShowMsgOK("同期を中断しました。", reason, this);
 }
 
 void Window1::SyncRunCancel() {
-    SyncRunEnd(RunStopped);
+    SyncRunEnd(SyncRun::Ending::Stopped);
     ShowMsgOK("同期を中止しました。", "", this);
 }
 
-// The upload work list has run out: the removal phase follows in the upload-and-delete mode.
+// The upload work list has run out (or had nothing to send): the removal phase follows in the
+// upload-and-delete mode.
 void Window1::SyncUploadPhaseEnd(const std::string& marker) {
-    pFin2 = false;
-    if (pRun.mode != 0)
+    if (pRun.RemovalFollows())
         SyncRemove();
     else
         SyncRunDone(marker);
 }
 
 // The first step of a phase, the next one after the pending step of a control command has
-// completed, or a deferred step. The one place besides Timer3 that reads and clears pFin2.
+// completed, or a deferred step. The one place besides Timer3 that acts on the end of a phase.
 void Window1::SyncRunContinue() {
-    if (pRun.state == RunUploading) {
+    if (pRun.Uploading()) {
         SyncUpload2();
-        if (pFin2) SyncUploadPhaseEnd("[cmd]");
-    } else if (pRun.state == RunRemoving) {
+        if (pRun.TakeFinished()) SyncUploadPhaseEnd("[cmd]");
+    } else if (pRun.Removing()) {
         SyncRemove2();
-        if (pFin2) {
-            pFin2 = false;
-            SyncRunDone("[cmd]");
-        }
+        if (pRun.TakeFinished()) SyncRunDone("[cmd]");
     }
 }
 
 // A step that fell due while a data connection was open, once it has closed.
 void Window1::SyncRunTakeDeferred() {
-    if (!pRun.stepDeferred || DataConnectionOpen()) return;
-    pRun.stepDeferred = false;
-    SyncRunContinue();
+    if (pRun.DeferredTurn(DataConnectionOpen())) SyncRunContinue();
 }
 
 // The comparison of this connection has ended, whole: from now on Sync may run.

@@ -8,21 +8,10 @@
 // did not get its final reply stays in the journal, so that the next comparison against the same
 // server ticks the file again, whatever ended the upload.
 
-// The pending step's command and path, as the log names a step that failed.
-std::string Window1::SyncStepLine() const {
-    if (pRun.state == RunRemoving && pRemove && pSyncListIdx > 0) {
-        const SyncEntry& entry = pSyncR[pSyncList[pSyncListIdx - 1]];
-        return (entry.kind == "d" ? "RMD " : "DELE ") + LoggableName(entry.path);
-    }
-    if (pUpload == UploadFolder) return "MKD " + LoggableName(pRun.stepPath);
-    if (pUpload == UploadFile) return "STOR " + LoggableName(pRun.stepPath);
-    return "";
-}
-
 // The server refused the pending step, or its transfer broke off: the log names the step, a
 // partial upload goes, and the run stops with the reason.
 void Window1::SyncRunStepFailed(const std::string& reason) {
-    const std::string step = SyncStepLine();
+    const std::string step = pRun.StepLine();
     if (!step.empty()) updateStatus("失敗した処理: " + step);
     SyncDeletePartialUpload();
     SyncRunStop(reason);
@@ -33,7 +22,7 @@ void Window1::SyncRunStepFailed(const std::string& reason) {
 // log. A STOR that the server has not accepted yet may still be refused, and a DELE then would
 // remove the complete file an earlier sync left.
 bool Window1::SyncPartialUploadDeletable() const {
-    return commandSocket.status == "storing" && commandSocket.IsConnected();
+    return commandSocket.UploadAccepted() && commandSocket.IsConnected();
 }
 
 void Window1::SyncDeletePartialUpload() {
@@ -50,26 +39,10 @@ void Window1::SyncDeletePartialUpload() {
 // could go: no reply would then move the run on.
 bool Window1::SyncPassOverChangedUpload() {
     if (!SyncPartialUploadDeletable()) return false;  // the run stops at its STOR
-    const int32_t index = pSyncList[static_cast<size_t>(pSyncListIdx - 1)];
     updateStatus("送信中に変更されたため飛ばしました: " +
-                 LoggableName(SyncUpload2Path(index, "underRoot")));
+                 LoggableName(SyncUpload2Path(pRun.CurrentEntry(), "underRoot")));
     SyncDeletePartialUpload();
-    pUpload = UploadNone;
-    pRun.passingOver = true;
-    pRun.stepCommand = commandSocket.CommandsWritten();
-    return true;
-}
-
-// A reply while a passed-over upload waits: taken here, whatever its code (a refused DELE leaves
-// the file to the journal), and logged when logLine is given. Answers whether it was taken.
-bool Window1::SyncPassedOverReply(int64_t answers, const std::string& logLine) {
-    if (pRun.state != RunUploading || !pRun.passingOver || answers == 0) return false;
-    if (!logLine.empty()) updateStatus(logLine);
-    if (answers >= pRun.stepCommand) {
-        pRun.passingOver = false;
-        pRun.stepCommand = 0;
-        SyncRunContinue();
-    }
+    pRun.PassOver(commandSocket.CommandsWritten());
     return true;
 }
 
@@ -85,7 +58,7 @@ void Window1::SyncLetUploadGo() {
 // The journal keeps the entries it held when it can't be written (a full disk): the uploads that
 // completed are sent once more, which is safe, and the log says why.
 void Window1::SyncSettleJournal() {
-    if (!pRun.journal.Settle())
+    if (!pRun.Journal().Settle())
         updateStatus("アップロード中の記録を書き込めませんでした: " +
                      LoggableName(UploadJournal::FilePath()));
 }
@@ -97,10 +70,10 @@ UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) co
 // The uploads that follow the current one on the work list, written to the journal with it.
 std::vector<UploadJournal::Entry> Window1::SyncJournalAhead() const {
     std::vector<UploadJournal::Entry> ahead;
-    for (size_t i = static_cast<size_t>(pSyncListIdx);
-         i < pSyncList.size() && ahead.size() < UploadJournal::kEntriesAhead; ++i) {
-        if (pSyncL[pSyncList[i]].kind == "d") continue;
-        ahead.push_back(SyncJournalEntry(SyncUpload2Path(pSyncList[i], "full")));
+    for (const int32_t index : pRun.Ahead()) {
+        if (ahead.size() >= UploadJournal::kEntriesAhead) break;
+        if (pSyncL[index].kind == "d") continue;
+        ahead.push_back(SyncJournalEntry(SyncUpload2Path(index, "full")));
     }
     return ahead;
 }

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "framework/MessageDialog.h"
 #include "framework/Strings.h"
 #include "ftp/FtpErrorCodes.h"
@@ -14,21 +12,6 @@ namespace {
 
 std::string WithoutCRLF(const std::string& text) {
     return fw::ReplaceAll(text, "\r\n", "");
-}
-
-bool Contains(const std::vector<std::string>& list, const std::string& item) {
-    return std::find(list.begin(), list.end(), item) != list.end();
-}
-
-// MKD refused because the folder is already there (521, or 550 for a folder the server is known to
-// have: listed by the comparison or made earlier on this connection).
-bool FolderAlreadyThere(const Window1& w, int32_t code) {
-    if (code == 521) return true;
-    if (code != 550) return false;
-    if (Contains(w.pRun.madeFolders, w.pRun.stepPath)) return true;
-    for (const SyncEntry& entry : w.pSyncR)
-        if (entry.kind == "d" && entry.path == w.pRun.stepPath) return true;
-    return false;
 }
 
 }  // namespace
@@ -56,24 +39,18 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
     SyncCheckCompared();
     if (socket.ReplyAnswers() == 0) return;  // not the end of a final reply
     if (socket.ReplyAnswers() == pLoginCwd) pLoginCwd = 0;
-    if (SyncPassedOverReply(socket.ReplyAnswers(), "")) return;
 
     // The final reply to the pending MKD, DELE or RMD completes its step.
-    const bool controlStep = (pRun.state == RunUploading && pUpload == UploadFolder) ||
-                             (pRun.state == RunRemoving && pRemove);
-    if (!controlStep || socket.ReplyAnswers() != pRun.stepCommand) return;
-    if (socket.ReplyCode() / 100 != 2) {
-        SyncRunStepFailed("An error occurred: " + line);
-        return;
+    switch (pRun.Reply(socket.ReplyAnswers(), socket.ReplyCode())) {
+        case SyncRun::Call::Next:
+            SyncRunContinue();
+            break;
+        case SyncRun::Call::Fail:
+            SyncRunStepFailed("An error occurred: " + line);
+            break;
+        default:
+            break;
     }
-    pRun.stepCommand = 0;
-    if (pUpload == UploadFolder) {
-        pRun.madeFolders.push_back(pRun.stepPath);
-        pUpload = UploadNone;
-    } else {
-        pRemove = false;
-    }
-    SyncRunContinue();
 }
 
 void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::string& text) {
@@ -113,23 +90,24 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
 
     dataConnected = DataConnectionOpen();  // the client has abandoned a transfer it refused
     ProgressBar1->SetMaximum(1);
-    if (SyncPassedOverReply(answers, flat)) return;
-    const bool stepPending = (pRun.state == RunUploading && pUpload != UploadNone) ||
-                             (pRun.state == RunRemoving && pRemove);
-    if (stepPending && answers >= pRun.stepCommand) {
-        updateStatus(flat);
-        if (pUpload == UploadFolder && answers == pRun.stepCommand &&
-            FolderAlreadyThere(*this, code)) {
-            updateStatus("フォルダは既にあります: " + pRun.stepPath);
-            pRun.stepCommand = 0;
-            pUpload = UploadNone;
+    const SyncRun::Call call = pRun.Refusal(answers, code, pSyncR);
+    if (call != SyncRun::Call::Ignore) updateStatus(flat);
+    switch (call) {
+        case SyncRun::Call::Ignore:
+            break;
+        case SyncRun::Call::Hold:
+            return;
+        case SyncRun::Call::FolderThere:
+            updateStatus("フォルダは既にあります: " + pRun.StepPath());
+            [[fallthrough]];
+        case SyncRun::Call::Next:
             SyncRunContinue();
             return;
-        }
-        SyncRunStepFailed("An error occurred: " + flat);
-        return;
+        case SyncRun::Call::Fail:
+            SyncRunStepFailed("An error occurred: " + flat);
+            return;
     }
-    if (pRun.state == RunStopped) {
+    if (pRun.Stopped()) {
         updateStatus(flat);  // the run has stopped already, with its message
         return;
     }
@@ -172,7 +150,7 @@ void Window1::commandSocket_Error(FtpCommandSocket& socket) {
     }
     if (socket.LastErrorCode() == FtpReplyTooLong) {
         const std::string why = "サーバーの応答が長すぎるため、接続を切断しました。";
-        if (pRun.state != RunStopped) updateStatus(why);  // a stopped run's end logs it itself
+        if (!pRun.Stopped()) updateStatus(why);  // a stopped run's end logs it itself
         ConnectionLost(why);
         return;
     }
@@ -189,7 +167,7 @@ void Window1::ConnectionLost(const std::string& reason) {
     pMode = ConnectClosed;
     if (SyncRunActive()) {
         SyncRunStop(reason);
-    } else if (pRun.state == RunStopped) {
+    } else if (pRun.Stopped()) {
         updateStatus(reason);
     } else {
         fw::MsgBox(reason);

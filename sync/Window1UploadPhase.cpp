@@ -21,12 +21,11 @@ void Window1::SyncUpload() {
                   pLocalFolder ? pLocalFolder->Path() : "", this);
         return;
     }
-    // Whatever an earlier run left pending is dropped: this run starts from its own list.
-    SyncRunEnd(RunBuilding);
-    pRun.mode = PopupMenu1->ListIndex();  // the mode holds for the whole run
+    // Whatever an earlier run left pending is dropped: this run starts from its own list, in the
+    // mode shown now, which holds for the whole run.
+    pRun.Begin(PopupMenu1->ListIndex());
+    SyncRunSettle();
     ToolbarItemStatus(TagSync, false);
-    pSyncList.clear();
-    pSyncListIdx = 0;
 
     for (SyncEntry& entry : pSyncL) entry.sync.reset();
     for (size_t i = 0; i < pSyncL.size(); ++i) {
@@ -39,18 +38,18 @@ void Window1::SyncUpload() {
         }
         if (i % kPassesPerGiveWay == kPassesPerGiveWay - 1) {
             fw::GiveWay();
-            if (pRun.state != RunBuilding) return;  // ended meanwhile (the connection was lost)
+            if (!pRun.Building()) return;  // ended meanwhile (the connection was lost)
         }
     }
     SyncUploadSort();
 
     if (gPref[PrefConfirmSync] == 1) {
-        pRun.state = RunConfirming;
+        pRun.AwaitConfirmation();
         const bool go = ShowSyncDlg("upload");
-        if (pRun.state != RunConfirming) return;
+        if (!pRun.Confirming()) return;
         if (!go) {
             // Declining the uploads still leads to the removals in the upload-and-delete mode.
-            if (pRun.mode != 0)
+            if (pRun.RemovalFollows())
                 SyncRemove();
             else
                 SyncRunCancel();
@@ -64,7 +63,7 @@ void Window1::SyncUpload() {
     }
     ToolbarItemStatus(TagSyncList, true);
     SetSyncResult("アップロード対象");
-    pRun.state = RunUploading;
+    pRun.Proceed();
     SyncRunContinue();  // the first step, or the end of the phase when nothing could be sent
 }
 
@@ -79,20 +78,9 @@ void Window1::SyncUploadSort() {
 // One step: the MKD of a folder or the upload of a file, or, when the list has run out, pFin2.
 // Entries that must not or cannot be sent are passed over with a line in the log.
 void Window1::SyncUpload2() {
-    if (pRun.state != RunUploading) return;
-    if (DataConnectionOpen()) {
-        pRun.stepDeferred = true;  // taken once the data connection has closed
-        return;
-    }
-    while (true) {
-        if (pSyncListIdx >= static_cast<int32_t>(pSyncList.size())) {
-            pUpload = UploadNone;
-            pFin2 = true;
-            return;
-        }
-        const int32_t index = pSyncList[pSyncListIdx];
-        ++pSyncListIdx;  // an entry whose step fails is not tried again
-        const SyncEntry& entry = pSyncL[index];
+    while (const std::optional<int32_t> index =
+               pRun.NextEntry(SyncRun::Phase::Upload, DataConnectionOpen())) {
+        const SyncEntry& entry = pSyncL[*index];
         const std::vector<std::string> pieces = PathPieces(entry.path);
         const size_t depth = SyncLocalDepth();
         const std::string relative = JoinPieces(pieces, depth);
@@ -103,10 +91,8 @@ void Window1::SyncUpload2() {
         const std::string remote = JoinPiecesUnder(pRootR, pieces, depth);
 
         if (entry.kind == "d") {
-            pUpload = UploadFolder;
-            pRun.stepPath = remote;
             commandSocket.makeDirectory(remote);
-            pRun.stepCommand = commandSocket.CommandsWritten();
+            pRun.Sent(SyncRun::StepKind::Folder, commandSocket.CommandsWritten(), remote);
             SetSyncResult(relative);
             return;
         }
@@ -127,21 +113,19 @@ void Window1::SyncUpload2() {
             continue;
         }
         pThreadFI = file;
-        pRun.threadLength = opened->Length();
+        pThreadLength = opened->Length();
         pThreadStep = StepUploadStarted;
         ArmForStep(Timer3);
         const std::string type = ChkFileType(file->Name());
-        if (pRun.state != RunUploading) return;  // ended while the question was open
+        if (!pRun.Uploading()) return;  // ended while the question was open
         if (type == "C") {
             SyncRunCancel();
             return;
         }
-        if (!pRun.journal.Enter(SyncJournalEntry(remote), SyncJournalAhead()))
+        if (!pRun.Journal().Enter(SyncJournalEntry(remote), SyncJournalAhead()))
             updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
-        pUpload = UploadFile;
-        pRun.stepPath = remote;
         // The step's first command: TYPE when the server has another type, else PASV or PORT.
-        pRun.stepCommand = commandSocket.CommandsWritten() + 1;
+        pRun.Sent(SyncRun::StepKind::File, commandSocket.CommandsWritten() + 1, remote);
         commandSocket.storFile(std::move(opened), entry.path, remote, type);
         SetSyncResult(relative);
         return;

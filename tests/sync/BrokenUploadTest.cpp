@@ -39,7 +39,7 @@ protected:
     bool SyncUntilSent(int64_t bytes) {
         gPref[PrefConfirmSync] = 0;
         return Click(TagSync) && testsupport::WaitUntil([&] {
-                   return w->totalBytes >= bytes || w->pRun.state != RunUploading;
+                   return w->totalBytes >= bytes || !w->pRun.Uploading();
                }) &&
                w->totalBytes >= bytes;
     }
@@ -216,7 +216,10 @@ TEST_P(StoppedBeforeTheUpload, TheCancelKeyEndsTheRun) {
     const auto reportLine = w->commandSocket.gotResponse;
     w->commandSocket.gotResponse = [&](FtpCommandSocket& socket, const std::string& line) {
         reportLine(socket, line);
-        if (socket.status != "stor-port" || stopped_) return;
+        // The reply that names the upload's data port: PASV's, or PORT's while the port listens.
+        const bool portNamed = socket.ReplyCode() == 227 ||
+                               (socket.ReplyCode() == 200 && w->dataSocket.TransferRunning());
+        if (!portNamed || stopped_) return;
         server->Signal(SIGSTOP);
         stopped_ = true;
     };
@@ -227,7 +230,7 @@ TEST_P(StoppedBeforeTheUpload, TheCancelKeyEndsTheRun) {
     ASSERT_TRUE(testsupport::WaitUntil([&] { return w->commandSocket.status == "stor"; }))
         << LogText();
     ASSERT_TRUE(w->DataConnectionOpen());
-    ASSERT_EQ(w->pRun.state, RunUploading);
+    ASSERT_TRUE(w->pRun.Uploading());
 
     CancelEndsTheRun("small.txt");
 }

@@ -86,8 +86,8 @@ TEST_F(JournalOnAFullDisk, KeepsTheUploadThatBrokeOffWhenItCantBeWritten) {
     // than the journal needs; then the server dies.
     gPref[PrefConfirmSync] = 0;
     ASSERT_TRUE(Click(TagSync));
-    ASSERT_TRUE(testsupport::WaitUntil(
-        [&] { return w->totalBytes >= 3'200'000 || w->pRun.state != RunUploading; }));
+    ASSERT_TRUE(
+        testsupport::WaitUntil([&] { return w->totalBytes >= 3'200'000 || !w->pRun.Uploading(); }));
     ASSERT_GE(w->totalBytes, 3'200'000) << LogText();
     const std::string journal = Get("uploading.txt");
     ASSERT_EQ(journal,

@@ -53,7 +53,7 @@ TEST_F(ProgressDisplay, TheBarCountsBytesUpToAKilobyteAndKilobytesAbove) {
                                            {5LL << 30, 5 << 20, 3LL << 30, 3 << 20}}) {
         SCOPED_TRACE(c.length);
         w->pThreadFI = FileOf(c.length);
-        w->pRun.threadLength = c.length;
+        w->pThreadLength = c.length;
         Act(StepUploadStarted);
         EXPECT_EQ(w->ProgressBar1->Maximum(), c.maximum);
         EXPECT_EQ(w->ProgressBar1->Value(), 0);
@@ -73,7 +73,7 @@ TEST_F(ProgressDisplay, TheBarCountsBytesUpToAKilobyteAndKilobytesAbove) {
 TEST_F(ProgressDisplay, TheRateIsTheByteCountInTheFirstSecondThenTheAverage) {
     fw::Date::SetFixedNow(1000000);
     w->dataSocket_Connected(w->dataSocket);
-    w->dataSocket.status = "stor";
+    w->dataSocket.Carry(FtpDataSocket::Transfer::Upload);
     w->dataSocket_bytesTransfered(w->dataSocket, 700);
     w->statusTimer_Action(w->statusTimer);
     EXPECT_EQ(w->bpsText->Text(), "700");
@@ -85,7 +85,7 @@ TEST_F(ProgressDisplay, TheRateIsTheByteCountInTheFirstSecondThenTheAverage) {
     EXPECT_EQ(w->bpsText->Text(), std::to_string((3LL << 30) / 3));
 
     // Never for a listing; the label keeps its text.
-    w->dataSocket.status = "list";
+    w->dataSocket.Carry(FtpDataSocket::Transfer::Listing);
     w->totalBytes = 1;
     w->statusTimer_Action(w->statusTimer);
     EXPECT_EQ(w->bpsText->Text(), std::to_string((3LL << 30) / 3));

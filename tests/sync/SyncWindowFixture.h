@@ -153,12 +153,11 @@ protected:
     // last listing included).
     bool ConnectAndCompare() { return Click(TagConnect) && Compared(); }
     bool Compared() {
-        return testsupport::WaitUntil(
-                   [&] { return (Enabled(TagSync) && Quiet()) || !Unexpected().empty(); }) &&
+        return testsupport::WaitUntil([&] {
+                   return (Enabled(TagSync) && w->ConnectionsQuiet()) || !Unexpected().empty();
+               }) &&
                Enabled(TagSync);
     }
-    // No command awaits its reply and no data connection is open.
-    bool Quiet() const { return w->commandSocket.expectedCode.empty() && !w->DataConnectionOpen(); }
 
     // What the server keeps of a file sent as text with these line ends: the profile's line
     // ends, exactly, on every server.

@@ -442,7 +442,7 @@ TEST_P(RealServerWalk, TheCancelKeyDuringAWalkUnderWayCancelsTheComparison) {
     };
     ASSERT_TRUE(Click(TagConnect));
     ASSERT_TRUE(testsupport::WaitUntil([&] {
-        return pressed && !w->pSyncRFlg && !w->pComparePass && Quiet();
+        return pressed && !w->pSyncRFlg && !w->pComparePass && w->ConnectionsQuiet();
     })) << LogText();
     fw::ProcessPendingEvents();
     EXPECT_EQ(LogLines(kCompareCancelledText).size(), 1u) << LogText();
