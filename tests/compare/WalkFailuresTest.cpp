@@ -104,7 +104,7 @@ TEST_P(RemoteRoot, IsTheFolderAskedForOrNothingIsCompared) {
     ASSERT_TRUE(fw::RunEventLoopUntil(
         [&] {
             return fw::ModalHost::PendingSteps() == 0 && !fw::ModalHost::Active() &&
-                   cw.w->commandSocket.expectedCode.empty() && !cw.w->DataConnectionOpen();
+                   cw.w->ConnectionsQuiet();
         },
         10000));
     EXPECT_FALSE(cw.w->pFin);  // so Sync stays off
