@@ -13,7 +13,7 @@
 #include <ctime>
 
 #include "compare/SizeText.h"
-#include "framework/FolderItem.h"
+#include "framework/RealPath.h"
 
 std::string LocalDateText(int64_t unixSeconds) {
     const time_t t = static_cast<time_t>(unixSeconds);
@@ -41,30 +41,48 @@ std::string LocalScan::OutsideLinkText(const std::string& path) {
     return "ローカルフォルダの外を指すリンクのため比較から除外しました: " + path;
 }
 
-bool LocalScan::InsideRoot(const std::string& resolved) const {
-    if (resolvedRoot_ == "/") return true;
-    return resolved.compare(0, resolvedRoot_.size(), resolvedRoot_) == 0 &&
-           (resolved.size() == resolvedRoot_.size() || resolved[resolvedRoot_.size()] == '/');
+std::string LocalScan::ReplacedText(const std::string& path) {
+    return "比較中に移動または置き換えられたため比較から除外しました: " + path;
 }
 
-// An open folder; closed when it goes out of scope, so a scan never holds more than one open at a
-// time however deep it goes.
-struct LocalScan::OpenFolder {
-    DIR* dir = nullptr;
-    FolderId id{};
-    explicit OpenFolder(const std::string& path) {
-        dir = ::opendir(path.c_str());
-        struct stat st;
-        if (dir && ::fstat(::dirfd(dir), &st) == 0)
-            id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-        else
-            Close();
-    }
+// A folder being scanned, open until everything below it has been: its listing, read through
+// the descriptor the scan opened it by, which the folders below it are opened from.
+class LocalScan::OpenFolder {
+public:
+    OpenFolder() = default;
     ~OpenFolder() { Close(); }
-    void Close() {
-        if (dir) ::closedir(dir);
-        dir = nullptr;
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // Takes the descriptor: what the folder is is read from it.
+    bool Take(int fd) {
+        Close();
+        fd_ = fd;
+        struct stat st;
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+        id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+        return true;
     }
+    // The listing, from its start; the descriptor is the listing's from then on.
+    DIR* List() {
+        if (!dir_ && fd_ >= 0) dir_ = ::fdopendir(fd_);
+        return dir_;
+    }
+    int Descriptor() const { return fd_; }
+    void Close() {
+        if (dir_)
+            ::closedir(dir_);
+        else if (fd_ >= 0)
+            ::close(fd_);
+        dir_ = nullptr;
+        fd_ = -1;
+    }
+
+    FolderId id{};
+
+private:
+    int fd_ = -1;
+    DIR* dir_ = nullptr;
 };
 
 void LocalScan::Note(const std::string& line) {
@@ -79,54 +97,59 @@ bool LocalScan::Scan(const std::string& folderPath) {
     std::string path = folderPath;
     if (path.empty() || path.back() != '/') path += '/';
     ancestors_.clear();
-    // Links are judged against the root as it resolves: its own path may pass through links.
-    resolvedRoot_ = fw::FolderItem(path).Resolved().Path();
-    return ScanFolder(path);
+    // The root's own path may pass through links; links below it are judged against the folder
+    // it leads to, as its descriptor tells.
+    OpenFolder root;
+    realRoot_.clear();
+    if (root.Take(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)))
+        realRoot_ = fw::RealPathOf(root.Descriptor());
+    if (realRoot_.empty()) {
+        Note(UnreadableText(path));
+        return false;
+    }
+    return ScanFolder(root, path);
 }
 
 // Answers false when the folder could not be read to its end, or an item in it examined.
 bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
                            std::vector<SyncEntry>& batch) {
-    const int fd = ::dirfd(folder.dir);
-    struct Name {
-        std::string name;
-        unsigned char type;  // as the folder lists it: DT_LNK, DT_UNKNOWN, ...
-    };
-    std::vector<Name> names;
+    DIR* dir = folder.List();
+    if (!dir) return false;
+    std::vector<std::string> names;
     while (true) {
         errno = 0;
-        struct dirent* item = readItem ? readItem(folder.dir) : ::readdir(folder.dir);
+        struct dirent* item = readItem ? readItem(dir) : ::readdir(dir);
         if (!item) {
             if (errno != 0) return false;
             break;
         }
         std::string name = item->d_name;
         if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden items
-        names.push_back({std::move(name), item->d_type});
+        names.push_back(std::move(name));
     }
-    for (auto& [name, type] : names) {
+    const int fd = folder.Descriptor();
+    for (std::string& name : names) {
         SyncEntry entry;
         struct stat st;
-        bool reachable = ::fstatat(fd, name.c_str(), &st, 0) == 0;
-        if (!reachable && ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT) continue;  // gone since it was listed
             return false;  // listed but not examinable (no search permission, EIO): not read
         }
         // A link leads wherever it points: one whose target lies outside the local root must
-        // not bring what it points at into the comparison, nor onto the server. Only links are
-        // resolved; the folder's listing says which items are.
+        // not bring what it points at into the comparison, nor onto the server. What it is and
+        // where it lies are read from one descriptor of its target, so that a link turned
+        // elsewhere between two looks can't give one look's verdict to the other's file.
+        bool reachable = true;
         bool outside = false;
-        if (reachable && type != DT_REG && type != DT_DIR) {
-            struct stat own;
-            if (type == DT_LNK || (::fstatat(fd, name.c_str(), &own, AT_SYMLINK_NOFOLLOW) == 0 &&
-                                   S_ISLNK(own.st_mode))) {
-                const std::string target = fw::FolderItem(path + name).Resolved().Path();
-                if (target.empty())
-                    reachable = false;
-                else
-                    outside = !InsideRoot(target);
-                entry.link = true;
-            }
+        if (S_ISLNK(st.st_mode)) {
+            entry.link = true;
+            const int target = ::openat(fd, name.c_str(), O_PATH | O_CLOEXEC);
+            const std::string real = fw::RealPathOf(target);
+            if (real.empty() || ::fstat(target, &st) != 0)
+                reachable = false;
+            else
+                outside = !fw::LiesWithin(real, realRoot_);
+            if (target >= 0) ::close(target);
         }
         entry.device = static_cast<uint64_t>(st.st_dev);
         entry.inode = static_cast<uint64_t>(st.st_ino);
@@ -160,25 +183,45 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         batch.push_back(std::move(entry));
         Yield();
     }
-    folder.Close();
     return true;
 }
 
-bool LocalScan::ScanFolder(const std::string& path) {
-    std::vector<SyncEntry> batch;
-    {
-        OpenFolder folder(path);
-        if (!folder.dir) {
-            Note(UnreadableText(path));
-            return false;
-        }
-        ++groupCounter_;
-        if (!ReadFolder(folder, path, batch)) {
-            Note(UnreadableText(path));
-            return false;
-        }
-        ancestors_.push_back(folder.id);
+// Opens the subfolder as its parent's listing saw it, from the parent's descriptor; false, with a
+// line in the log, when it is not that folder now. A plain folder is opened without following a
+// link, so it is the parent's own; a link only to the folder it was judged by, and judged again
+// on the descriptor read.
+bool LocalScan::OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, OpenFolder& sub) {
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (entry.link ? 0 : O_NOFOLLOW);
+    const int fd = ::openat(parent.Descriptor(), entry.name.c_str(), flags);
+    if (fd < 0) {
+        // A folder made a link or a file since the listing, or one that can't be read.
+        Note(errno == ELOOP || errno == ENOTDIR ? ReplacedText(entry.path)
+                                                : UnreadableText(entry.path));
+        return false;
     }
+    const bool opened = sub.Take(fd);
+    const std::string real = opened && entry.link ? fw::RealPathOf(fd) : "";
+    if (!opened || (entry.link && real.empty())) {
+        Note(UnreadableText(entry.path));
+    } else if (sub.id != FolderId{entry.device, entry.inode}) {
+        Note(ReplacedText(entry.path));
+    } else if (entry.link && !fw::LiesWithin(real, realRoot_)) {
+        Note(OutsideLinkText(entry.path));  // the link's folder has been moved out of the root
+    } else {
+        return true;
+    }
+    sub.Close();
+    return false;
+}
+
+bool LocalScan::ScanFolder(OpenFolder& folder, const std::string& path) {
+    std::vector<SyncEntry> batch;
+    ++groupCounter_;
+    if (!ReadFolder(folder, path, batch)) {
+        Note(UnreadableText(path));
+        return false;
+    }
+    ancestors_.push_back(folder.id);
     const int32_t group = groupCounter_;
     const size_t first = tree_.size();
     if (appendRun)
@@ -190,17 +233,16 @@ bool LocalScan::ScanFolder(const std::string& path) {
         if (tree_[k].kind == "d") {
             tree_[k].child = static_cast<int32_t>(tree_.size());
             if (!tree_[k].opaque) {
-                const std::string subPath = tree_[k].path;
-                struct stat st;
-                if (::stat(subPath.c_str(), &st) == 0 &&
-                    std::any_of(ancestors_.begin(), ancestors_.end(), [&](const FolderId& id) {
-                        return id.device == static_cast<uint64_t>(st.st_dev) &&
-                               id.inode == static_cast<uint64_t>(st.st_ino);
-                    })) {
+                const FolderId id{tree_[k].device, tree_[k].inode};
+                if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) {
                     tree_[k].opaque = true;
-                    Note(LinkCycleText(subPath));
-                } else if (!ScanFolder(subPath)) {
-                    tree_[k].opaque = true;
+                    Note(LinkCycleText(tree_[k].path));
+                } else {
+                    // The tree grows during the descent: the entry is copied, not referred to.
+                    const std::string subPath = tree_[k].path;
+                    OpenFolder sub;
+                    if (!OpenSubfolder(folder, tree_[k], sub) || !ScanFolder(sub, subPath))
+                        tree_[k].opaque = true;
                 }
             }
         }

@@ -15,13 +15,19 @@ std::string LocalDateText(int64_t unixSeconds);
 
 // The depth-first scan of a local folder into the flattened local tree: each folder's visible
 // items (names not beginning with ".") become one run, sorted by name and appended at once, then
-// every subfolder of that run is scanned in name order. Each folder is read once. Links whose
-// target (resolved) lies inside the root, as the root itself resolves, are followed; a link that
+// every subfolder of that run is scanned in name order. Each folder is read once, through a
+// descriptor opened from its parent's, and only when it is still the folder its parent's listing
+// saw (the same device and inode, read from that descriptor): a folder swapped for a link or for
+// another folder while the scan went on is never gone into. A link is judged on one look: where
+// it leads and what it is both come from one descriptor of its target, and a link to a folder is
+// judged again on the descriptor the folder is read by.
+// Links whose target lies inside the root, as the root itself resolves, are followed; a link that
 // leads out of the root, a folder that cannot be read, a link that leads back into its own
-// ancestry, a link that leads nowhere and a special file (FIFO, socket, device) become opaque
-// entries, each with a line in the log, and nothing below them is scanned. A folder whose reading
-// fails part-way, or one of whose items can't be examined, is as unreadable as one that cannot be
-// opened: the items not read must not count as missing.
+// ancestry, a link that leads nowhere, a folder replaced or moved during the scan and a special
+// file (FIFO, socket, device) become opaque entries, each with a line in the log, and nothing below
+// them is scanned. A folder whose reading fails part-way, or one of whose items can't be examined,
+// is as unreadable as one that cannot be opened: the items not read must not count as missing.
+// A scan holds one descriptor for each folder level it is in.
 class LocalScan {
 public:
     LocalScan(std::vector<SyncEntry>& tree, std::vector<GroupRun>& runs, int32_t& groupCounter)
@@ -44,16 +50,18 @@ public:
     static std::string LinkCycleText(const std::string& path);
     static std::string SpecialFileText(const std::string& path);
     static std::string OutsideLinkText(const std::string& path);
+    static std::string ReplacedText(const std::string& path);
 
 private:
     struct FolderId {
         uint64_t device;
         uint64_t inode;
+        bool operator==(const FolderId&) const = default;
     };
-    struct OpenFolder;
-    bool ScanFolder(const std::string& path);
+    class OpenFolder;
+    bool ScanFolder(OpenFolder& folder, const std::string& path);
     bool ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
-    bool InsideRoot(const std::string& resolved) const;
+    bool OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, OpenFolder& sub);
     void Note(const std::string& line);
     void Yield();
 
@@ -61,5 +69,5 @@ private:
     std::vector<GroupRun>& runs_;
     int32_t& groupCounter_;
     std::vector<FolderId> ancestors_;  // the folders being scanned, root first
-    std::string resolvedRoot_;         // the root with its links resolved, without a final "/"
+    std::string realRoot_;             // the root with its links resolved, without a final "/"
 };

@@ -22,7 +22,8 @@ struct SyncEntry {
     // deleted, not even as the content of a marked folder.
     bool opaque = false;
     // Local entries: the file or folder the scan found (a link's target), and whether the entry
-    // is a link. The upload sends that very file or nothing.
+    // is a link. The scan goes into that very folder and the upload sends that very file, or
+    // nothing.
     bool link = false;
     uint64_t device = 0;
     uint64_t inode = 0;

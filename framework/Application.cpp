@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ModalHost.h"
 #include "PlatformInternal.h"
 #include "RepaintPacing.h"
 #include "Window.h"
@@ -153,7 +154,12 @@ void Application::Quit() {
     while (!Window::OpenWindows().empty()) Window::OpenWindows().front()->Close();
     quit_ = true;
     // Only a running loop is told to end: told without one, Qt would end every later modal loop.
-    if (inEventLoop_) QCoreApplication::exit(0);
+    // Before the loop (a message of start-up is up) the modal loops are ended one by one, so that
+    // a quit (a session's end) is never held up by a question nobody answers.
+    if (inEventLoop_)
+        QCoreApplication::exit(0);
+    else
+        ModalHost::EndAll();
 }
 
 }  // namespace fw

@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -13,6 +12,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 
+#include "RealPath.h"
 #include "Streams.h"
 
 namespace fw {
@@ -64,6 +64,14 @@ bool IsFile(const struct stat& st, const FileIdentity& identity) {
            static_cast<uint64_t>(st.st_ino) == identity.inode;
 }
 
+// Where a folder lies now, every link of its path resolved; "" when it can't be told.
+std::string RealPathOfFolder(const std::string& path) {
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    std::string real = RealPathOf(fd);
+    if (fd >= 0) ::close(fd);
+    return real;
+}
+
 std::string HomeFolder() {
     const char* home = getenv("HOME");
     if (home && home[0] == '/') return home;
@@ -77,9 +85,13 @@ std::string AbsolutePathFromEnvironment(const char* name) {
     return value && value[0] == '/' ? value : "";
 }
 
-std::unique_ptr<AtomicFileWriter> NewWriter(const std::string& path, FileAccess access) {
+// A writer for path, or nullptr with error (when given) set to why not.
+std::unique_ptr<AtomicFileWriter> NewWriter(const std::string& path, FileAccess access,
+                                            int* error = nullptr) {
+    if (error) *error = ENOENT;
     if (path.empty()) return nullptr;
     auto writer = std::make_unique<AtomicFileWriter>(path, access == FileAccess::Private);
+    if (error) *error = writer->ErrorCode();
     if (!writer->Ok()) return nullptr;
     return writer;
 }
@@ -132,12 +144,6 @@ FolderItem FolderItem::Parent() const {
 FolderItem FolderItem::Child(const std::string& name) const {
     if (path_.empty()) return FolderItem();
     return FolderItem(path_ == "/" ? "/" + name : path_ + "/" + name);
-}
-
-FolderItem FolderItem::Resolved() const {
-    char resolved[PATH_MAX];
-    if (path_.empty() || !::realpath(path_.c_str(), resolved)) return FolderItem();
-    return FolderItem(resolved);
 }
 
 int64_t FolderItem::Length() const {
@@ -237,32 +243,44 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile() const {
 }
 
 std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& identity,
+                                                           const FolderItem& within,
                                                            bool& replaced) const {
     replaced = false;
+    if (path_.empty()) return nullptr;
+    // A descriptor that only names the file: taking it reads nothing, never waits on a pipe and
+    // never touches a device, so what the file is can be known before it is opened for reading.
+    const int look = ::open(path_.c_str(), O_PATH | O_CLOEXEC);
+    if (look < 0) {
+        replaced = errno == ELOOP || errno == ENOTDIR;  // a loop of links, a folder made a file
+        return nullptr;
+    }
     struct stat st;
-    if (path_.empty() || ::lstat(path_.c_str(), &st) != 0) return nullptr;
-    // Looked at before the open, which then never waits on a pipe nor touches a device.
-    if (!IsFile(st, identity)) {
+    int fd = -1;
+    if (::fstat(look, &st) != 0 || !IsFile(st, identity)) {
         replaced = true;
-        return nullptr;
+    } else {
+        // Opened through that descriptor: the very file looked at, not what the path names now.
+        const std::string looked = "/proc/self/fd/" + std::to_string(look);
+        fd = ::open(looked.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     }
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
-    if (fd < 0) {
-        replaced = errno == ELOOP;  // made a link since the look
-        return nullptr;
-    }
-    if (::fstat(fd, &st) != 0 || !IsFile(st, identity)) {
+    ::close(look);
+    if (fd < 0) return nullptr;
+    // Where the file read lies, from the descriptor that reads it.
+    const std::string real = RealPathOf(fd);
+    const std::string folder = RealPathOfFolder(within.path_);
+    if (::fstat(fd, &st) != 0 || !IsFile(st, identity) ||
+        (!real.empty() && !folder.empty() && !LiesWithin(real, folder))) {
         replaced = true;
-        ::close(fd);
-        return nullptr;
+    } else if (!real.empty() && !folder.empty()) {
+        return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
+    ::close(fd);
+    return nullptr;
 }
 
-std::unique_ptr<BinaryOutputStream> FolderItem::CreateBinaryFile(FileAccess access) const {
-    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access);
+std::unique_ptr<BinaryOutputStream> FolderItem::CreateBinaryFile(FileAccess access,
+                                                                 int* error) const {
+    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access, error);
     if (!writer) return nullptr;
     return std::make_unique<BinaryOutputStream>(std::move(writer));
 }
@@ -278,8 +296,8 @@ std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const {
     return std::make_unique<TextInputStream>(std::move(content));
 }
 
-std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile(FileAccess access) const {
-    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access);
+std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile(FileAccess access, int* error) const {
+    std::unique_ptr<AtomicFileWriter> writer = NewWriter(path_, access, error);
     if (!writer) return nullptr;
     return std::make_unique<TextOutputStream>(std::move(writer));
 }

@@ -44,8 +44,6 @@ public:
     std::string Path() const { return path_; }  // without the trailing "/"
     FolderItem Parent() const;
     FolderItem Child(const std::string& name) const;
-    // The item with every link of its path resolved; an empty item when it leads nowhere.
-    FolderItem Resolved() const;
     int64_t Length() const;
     Date ModificationDate() const;
 
@@ -67,17 +65,23 @@ public:
 
     // Streams. The Open functions answer nullptr when the file can't be opened. The Create
     // functions write a temporary file beside this one; it replaces this file only when the stream
-    // is committed, so a failed or abandoned write never touches the old content.
+    // is committed, so a failed or abandoned write never touches the old content. They answer
+    // nullptr when the file can't be created, with error (when given) set to the system's reason
+    // (an errno value).
     std::unique_ptr<BinaryStream> OpenAsBinaryFile() const;
-    // Opens the file only when it is still the regular file identified, without following a link
-    // in the last component. Answers nullptr otherwise; replaced then tells whether something else
-    // stands at the path (a link, another file) rather than nothing readable.
+    // Opens the file only when the descriptor that reads it shows the regular file identified,
+    // lying inside the folder within as that folder resolves now. Links on the path are followed,
+    // and what they lead to is judged on that same descriptor: a file swapped for a link, a folder
+    // on the way swapped for one, a file moved out of within, are each caught whenever they came.
+    // Answers nullptr otherwise; replaced then tells whether something else stands at the path
+    // (another file, a link elsewhere, a file now outside) rather than nothing readable.
     std::unique_ptr<BinaryStream> OpenAsBinaryFile(const FileIdentity& identity,
-                                                   bool& replaced) const;
-    std::unique_ptr<BinaryOutputStream> CreateBinaryFile(
-        FileAccess access = FileAccess::Normal) const;
+                                                   const FolderItem& within, bool& replaced) const;
+    std::unique_ptr<BinaryOutputStream> CreateBinaryFile(FileAccess access = FileAccess::Normal,
+                                                         int* error = nullptr) const;
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;
-    std::unique_ptr<TextOutputStream> CreateTextFile(FileAccess access = FileAccess::Normal) const;
+    std::unique_ptr<TextOutputStream> CreateTextFile(FileAccess access = FileAccess::Normal,
+                                                     int* error = nullptr) const;
 
     bool operator==(const FolderItem& o) const { return path_ == o.path_; }
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <deque>
 
+#include "Application.h"
 #include "PlatformInternal.h"
 
 namespace fw {
@@ -21,7 +22,7 @@ struct ScriptState {
     std::vector<ModalPrompt> shown;
     std::vector<ModalPrompt> unexpected;
     std::function<void(const ModalPrompt&)> onUnexpected;
-    int depth = 0;
+    std::vector<QDialog*> running;  // innermost last
 };
 
 ScriptState& State() {
@@ -128,6 +129,8 @@ void Apply(QDialog* dialog, const ModalAnswer& answer, const ModalPrompt& prompt
 }  // namespace
 
 int ModalHost::Run(QDialog* dialog, const ModalPrompt& prompt) {
+    // Nobody is asked anything once the program has quit.
+    if (Application::Instance() && Application::Instance()->HasQuit()) return QDialog::Rejected;
     ScriptState& s = State();
     s.shown.push_back(prompt);
     if (s.scripted) {
@@ -147,14 +150,19 @@ int ModalHost::Run(QDialog* dialog, const ModalPrompt& prompt) {
     // This timer is such an event.
     QTimer wake;
     wake.start(50);
-    ++s.depth;
+    s.running.push_back(dialog);
     int result = dialog->exec();
-    --s.depth;
+    s.running.pop_back();
     return result;
 }
 
 bool ModalHost::Active() {
-    return State().depth > 0;
+    return !State().running.empty();
+}
+
+void ModalHost::EndAll() {
+    const std::vector<QDialog*> running = State().running;
+    for (auto it = running.rbegin(); it != running.rend(); ++it) (*it)->reject();
 }
 
 void ModalHost::BeginScript() {

@@ -51,14 +51,17 @@ struct ModalAnswer {
 };
 
 // Every modal dialog, modal window, save dialog and folder chooser runs through here, in a real
-// nested event loop. Without a script the user answers; with a script each modal thing is answered
-// by the next step, and one that finds no step left is recorded as unexpected and cancelled, so a
-// test fails instead of hanging.
+// nested event loop; none once the application has quit. Without a script the user answers; with a
+// script each modal thing is answered by the next step, and one that finds no step left is recorded
+// as unexpected and cancelled, so a test fails instead of hanging.
 class ModalHost {
 public:
     // Runs dialog modally; answers QDialog's result code.
     static int Run(QDialog* dialog, const ModalPrompt& prompt);
     static bool Active();  // a modal thing is up
+    // Ends every modal thing that is up, as if cancelled: the program has quit, with no event loop
+    // of its own whose end would end theirs.
+    static void EndAll();
 
     // Test scripting.
     using Step = std::function<ModalAnswer(const ModalPrompt&)>;

@@ -1,14 +1,17 @@
 #include "Streams.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "Strings.h"
 
@@ -46,14 +49,29 @@ mode_t CurrentUmask() {
 
 BinaryStream::BinaryStream(int fd, int64_t length) : fd_(fd), length_(length) {
     struct stat info;
-    if (fd_ >= 0 && ::fstat(fd_, &info) == 0) modified_ = info.st_mtim;
+    if (fd_ >= 0 && ::fstat(fd_, &info) == 0) {
+        modified_ = info.st_mtim;
+        changed_ = info.st_ctim;
+        links_ = info.st_nlink;
+    }
 }
 
+namespace {
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+}  // namespace
+
+// The change time moves too when the file loses or gains a name (another file saved over it, a
+// hard link made), which leaves its bytes as they were: only a change time that moved while the
+// file kept its names counts.
 bool BinaryStream::ChangedSinceOpened() const {
     struct stat info;
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) return true;
-    return info.st_size != length_ || info.st_mtim.tv_sec != modified_.tv_sec ||
-           info.st_mtim.tv_nsec != modified_.tv_nsec;
+    return info.st_size != length_ || !SameTime(info.st_mtim, modified_) ||
+           (!SameTime(info.st_ctim, changed_) && info.st_nlink == links_);
 }
 
 BinaryStream::~BinaryStream() {
@@ -77,8 +95,9 @@ size_t ReadAt(int fd, int64_t offset, char* into, size_t count, bool allowShort)
         ssize_t n = ::pread(fd, into + got, count - got,
                             static_cast<off_t>(offset) + static_cast<off_t>(got));
         if (n < 0) {
-            if (errno == EINTR) continue;
-            throw StreamError(ErrnoText("read failed", errno));
+            const int err = errno;
+            if (err == EINTR) continue;
+            throw StreamError(ErrnoText("read failed", err), err);
         }
         if (n == 0) {
             if (allowShort) break;
@@ -179,9 +198,44 @@ std::string FinalTarget(const std::string& path) {
 }
 
 // A name for a temporary file of this process in a folder; the next one when it is taken.
+constexpr char kTemporaryPrefix[] = ".tmp-";
+
 std::string TemporaryName() {
     static unsigned counter = 0;
-    return ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    return kTemporaryPrefix + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+// The number TemporaryName gave at pos in name (decimal, without a leading zero, above 0), up to
+// the character end; 0 when there is none.
+long long NumberIn(const std::string& name, size_t pos, size_t end) {
+    if (end <= pos || end - pos > 18 || name[pos] == '0') return 0;
+    long long n = 0;
+    for (size_t i = pos; i < end; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
+}
+
+// The process whose writer named a temporary file so, or 0 for a name TemporaryName never gives.
+pid_t TemporaryNameOwner(const std::string& name) {
+    const size_t prefix = sizeof kTemporaryPrefix - 1;
+    if (name.compare(0, prefix, kTemporaryPrefix) != 0) return 0;
+    const size_t dash = name.find('-', prefix);
+    if (dash == std::string::npos || NumberIn(name, dash + 1, name.size()) == 0) return 0;
+    const long long pid = NumberIn(name, prefix, dash);
+    return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+}
+
+// Why a writer failed: the text for messages, and the system's reason (errno) when it gave one.
+struct Failure {
+    std::string text;  // empty: no failure
+    int code = 0;
+    bool Failed() const { return !text.empty(); }
+};
+
+Failure SystemFailure(const std::string& what, int code) {
+    return {ErrnoText(what, code), code};
 }
 
 }  // namespace
@@ -205,28 +259,29 @@ struct AtomicFileWriter::Impl {
         if (folder >= 0) ::close(folder);
     }
 
-    // An empty text, or why the file can't be written.
-    std::string Open(bool privateAccess) {
+    // No failure, or why the file can't be written.
+    Failure Open(bool privateAccess) {
         const std::string path = FinalTarget(target);
         const size_t slash = path.rfind('/');
         const std::string folderPath = slash == std::string::npos ? std::string(".")
                                        : slash == 0               ? std::string("/")
                                                                   : path.substr(0, slash);
         name = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (name.empty()) return "can't create " + target + ": no file name";
+        if (name.empty()) return {"can't create " + target + ": no file name", EINVAL};
         folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (folder < 0 && errno == EACCES) {
             folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
             syncable = false;
         }
-        if (folder < 0) return ErrnoText("can't create " + target, errno);
+        if (folder < 0) return SystemFailure("can't create " + target, errno);
         struct stat st;
         if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (S_ISDIR(st.st_mode)) return "can't create " + target + ": a folder has this name";
+            if (S_ISDIR(st.st_mode))
+                return {"can't create " + target + ": a folder has this name", EISDIR};
             // A file its owner has made read-only is not replaced behind their back. (A link
             // here is one of a loop, which is replaced itself.)
             if (!S_ISLNK(st.st_mode) && ::faccessat(folder, name.c_str(), W_OK, 0) != 0)
-                return ErrnoText("can't replace " + target, errno);
+                return SystemFailure("can't replace " + target, errno);
         }
         // A private file is never readable by others, not even for a moment; a normal one gets
         // what the umask leaves, not the permissions of the file it replaces.
@@ -238,22 +293,22 @@ struct AtomicFileWriter::Impl {
             if (fd < 0) tempName.clear();
             if (fd < 0 && errno != EEXIST) break;
         }
-        if (fd < 0) return ErrnoText("can't create " + target, errno);
-        if (::fchmod(fd, mode) != 0) return ErrnoText("can't create " + target, errno);
-        return "";
+        if (fd < 0) return SystemFailure("can't create " + target, errno);
+        if (::fchmod(fd, mode) != 0) return SystemFailure("can't create " + target, errno);
+        return {};
     }
 
-    // An empty text, or why not all of bytes reached the file.
-    std::string Write(const char* bytes, size_t size) {
+    // No failure, or why not all of bytes reached the file.
+    Failure Write(const char* bytes, size_t size) {
         size_t done = 0;
         while (done < size) {
             const ssize_t n = ::write(fd, bytes + done, size - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return ErrnoText("can't write " + target, errno);
-            if (n == 0) return "can't write " + target + ": nothing was written";
+            if (n < 0) return SystemFailure("can't write " + target, errno);
+            if (n == 0) return {"can't write " + target + ": nothing was written", EIO};
             done += static_cast<size_t>(n);
         }
-        return "";
+        return {};
     }
 
     // Gives the unnamed file a name in the folder, through the process's view of its open files
@@ -280,20 +335,20 @@ struct AtomicFileWriter::Impl {
         return false;
     }
 
-    // An empty text once the new content has replaced the target, or why it could not.
-    std::string PutInPlace() {
-        if (::fsync(fd) != 0) return ErrnoText("can't write " + target, errno);
-        if (tempName.empty() && !Name()) return ErrnoText("can't create " + target, errno);
+    // No failure once the new content has replaced the target, or why it could not.
+    Failure PutInPlace() {
+        if (::fsync(fd) != 0) return SystemFailure("can't write " + target, errno);
+        if (tempName.empty() && !Name()) return SystemFailure("can't create " + target, errno);
         const int closing = fd;
         fd = -1;
-        if (::close(closing) != 0) return ErrnoText("can't write " + target, errno);
+        if (::close(closing) != 0) return SystemFailure("can't write " + target, errno);
         if (::renameat(folder, tempName.c_str(), folder, name.c_str()) != 0)
-            return ErrnoText("can't replace " + target, errno);
+            return SystemFailure("can't replace " + target, errno);
         tempName.clear();
         // Without it, a power cut could still bring the old file back.
         if (syncable && ::fsync(folder) != 0 && errno != EINVAL)
-            return ErrnoText("can't write the folder of " + target, errno);
-        return "";
+            return SystemFailure("can't write the folder of " + target, errno);
+        return {};
     }
 
     void Abandon() {
@@ -307,8 +362,8 @@ struct AtomicFileWriter::Impl {
 AtomicFileWriter::AtomicFileWriter(std::string targetPath, bool privateAccess)
     : d(std::make_unique<Impl>()) {
     d->target = std::move(targetPath);
-    error_ = d->Open(privateAccess);
-    if (!error_.empty()) Discard();
+    const Failure failure = d->Open(privateAccess);
+    if (failure.Failed()) Fail(failure.text, failure.code);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -319,29 +374,58 @@ bool AtomicFileWriter::Ok() const {
     return d->fd >= 0;
 }
 
-void AtomicFileWriter::Write(const std::string& bytes) {
-    if (!Ok()) throw StreamError(error_.empty() ? "write to a closed file" : error_);
-    const std::string failure = d->Write(bytes.data(), bytes.size());
-    if (failure.empty()) return;
-    error_ = failure;
+// A failed writer gives the space of what it wrote back at once.
+void AtomicFileWriter::Fail(const std::string& text, int code) {
+    error_ = text;
+    errorCode_ = code;
     Discard();
-    throw StreamError(failure);
+}
+
+void AtomicFileWriter::Write(const std::string& bytes) {
+    if (!Ok()) throw StreamError(error_.empty() ? "write to a closed file" : error_, errorCode_);
+    const Failure failure = d->Write(bytes.data(), bytes.size());
+    if (!failure.Failed()) return;
+    Fail(failure.text, failure.code);
+    throw StreamError(failure.text, failure.code);
 }
 
 void AtomicFileWriter::Commit() {
     if (committed_) return;
-    if (!Ok()) throw StreamError(error_.empty() ? "commit of a closed file" : error_);
-    const std::string failure = d->PutInPlace();
+    if (!Ok()) throw StreamError(error_.empty() ? "commit of a closed file" : error_, errorCode_);
+    const Failure failure = d->PutInPlace();
     Discard();
-    if (!failure.empty()) {
-        error_ = failure;
-        throw StreamError(failure);
+    if (failure.Failed()) {
+        Fail(failure.text, failure.code);
+        throw StreamError(failure.text, failure.code);
     }
     committed_ = true;
 }
 
 void AtomicFileWriter::Discard() {
     d->Abandon();
+}
+
+void AtomicFileWriter::RemoveAbandoned(const std::string& folderPath) {
+    const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    const int listed = ::dup(folder);
+    DIR* entries = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!entries && listed >= 0) ::close(listed);
+    std::vector<std::string> abandoned;
+    while (entries) {
+        const struct dirent* entry = ::readdir(entries);
+        if (!entry) break;
+        const std::string name = entry->d_name;
+        const pid_t owner = TemporaryNameOwner(name);
+        struct stat st;
+        // A process that runs (or runs as another user) may still be writing it.
+        if (owner == 0 || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            abandoned.push_back(name);
+    }
+    if (entries) ::closedir(entries);
+    for (const std::string& name : abandoned) ::unlinkat(folder, name.c_str(), 0);
+    ::close(folder);
 }
 
 // ---- BinaryOutputStream

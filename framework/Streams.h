@@ -10,7 +10,13 @@ namespace fw {
 
 // Raised by a stream that can't give what was asked of it: a read past the end, a failed write.
 struct StreamError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit StreamError(const std::string& what, int error = 0)
+        : std::runtime_error(what), error_(error) {}
+    // The system's reason (an errno value), 0 when the system gave none.
+    int Error() const { return error_; }
+
+private:
+    int error_;
 };
 
 // A binary file opened for reading. Integers are big-endian. Every read checks what is left and
@@ -31,8 +37,10 @@ public:
     int64_t BytesLeft() const { return length_ - pos_; }
     int64_t Length() const { return length_; }
     int64_t Position() const { return pos_; }
-    // Whether the open file's size or modification time differs from what they were when the
-    // stream was made: a file written to while it was read.
+    // Whether the open file's size, modification time or change time differs from what they were
+    // when the stream was made: a file written to while it was read, even one whose modification
+    // time was put back (the change time can't be). A file that only lost or gained a name
+    // (another saved over it) kept its bytes and is not taken as changed.
     bool ChangedSinceOpened() const;
     void Close();
 
@@ -43,6 +51,8 @@ private:
     int fd_;
     int64_t length_;
     struct timespec modified_ = {};  // when the stream was made
+    struct timespec changed_ = {};
+    uint64_t links_ = 0;  // its names
     int64_t pos_ = 0;
     std::string
         window_;  // its first windowSize_ bytes: the file from windowStart_ on, already read
@@ -63,16 +73,25 @@ public:
 
     bool Ok() const;
     const std::string& ErrorText() const { return error_; }
-    void Write(const std::string& bytes);  // raises StreamError on failure
-    void Commit();                         // raises StreamError on failure
+    int ErrorCode() const { return errorCode_; }  // the system's reason (errno), or 0
+    void Write(const std::string& bytes);         // raises StreamError on failure
+    void Commit();                                // raises StreamError on failure
     void Discard();
     bool Committed() const { return committed_; }
 
+    // Removes from a folder what writers of processes that have ended left there: a temporary file
+    // named while its process was killed before the rename. Only regular files named as a writer
+    // names them, of a process that is not running, go.
+    static void RemoveAbandoned(const std::string& folderPath);
+
 private:
+    void Fail(const std::string& text, int code);
+
     struct Impl;
     std::unique_ptr<Impl> d;
     bool committed_ = false;
     std::string error_;
+    int errorCode_ = 0;
 };
 
 // A binary file being written, big-endian. Close commits it, replacing the target.

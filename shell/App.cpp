@@ -37,7 +37,7 @@ void App::InitApp() {
     InitGmtOffset();
     InitPref();
     switch (TakeSettingsFolder()) {
-        case SettingsAtStart::InUse:
+        case SettingsAtStart::Refused:
             Quit();  // nothing was read, so nothing is written
             return;
         case SettingsAtStart::FirstStart:  // the folder is empty: the defaults stand, silently
@@ -46,6 +46,7 @@ void App::InitApp() {
             break;
         case SettingsAtStart::Read:
             MakeSettingsFolderPrivate();
+            RemoveAbandonedSettingsFiles();
             LoadPref();
             if (!LoadFileType()) InitFileType();
             LoadSet2();

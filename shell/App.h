@@ -20,6 +20,9 @@ public:
     void CloseApp();
     // Start-up found the settings folder held by another copy of the program, and quit.
     bool AnotherCopyRunning() const { return anotherCopyRunning_; }
+    // Start-up refused this copy the settings folder (another copy holds it, or it can't be
+    // locked), said so, and quit.
+    bool RefusedTheSettingsFolder() const { return anotherCopyRunning_ || notLockable_; }
 
     // Preferences ("pref2").
     void InitPref();
@@ -55,7 +58,7 @@ private:
         Read,        // an existing folder, held by this copy
         FirstStart,  // none was there: made empty, held by this copy
         Unread,      // not a usable folder (named in a message): the defaults stand
-        InUse,       // another copy holds it (said so): this copy quits
+        Refused,     // another copy holds it, or it can't be locked (said so): this copy quits
     };
     // Takes the settings folder for this copy before anything is read from it.
     SettingsAtStart TakeSettingsFolder();
@@ -66,5 +69,6 @@ private:
     bool settingsLoaded_ = false;      // InitApp has loaded every settings file
     bool settingsFolderRead_ = false;  // start-up read the settings folder (or made it)
     bool anotherCopyRunning_ = false;
+    bool notLockable_ = false;
     SettingsFolderLock settingsLock_;  // held until the application object goes
 };

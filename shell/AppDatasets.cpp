@@ -106,7 +106,7 @@ void App::SaveSet2() {
             RSAEncrypt(r.Pass, privateKey, cipher);
             // Never store a profile whose password could not be encrypted: the old file stays.
             if (privateKey.empty() || cipher.Size() == 0)
-                throw std::runtime_error("a password could not be encrypted");
+                throw std::runtime_error("パスワードを暗号化できませんでした");
             out.WriteBlock(privateKey);
             out.WriteBlock(cipher.Bytes());
             out.WritePString(r.rDir);

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char kFileTypeFile[] = "filetype.txt";
+constexpr char kBuiltInTableUsed[] = "標準のファイルタイプで起動します。";
 
 const FileTypeEntry kBuiltInFileTypes[] = {
     {"html", "A"}, {"htm", "A"}, {"shtml", "A"}, {"php", "A"}, {"css", "A"},
@@ -34,7 +35,7 @@ bool App::LoadFileType() {
     if (!file.Exists()) return false;
     std::unique_ptr<fw::TextInputStream> in = file.OpenAsTextFile();
     if (!in) {
-        ReportDamagedSettingsFile(kFileTypeFile);
+        ReportDamagedSettingsFile(kFileTypeFile, kBuiltInTableUsed);
         return false;
     }
     // The first line is read before the end is tested: an empty file is one empty line.
@@ -52,9 +53,12 @@ bool App::LoadFileType() {
         ++kept;
     } while (!in->AtEnd());
     in->Close();
-    // The file as it was is kept aside: quit writes the table without the dropped lines.
-    if (damaged) ReportDamagedSettingsFile(kFileTypeFile);
-    return kept > 0;  // a file with no usable line leaves the built-in table
+    // The file as it was is kept aside: quit writes the table without the dropped lines. A file
+    // with no usable line leaves the built-in table, and the message says so.
+    if (damaged)
+        ReportDamagedSettingsFile(
+            kFileTypeFile, kept > 0 ? "" : std::string("使える行がないため、") + kBuiltInTableUsed);
+    return kept > 0;
 }
 
 void App::InitFileType() {

@@ -1,6 +1,7 @@
 // The settings folder as a whole, at start and at quit: whether start-up may read it, the lock
 // that keeps a second copy of the program out of it, and a folder that is gone at quit.
 #include <stdio.h>
+#include <string.h>
 
 #include "framework/MessageDialog.h"
 #include "shell/App.h"
@@ -12,11 +13,19 @@ std::string Named(const fw::FolderItem& folder) {
     return "設定フォルダ「" + folder.Path() + "」";
 }
 
-void ReportInUse(const fw::FolderItem& folder, const std::string& what) {
-    const std::string text = "別のQuillomarが" + Named(folder) + "を使用中なので" + what;
-    // Also for a copy started from a terminal, where the message box may go unseen.
+// Also on stderr, for a copy started from a terminal, where the message box may go unseen.
+void Report(const std::string& text) {
     fprintf(stderr, "quillomar: %s\n", text.c_str());
     fw::MsgBox(text);
+}
+
+void ReportInUse(const fw::FolderItem& folder, const std::string& what) {
+    Report("別のQuillomarが" + Named(folder) + "を使用中なので" + what);
+}
+
+// No lock can be had on the folder: a run without it could undo what another copy saves.
+void ReportNotLockable(const fw::FolderItem& folder, int error, const std::string& what) {
+    Report(Named(folder) + "をロックできないので" + what + "（" + strerror(error) + "）");
 }
 
 // Whether the folder holds settings of its own, which a run that never read them must not replace.
@@ -46,10 +55,17 @@ App::SettingsAtStart App::TakeSettingsFolder() {
         }
         created = true;
     }
-    if (settingsLock_.Take() == SettingsFolderLock::Result::HeldElsewhere) {
-        anotherCopyRunning_ = true;
-        ReportInUse(folder, "起動できません。");
-        return SettingsAtStart::InUse;
+    switch (settingsLock_.Take()) {
+        case SettingsFolderLock::Result::HeldElsewhere:
+            anotherCopyRunning_ = true;
+            ReportInUse(folder, "起動できません。");
+            return SettingsAtStart::Refused;
+        case SettingsFolderLock::Result::Unavailable:
+            notLockable_ = true;
+            ReportNotLockable(folder, settingsLock_.Error(), "起動できません。");
+            return SettingsAtStart::Refused;
+        case SettingsFolderLock::Result::Taken:
+            break;
     }
     settingsFolderRead_ = true;
     return created ? SettingsAtStart::FirstStart : SettingsAtStart::Read;
@@ -78,9 +94,15 @@ bool App::SettingsFolderReadyForQuit() {
         return false;
     }
     // The lock of a folder made again here, or of one that was not there at start.
-    if (settingsLock_.Take() == SettingsFolderLock::Result::HeldElsewhere) {
-        ReportInUse(folder, "、設定を保存できませんでした。");
-        return false;
+    switch (settingsLock_.Take()) {
+        case SettingsFolderLock::Result::HeldElsewhere:
+            ReportInUse(folder, "、設定を保存できませんでした。");
+            return false;
+        case SettingsFolderLock::Result::Unavailable:
+            ReportNotLockable(folder, settingsLock_.Error(), "、設定を保存できませんでした。");
+            return false;
+        case SettingsFolderLock::Result::Taken:
+            break;
     }
     return true;
 }

@@ -23,9 +23,10 @@ void MakeSettingsFolderPrivate();
 
 // Tells the user, once, that a settings file could not be read whole, after keeping a copy of it
 // beside it ("<name>.bak"), so that writing the file at quit does not destroy what was unreadable.
-void ReportDamagedSettingsFile(const std::string& fileName);
+// The explanation says what the run has instead; by default, what could be read.
+void ReportDamagedSettingsFile(const std::string& fileName, const std::string& explanation = "");
 
-// Tells the user that a settings file could not be written; its previous content is kept.
+// Tells the user that a settings file could not be written, and why; its previous content is kept.
 void ReportUnwritableSettingsFile(const std::string& fileName, const std::string& reason);
 
 // Writes a settings file whole, when the settings folder exists (a writer never creates it): the
@@ -35,3 +36,7 @@ void WriteBinarySettingsFile(const std::string& fileName,
                              const std::function<void(fw::BinaryOutputStream&)>& write);
 void WriteTextSettingsFile(const std::string& fileName,
                            const std::function<void(fw::TextOutputStream&)>& write);
+
+// Removes what a save of a process that has ended (killed before it renamed its temporary file)
+// left in the settings folder. Only for the copy that holds the folder.
+void RemoveAbandonedSettingsFiles();

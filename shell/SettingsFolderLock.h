@@ -2,14 +2,17 @@
 
 // One copy of the program at a time per settings folder: each reads the settings at start and
 // writes them whole at quit, so a second copy would undo what the first saved. The lock is an
-// flock on a file in the settings folder, held open for the whole run: the kernel lets it go
-// with the process, so a copy that crashed never blocks the next start.
+// flock on the settings folder itself, held open for the whole run: the folder is always there
+// once start-up has found or made it, and it is what the settings are read from, whatever link
+// leads to it. The kernel lets the lock go with the process, so a copy that crashed never blocks
+// the next start. The lock file ".lock" in the folder is locked as well, where it can be, since
+// that is what copies of earlier versions lock.
 class SettingsFolderLock {
 public:
     enum class Result {
         Taken,          // this copy holds the settings folder
         HeldElsewhere,  // another copy holds it
-        Unavailable,    // no lock can be had there (a read-only folder, say): nothing to guard
+        Unavailable,    // no lock can be had on it (see Error)
     };
 
     SettingsFolderLock() = default;
@@ -17,17 +20,22 @@ public:
     SettingsFolderLock(const SettingsFolderLock&) = delete;
     SettingsFolderLock& operator=(const SettingsFolderLock&) = delete;
 
-    // Takes the lock of the settings folder as it is now. A lock already held on the same lock
-    // file is kept; one held on a folder since removed is given up for the new one.
+    // Takes the lock of the settings folder as it is now. A lock already held on that folder is
+    // kept; one held on a folder since removed or replaced is given up for the new one.
     Result Take();
+    // Why the last Take answered Unavailable (an errno value).
+    int Error() const { return error_; }
     // This copy holds the lock of a folder that has since been replaced: the folder there now was
     // made while it ran, and what it holds another copy may have saved.
-    bool HeldOnAReplacedFolder() const { return fd_ >= 0 && !HoldsCurrentLockFile(); }
+    bool HeldOnAReplacedFolder() const { return folder_ >= 0 && !HoldsCurrentFolder(); }
 
 private:
-    bool HoldsCurrentLockFile() const;
+    bool HoldsCurrentFolder() const;
+    void Release();
 
-    int fd_ = -1;
+    int folder_ = -1;    // the settings folder, locked unless only the lock file could be
+    int lockFile_ = -1;  // ".lock", locked, or -1 where it can't be opened
+    int error_ = 0;
 };
 
 extern const char* const kSettingsLockFileName;  // ".lock"

@@ -62,7 +62,7 @@ void ReleaseModuleState() {
 int RunApplication() {
     PrepareApplication();
     int status = g_app->Run(FrameworkInitCallback);
-    if (g_app->AnotherCopyRunning()) status = 1;  // this copy did not run
+    if (g_app->RefusedTheSettingsFolder()) status = 1;  // this copy did not run
     // The windows go before the application object and the menu bar they refer to.
     for (fw::Window* w : fw::Window::OpenWindows()) delete w;
     g_app.reset();

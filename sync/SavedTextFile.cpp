@@ -1,10 +1,13 @@
 #include "sync/SavedTextFile.h"
 
+#include <errno.h>
+
 #include <memory>
 
 #include "framework/FileDialogs.h"
 #include "framework/FolderItem.h"
 #include "framework/Streams.h"
+#include "shell/SaveFailureReason.h"
 
 SavedTextFile SavedTextFile::Save(const std::string& text, const std::string& suggestedName) {
     SavedTextFile result;
@@ -14,12 +17,14 @@ SavedTextFile SavedTextFile::Save(const std::string& text, const std::string& su
     result.path = target->AbsolutePath();
     result.outcome = Outcome::Failed;
     if (target->Directory()) {
-        result.failure = "a folder has this name";
+        result.failure = SaveFailureReason(EISDIR);
         return result;
     }
-    std::unique_ptr<fw::TextOutputStream> out = target->CreateTextFile();
+    int error = 0;
+    std::unique_ptr<fw::TextOutputStream> out =
+        target->CreateTextFile(fw::FileAccess::Normal, &error);
     if (!out) {
-        result.failure = "the file can't be created";
+        result.failure = SaveFailureReason(error);
         return result;
     }
     try {
@@ -27,7 +32,7 @@ SavedTextFile SavedTextFile::Save(const std::string& text, const std::string& su
         out->Close();
     } catch (const fw::StreamError& e) {
         out->Discard();
-        result.failure = e.what();
+        result.failure = SaveFailureReason(e);
         return result;
     }
     result.outcome = Outcome::Saved;

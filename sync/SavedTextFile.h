@@ -9,7 +9,7 @@ struct SavedTextFile {
     enum class Outcome { Saved, Cancelled, Failed };
     Outcome outcome = Outcome::Cancelled;
     std::string path;     // the chosen file
-    std::string failure;  // why it could not be written
+    std::string failure;  // why it could not be written, as a message gives it
 
     static SavedTextFile Save(const std::string& text, const std::string& suggestedName);
 };

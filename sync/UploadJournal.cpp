@@ -1,11 +1,14 @@
 #include "sync/UploadJournal.h"
 
+#include <errno.h>
+
 #include <algorithm>
 #include <memory>
 
 #include "framework/FolderItem.h"
 #include "framework/Streams.h"
 #include "framework/Strings.h"
+#include "shell/SaveFailureReason.h"
 #include "shell/SettingsFolder.h"
 
 namespace {
@@ -106,16 +109,21 @@ bool UploadJournal::Write() {
     const fw::FolderItem file = JournalFile();
     if (begun_.empty() && ahead_.empty()) {
         dirty_ = false;
-        return !file.Exists() || file.Delete();
+        if (!file.Exists() || file.Delete()) return true;
+        writeFailure_ = SaveFailureReason(errno);
+        return false;
     }
     try {
-        std::unique_ptr<fw::TextOutputStream> out = file.CreateTextFile(fw::FileAccess::Private);
-        if (!out) return false;
+        int error = 0;
+        std::unique_ptr<fw::TextOutputStream> out =
+            file.CreateTextFile(fw::FileAccess::Private, &error);
+        if (!out) throw fw::StreamError("the file can't be created", error);
         for (const std::vector<Entry>* list : {&begun_, &ahead_})
             for (const Entry& e : *list)
                 out->WriteLine(Escaped(e.server) + "\t" + Escaped(e.user) + "\t" + Escaped(e.path));
         out->Close();
-    } catch (const fw::StreamError&) {
+    } catch (const fw::StreamError& e) {
+        writeFailure_ = SaveFailureReason(e);
         return false;
     }
     dirty_ = !ahead_.empty();

@@ -41,6 +41,8 @@ public:
     static std::vector<std::string> Unfinished(const std::string& server, const std::string& user);
     // Where the journal is kept.
     static std::string FilePath();
+    // Why the last write that failed could not be written, as a message gives it.
+    const std::string& WriteFailure() const { return writeFailure_; }
 
 private:
     bool Write();
@@ -49,4 +51,5 @@ private:
     std::vector<Entry> ahead_;  // on disk for files not begun yet
     bool loaded_ = false;
     bool dirty_ = false;  // the disk holds more than begun_
+    std::string writeFailure_;
 };

@@ -60,7 +60,8 @@ void Window1::SyncLetUploadGo() {
 void Window1::SyncSettleJournal() {
     if (!pRun.Journal().Settle())
         updateStatus("アップロード中の記録を書き込めませんでした: " +
-                     LoggableName(UploadJournal::FilePath()));
+                     LoggableName(UploadJournal::FilePath()) + "（" +
+                     pRun.Journal().WriteFailure() + "）");
 }
 
 UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) const {

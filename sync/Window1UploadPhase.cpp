@@ -99,13 +99,14 @@ void Window1::SyncUpload2() {
 
         // A file that has gone or can't be read is passed over; the server is not touched. The
         // file is opened here once and handed on to the upload. Only the file the comparison
-        // found is sent: one replaced since (by a link, or another file) is passed over too. A
-        // link the scan followed is opened at its target.
+        // found is sent, and only while it lies inside the local folder: one replaced since (by
+        // a link, or another file), or moved out with a link left in its place, is passed over.
         std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(entry.path);
-        const std::optional<fw::FolderItem> target = file && entry.link ? file->Resolved() : file;
         bool replaced = false;
         std::unique_ptr<fw::BinaryStream> opened =
-            target ? target->OpenAsBinaryFile({entry.device, entry.inode}, replaced) : nullptr;
+            file && pLocalFolder
+                ? file->OpenAsBinaryFile({entry.device, entry.inode}, *pLocalFolder, replaced)
+                : nullptr;
         if (!opened) {
             updateStatus((replaced ? "比較の後で置き換えられたファイルのため飛ばしました: "
                                    : "読み込めないファイルのため飛ばしました: ") +
@@ -123,7 +124,8 @@ void Window1::SyncUpload2() {
             return;
         }
         if (!pRun.Journal().Enter(SyncJournalEntry(remote), SyncJournalAhead()))
-            updateStatus("アップロード中の記録を書き込めませんでした: " + remote);
+            updateStatus("アップロード中の記録を書き込めませんでした: " + remote + "（" +
+                         pRun.Journal().WriteFailure() + "）");
         // The step's first command: TYPE when the server has another type, else PASV or PORT.
         pRun.Sent(SyncRun::StepKind::File, commandSocket.CommandsWritten() + 1, remote);
         commandSocket.storFile(std::move(opened), entry.path, remote, type);

@@ -14,6 +14,7 @@
 #include "compare/LocalScan.h"
 #include "tests/compare_core/TreeBuilder.h"
 #include "tests/compare_core/UnreadableFolder.h"
+#include "tests/support/LinkFlipper.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -31,6 +32,10 @@ protected:
         std::filesystem::create_directories(root + relative);
     }
     bool Scan(std::function<struct dirent*(DIR*)> readItem = {}) {
+        tree.clear();
+        runs.clear();
+        log.clear();
+        group = -1;
         LocalScan scan(tree, runs, group);
         scan.log = [this](const std::string& line) { log.push_back(line); };
         scan.readItem = std::move(readItem);
@@ -340,6 +345,156 @@ TEST_F(LocalScanTest, AnUnreadableRootIsReportedAndGivesNothing) {
     log.clear();
     EXPECT_FALSE(Scan());
     EXPECT_EQ(log.size(), 1u);
+}
+
+// readdir, with a change of the disk made once, when the given folder is first read: a moment
+// after its parent was listed and before the folders after it are opened.
+std::function<struct dirent*(DIR*)> ChangingWhileReading(const std::string& folder,
+                                                         std::function<void()> change) {
+    struct stat target;
+    if (stat(folder.c_str(), &target) != 0) return {};
+    auto done = std::make_shared<bool>(false);
+    return [ target, done, change = std::move(change) ](DIR * dir) -> struct dirent* {
+        struct stat st;
+        if (!*done && fstat(dirfd(dir), &st) == 0 && st.st_ino == target.st_ino &&
+            st.st_dev == target.st_dev) {
+            *done = true;
+            change();
+        }
+        return readdir(dir);
+    };
+}
+
+// A folder swapped or removed after its parent was listed, while the scan reads its sibling aaa/,
+// is not gone into: the scan reads only the folder the listing saw, and a link's folder only
+// while it lies inside the root.
+TEST_F(LocalScanTest, AFolderChangedAfterItsParentWasListedIsNotGoneInto) {
+    namespace fs = std::filesystem;
+    const std::string base = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& root, const std::string& outside)> change;
+        std::vector<std::pair<std::string, std::string (*)(const std::string&)>> opaque;
+    };
+    using fs::create_directory_symlink;
+    const auto away = [](const std::string& from, const std::string& outside) {
+        fs::rename(from, outside + "/away");
+    };
+    const std::vector<Case> cases = {
+        {"a folder swapped for a link out of the root",
+         [&](const std::string& root, const std::string& outside) {
+             away(root + "sub", outside);
+             create_directory_symlink(outside + "/private", root + "sub");
+         },
+         {{"sub/", LocalScan::ReplacedText}}},
+        {"a folder swapped for a link to another folder inside",
+         [&](const std::string& root, const std::string& outside) {
+             away(root + "sub", outside);
+             create_directory_symlink(root + "real", root + "sub");
+         },
+         {{"sub/", LocalScan::ReplacedText}}},
+        {"a folder swapped for another folder",
+         [&](const std::string& root, const std::string& outside) {
+             away(root + "sub", outside);
+             fs::create_directory(root + "sub");
+             testsupport::WriteFile(root + "sub/id_rsa", "KEY");
+         },
+         {{"sub/", LocalScan::ReplacedText}}},
+        {"a folder swapped for a file",
+         [&](const std::string& root, const std::string& outside) {
+             away(root + "sub", outside);
+             testsupport::WriteFile(root + "sub", "KEY");
+         },
+         {{"sub/", LocalScan::ReplacedText}}},
+        {"a folder removed",
+         [&](const std::string& root, const std::string& outside) { away(root + "sub", outside); },
+         {{"sub/", LocalScan::UnreadableText}}},
+        {"a link to a folder turned out of the root",
+         [&](const std::string& root, const std::string& outside) {
+             fs::remove(root + "alias");
+             create_directory_symlink(outside + "/private", root + "alias");
+         },
+         {{"alias/", LocalScan::ReplacedText}}},
+        {"a link's folder moved out of the root, a link left in its place",
+         [&](const std::string& root, const std::string& outside) {
+             away(root + "real", outside);
+             create_directory_symlink(outside + "/away", root + "real");
+         },
+         {{"alias/", LocalScan::OutsideLinkText}, {"real/", LocalScan::ReplacedText}}},
+    };
+    for (size_t n = 0; n < cases.size(); ++n) {
+        const Case& c = cases[n];
+        SCOPED_TRACE(c.name);
+        const std::string outside = base + "case" + std::to_string(n);
+        root = outside + "/site/";
+        fs::create_directories(outside + "/private");
+        ASSERT_TRUE(testsupport::WriteFile(outside + "/private/id_rsa", "KEY"));
+        for (const char* file :
+             {"aaa/a1.txt", "aaa/a2.txt", "real/inside.txt", "sub/page.html", "top.txt"})
+            File(file);
+        create_directory_symlink(root + "real", root + "alias");
+
+        ASSERT_TRUE(Scan(ChangingWhileReading(root + "aaa", [&] { c.change(root, outside); })));
+        for (const auto& [path, text] : c.opaque) {
+            const SyncEntry* e = Find(path);
+            ASSERT_NE(e, nullptr) << path;
+            EXPECT_TRUE(e->opaque) << path;
+            EXPECT_EQ(e->kind, "d") << path;
+            EXPECT_TRUE(Logged(text(root + path))) << text(root + path);
+        }
+        EXPECT_EQ(log.size(), c.opaque.size());
+        for (const SyncEntry& e : tree) {
+            EXPECT_EQ(e.path.find("id_rsa"), std::string::npos) << e.path;
+            for (const auto& opaque : c.opaque) {
+                const std::string folder = root + opaque.first;
+                EXPECT_FALSE(e.path.size() > folder.size() && e.path.rfind(folder, 0) == 0)
+                    << e.path << " was scanned";
+            }
+        }
+        EXPECT_NE(Find("aaa/a2.txt"), nullptr);
+        EXPECT_NE(Find("top.txt"), nullptr);
+    }
+}
+
+// Links swapped again and again between a file inside and a key outside while the scan runs:
+// every entry of a link is either opaque, as leading out, or the file inside, never the key taken
+// for a file inside; a link to a folder swapped the same way never brings the key's folder in.
+TEST_F(LocalScanTest, ALinkSwappedDuringTheScanIsJudgedAndIdentifiedOnOneLook) {
+    namespace fs = std::filesystem;
+    const std::string base = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/";
+    fs::create_directories(base + "private");
+    fs::create_directories(base + "flip");
+    ASSERT_TRUE(testsupport::WriteFile(base + "private/id_rsa", "PRIVATE KEY"));
+    File("page.html", 10);
+    File("real/inside.txt");
+    struct stat page;
+    ASSERT_EQ(stat((root + "page.html").c_str(), &page), 0);
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (int i = 0; i < 24; ++i) {
+        const std::string name = "l" + std::to_string(i);
+        const bool folder = i % 4 == 3;
+        if (folder) {
+            fs::create_directory_symlink(root + "real", root + name);
+            fs::create_directory_symlink(base + "private", base + "flip/" + name);
+        } else {
+            fs::create_symlink(root + "page.html", root + name);
+            fs::create_symlink(base + "private/id_rsa", base + "flip/" + name);
+        }
+        pairs.emplace_back(root + name, base + "flip/" + name);
+    }
+    testsupport::LinkFlipper flipper(pairs, 4);
+    int mistaken = 0;
+    for (int run = 0; run < 1000 && mistaken == 0; ++run) {
+        ASSERT_TRUE(Scan());
+        for (const SyncEntry& e : tree) {
+            if (e.path.find("id_rsa") != std::string::npos) ++mistaken;
+            if (e.name[0] != 'l' || e.kind != "f" || e.opaque) continue;
+            if (e.inode != static_cast<uint64_t>(page.st_ino) || e.size != "10 bytes") ++mistaken;
+        }
+    }
+    flipper.Stop();
+    EXPECT_GT(flipper.Swaps(), 0u);
+    EXPECT_EQ(mistaken, 0);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Opening a file held to the file an earlier look found: anything else at the path, a link above
-// all, is not opened.
+// Opening a file held to the file an earlier look found, and to the folder it must lie in: what
+// the descriptor that reads it shows decides, whatever the path leads to by then.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,75 +18,119 @@ namespace fs = std::filesystem;
 class FolderItemIdentity : public testing::Test {
 protected:
     void SetUp() override {
-        root_ = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/identity";
-        fs::create_directories(root_);
+        base_ = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/identity";
+        fs::create_directories(base_ + "/site/sub");
+        fs::create_directories(base_ + "/outside");
+        fs::create_directory_symlink(base_ + "/site", base_ + "/site-link");
     }
-    std::string PathOf(const std::string& name) const { return root_ + "/" + name; }
-    void Put(const std::string& name, const std::string& bytes) const {
-        std::ofstream(PathOf(name), std::ios::binary) << bytes;
+    static void Put(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
     }
-    fw::FileIdentity IdentityOf(const std::string& name) const {
+    static fw::FileIdentity IdentityOf(const std::string& path) {
         struct stat st {};
-        EXPECT_EQ(stat(PathOf(name).c_str(), &st), 0) << name;
+        EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
         return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     }
 
-    std::string root_;
+    std::string base_;  // site/ (the folder files must lie in), site-link/ (a link to it), outside/
 };
 
-TEST_F(FolderItemIdentity, OpensOnlyTheFileItWasAndNeverThroughALink) {
+TEST_F(FolderItemIdentity, OpensOnlyTheFileItWasWhileItLiesInsideTheFolder) {
     struct Case {
         const char* name;
-        std::function<void(const std::string& path)> change;  // after the look
+        // After the look: the file's path, and where its things beside the folder go.
+        std::function<void(const std::string& path, const std::string& outside)> change;
         bool opened;
         bool replaced;
     };
-    const std::string other = PathOf("other");
     const Case cases[] = {
-        {"unchanged", [](const std::string&) {}, true, false},
+        {"unchanged", [](const std::string&, const std::string&) {}, true, false},
         {"written-in-place",
-         [](const std::string& path) { std::ofstream(path, std::ios::app) << " more"; }, true,
-         false},
-        {"replaced-by-a-link-elsewhere",
-         [&](const std::string& path) {
-             fs::remove(path);
-             fs::create_symlink(other, path);
+         [](const std::string& path, const std::string&) {
+             std::ofstream(path, std::ios::app) << " more";
          },
-         false, true},
-        // The same file, but reached through a link in the last component.
-        {"replaced-by-a-link-to-itself",
-         [](const std::string& path) {
+         true, false},
+        // The same file inside the folder, reached through a link now.
+        {"reached-through-a-link-inside",
+         [](const std::string& path, const std::string&) {
              fs::rename(path, path + ".real");
              fs::create_symlink(path + ".real", path);
          },
+         true, false},
+        {"replaced-by-a-link-elsewhere",
+         [](const std::string& path, const std::string& outside) {
+             Put(outside + "/other", "private");
+             fs::remove(path);
+             fs::create_symlink(outside + "/other", path);
+         },
+         false, true},
+        // The very file, moved out of the folder: a link to it, or to its folder, is left.
+        {"moved-out-a-link-left",
+         [](const std::string& path, const std::string& outside) {
+             fs::rename(path, outside + "/moved");
+             fs::create_symlink(outside + "/moved", path);
+         },
+         false, true},
+        {"its-folder-moved-out-a-link-left",
+         [](const std::string& path, const std::string& outside) {
+             const std::string folder = fs::path(path).parent_path().string();
+             fs::rename(folder, outside + "/moved-folder");
+             fs::create_directory_symlink(outside + "/moved-folder", folder);
+         },
          false, true},
         {"replaced-by-another-file",
-         [](const std::string& path) {
+         [](const std::string& path, const std::string&) {
              std::ofstream(path + ".new") << "new";
              fs::rename(path + ".new", path);
          },
          false, true},
         {"replaced-by-a-folder",
-         [](const std::string& path) {
+         [](const std::string& path, const std::string&) {
              fs::remove(path);
              fs::create_directory(path);
          },
          false, true},
-        {"gone", [](const std::string& path) { fs::remove(path); }, false, false},
+        // Neither is opened for reading: nothing waits on the pipe, nothing touches the device.
+        {"replaced-by-a-pipe",
+         [](const std::string& path, const std::string&) {
+             fs::remove(path);
+             ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+         },
+         false, true},
+        {"replaced-by-a-link-to-a-device",
+         [](const std::string& path, const std::string&) {
+             fs::remove(path);
+             fs::create_symlink("/dev/zero", path);
+         },
+         false, true},
+        {"gone", [](const std::string& path, const std::string&) { fs::remove(path); }, false,
+         false},
     };
-    Put("other", "private");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Put(c.name, "scanned");
-        const fw::FileIdentity identity = IdentityOf(c.name);
-        c.change(PathOf(c.name));
-        bool replaced = !c.replaced;
-        std::unique_ptr<fw::BinaryStream> in =
-            fw::FolderItem(PathOf(c.name)).OpenAsBinaryFile(identity, replaced);
-        EXPECT_EQ(in != nullptr, c.opened);
-        EXPECT_EQ(replaced, c.replaced);
-        if (in) {
-            EXPECT_EQ(in->ReadUpTo(7), "scanned");
+    // The folder as the file's path names it, and as the folder handed to the open names it.
+    const std::pair<const char*, const char*> namings[] = {
+        {"site", "site"}, {"site", "site-link"}, {"site-link", "site"}};
+    int n = 0;
+    for (const auto& [fileFolder, within] : namings) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", the file in " + fileFolder + "/, within " +
+                         within + "/");
+            const std::string outside = base_ + "/outside/" + std::to_string(n);
+            const std::string folder = base_ + "/site/sub/" + std::to_string(n++);
+            fs::create_directories(outside);
+            fs::create_directories(folder);
+            const std::string path =
+                base_ + "/" + fileFolder + folder.substr(base_.size() + 5) + "/" + c.name;
+            Put(path, "scanned");
+            const fw::FileIdentity identity = IdentityOf(path);
+            c.change(path, outside);
+            bool replaced = !c.replaced;
+            std::unique_ptr<fw::BinaryStream> in = fw::FolderItem(path).OpenAsBinaryFile(
+                identity, fw::FolderItem(base_ + "/" + within), replaced);
+            EXPECT_EQ(in != nullptr, c.opened);
+            EXPECT_EQ(replaced, c.replaced);
+            if (in) {
+                EXPECT_EQ(in->ReadUpTo(7), "scanned");
+            }
         }
     }
 }

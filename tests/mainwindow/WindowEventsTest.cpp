@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -108,9 +109,9 @@ TEST_F(WindowEventsTest, TimersStopWhenTheWindowGoes) {
     EXPECT_TRUE(fired.empty()) << testing::PrintToString(fired);
 }
 
-// A quit that comes while start-up shows a loader's message: the tables are not all loaded yet, so
-// nothing is written, and no main window is made, neither for the stored size nor as the default
-// window.
+// A quit that comes while start-up shows a loader's message: the message ends with it (nobody is
+// left to answer it), the tables are not all loaded yet, so nothing is written, and no main window
+// is made, neither for the stored size nor as the default window.
 TEST_F(WindowEventsTest, AQuitDuringStartUpWritesNothingAndMakesNoWindow) {
     MakeFolder();
     NewApp();
@@ -127,7 +128,10 @@ TEST_F(WindowEventsTest, AQuitDuringStartUpWritesNothingAndMakesNoWindow) {
     fw::ModalHost::ExpectStep([this](const fw::ModalPrompt& p) {
         EXPECT_NE(p.message.find("pref2"), std::string::npos);
         app().Quit();  // a session logout, say
-        return fw::ModalAnswer::Press("OK");
+        return fw::ModalAnswer(fw::ModalAnswer::Action::Custom, "", [](QDialog* box) {
+            EXPECT_FALSE(box->isVisible()) << "the message outlived the quit";
+            box->reject();
+        });
     });
     StartApp();
     EXPECT_EQ(fw::ModalHost::PendingSteps(), 0u);

@@ -140,9 +140,12 @@ bool ProgramCopy::Reap() {
 }
 
 bool ProgramCopy::WaitUntilItHoldsTheLock(int timeoutMs) {
+    // The folder itself, or (as copies of earlier versions lock) its lock file.
+    const std::string folder = SettingsFolder().Path();
     const std::string lockFile = SettingsFolder().Child(kSettingsLockFileName).Path();
-    return testsupport::WaitUntil([&] { return !Reap() && HoldsFlock(pid_, lockFile); },
-                                  timeoutMs) &&
+    return testsupport::WaitUntil(
+               [&] { return !Reap() && (HoldsFlock(pid_, folder) || HoldsFlock(pid_, lockFile)); },
+               timeoutMs) &&
            !exited_;
 }
 

@@ -8,12 +8,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/EventLoop.h"
 #include "tests/shell/ProgramCopy.h"
 #include "tests/shell/ShellTestFixture.h"
+#include "tests/support/CaseNames.h"
+#include "tests/support/EventWait.h"
+#include "tests/support/SmallDisk.h"
 
 namespace {
 
@@ -47,6 +52,131 @@ protected:
 
     std::string profilesBefore_;
 };
+
+// The lock holds whatever stands at ".lock": a link there, leading nowhere or to a file elsewhere,
+// can't be locked (links are not followed into the lock file), and a read-only folder without one
+// can't be given one; and a settings folder that is a link is locked where it leads. Either way a
+// second copy, here the built program, is refused, and the first writes what it changed at its
+// quit (on a read-only disk it says why it can't).
+struct LockFileCase {
+    const char* name;
+    bool readOnly;  // the settings folder on a read-only disk, without a ".lock"
+    // Makes what stands at ".lock" or at the settings folder's own name, given a folder outside.
+    std::function<void(const std::string& folder, const std::string& elsewhere)> make;
+    bool lockFileALink;  // ".lock" is a link, and stays one
+};
+
+void PrintTo(const LockFileCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LockFileTest : public TwoCopiesTest, public testing::WithParamInterface<LockFileCase> {};
+
+TEST_P(LockFileTest, ASecondCopyIsRefusedAndTheFirstKeepsItsProfile) {
+    const LockFileCase& c = GetParam();
+    std::unique_ptr<testsupport::SmallDisk> disk;
+    if (c.readOnly) {
+        MakeFolder();
+        disk = std::make_unique<testsupport::SmallDisk>(FolderPath(), 1024 * 1024);
+        if (!disk->Mounted()) GTEST_SKIP() << disk->Why();
+    }
+    SeedSettings();
+    const std::string elsewhere = std::string(getenv("QUILLOMAR_TEST_ROOT")) + "/elsewhere";
+    fs::create_directories(elsewhere);
+    std::ofstream(elsewhere + "/a-file") << "not a lock\n";
+    if (c.make) c.make(FolderPath(), elsewhere);
+    if (disk) {
+        ASSERT_TRUE(disk->MakeReadOnly());
+    }
+    const auto outside = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(elsewhere))
+            names.push_back(e.path().filename().string() + ":" +
+                            (e.is_regular_file() ? std::to_string(fs::file_size(e.path())) : ""));
+        return names;
+    };
+    const std::vector<std::string> outsideBefore = outside();
+
+    StartApp();
+    ASSERT_NE(MainWindow(), nullptr);
+    EXPECT_TRUE(fw::ModalHost::Shown().empty());
+    gDatasets.push_back(Profile("added"));
+
+    ProgramCopy second(ProgramCopy::Options::AnswerableOverVnc());
+    ASSERT_TRUE(second.PressReturnUntilItExits()) << "the second copy runs\n"
+                                                  << second.ErrorOutput();
+    EXPECT_TRUE(WIFEXITED(second.Status()) && WEXITSTATUS(second.Status()) == 1) << second.Status();
+    EXPECT_NE(second.ErrorOutput().find(InUseMessage()), std::string::npos) << second.ErrorOutput();
+    EXPECT_EQ(Get("dataset2"), profilesBefore_);
+
+    if (c.readOnly)
+        for (int i = 0; i < 3; ++i) ExpectPress("OK");
+    app().Quit();
+    fw::ProcessPendingEvents();
+    ASSERT_TRUE(app().HasQuit());
+    if (c.readOnly) {
+        std::vector<std::string> messages;
+        for (const fw::ModalPrompt& p : Shown("msgbox")) messages.push_back(p.message);
+        std::vector<std::string> expected;
+        for (const char* name : {"pref2", "dataset2", "filetype.txt"})
+            expected.push_back("設定ファイル「" + std::string(name) +
+                               "」を保存できませんでした。（読み出し専用のファイルシステムです）");
+        EXPECT_EQ(messages, expected);
+        EXPECT_EQ(Get("dataset2"), profilesBefore_);
+    } else {
+        EXPECT_TRUE(fw::ModalHost::Shown().empty());
+        EXPECT_EQ(ProfileNames(), (std::vector<std::string>{"before", "added"}));
+    }
+    // What the link leads to is left as it was: nothing made or written through it.
+    EXPECT_EQ(outside(), outsideBefore);
+    EXPECT_EQ(fs::is_symlink(PathOf(kSettingsLockFileName)), c.lockFileALink);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LockFiles, LockFileTest,
+    testing::Values(LockFileCase{"a link leading nowhere", false,
+                                 [](const std::string& folder, const std::string& elsewhere) {
+                                     fs::create_symlink(elsewhere + "/missing",
+                                                        folder + "/" + kSettingsLockFileName);
+                                 },
+                                 true},
+                    LockFileCase{"a link to a file", false,
+                                 [](const std::string& folder, const std::string& elsewhere) {
+                                     fs::create_symlink(elsewhere + "/a-file",
+                                                        folder + "/" + kSettingsLockFileName);
+                                 },
+                                 true},
+                    LockFileCase{"a read-only folder without one", true, nullptr, false},
+                    LockFileCase{"a settings folder that is a link", false,
+                                 [](const std::string& folder, const std::string& elsewhere) {
+                                     fs::rename(folder, elsewhere + "/settings");
+                                     fs::create_directory_symlink(elsewhere + "/settings", folder);
+                                 },
+                                 false}),
+    [](const testing::TestParamInfo<LockFileCase>& info) {
+        return testsupport::CaseName(info.param.name);
+    });
+
+// A refused copy whose message nobody answers still ends when the session does (SIGTERM), as any
+// copy does: a logout must not wait on it.
+TEST_F(TwoCopiesTest, ARefusedCopyWhoseMessageIsUpEndsOnSigterm) {
+    SeedSettings();
+    ProgramCopy first;
+    ASSERT_TRUE(first.WaitUntilItHoldsTheLock()) << first.ErrorOutput();
+    ProgramCopy second;
+    // Its text goes to stderr just before the message box opens.
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return second.ErrorOutput().find(InUseMessage()) != std::string::npos; }, 20000))
+        << second.ErrorOutput();
+    second.Signal(SIGTERM);
+    ASSERT_TRUE(second.WaitForExit()) << "the refused copy still runs";
+    EXPECT_TRUE(WIFEXITED(second.Status()) && WEXITSTATUS(second.Status()) == 1) << second.Status();
+
+    first.Signal(SIGTERM);
+    ASSERT_TRUE(first.WaitForExit());
+    EXPECT_TRUE(WIFEXITED(first.Status()) && WEXITSTATUS(first.Status()) == 0) << first.Status();
+    EXPECT_EQ(ProfileNames(), std::vector<std::string>{"before"});
+}
 
 // The message, through the modal host: the folder is held as a running copy holds it (an flock on
 // its lock file, from another open of it).
@@ -86,6 +216,14 @@ TEST_F(TwoCopiesTest, TheProgramStartedTwiceRunsOnce) {
     ProgramCopy first;
     ASSERT_TRUE(first.WaitUntilItHoldsTheLock()) << first.ErrorOutput();
     const std::vector<std::string> before = Contents();
+    // Both locks are held: the folder's, and the lock file's, which is what copies of earlier
+    // versions take.
+    for (const std::string& held : {FolderPath(), PathOf(kSettingsLockFileName)}) {
+        const int fd = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0) << held;
+        EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0) << held;
+        close(fd);
+    }
 
     ProgramCopy second(ProgramCopy::Options::AnswerableOverVnc());
     ASSERT_TRUE(second.PressReturnUntilItExits()) << second.ErrorOutput();
@@ -117,6 +255,20 @@ TEST_F(TwoCopiesTest, AProfileAddedInTheFirstCopySurvivesTheSecond) {
 
     app().Quit();
     fw::ProcessPendingEvents();
+    EXPECT_EQ(ProfileNames(), (std::vector<std::string>{"before", "added"}));
+}
+
+// The lock file removed during the run (by hand, say) leaves the folder held as it was: the quit
+// writes the run's changes.
+TEST_F(TwoCopiesTest, ALockFileRemovedDuringTheRunLeavesTheFolderHeld) {
+    SeedSettings();
+    StartApp();
+    ASSERT_NE(MainWindow(), nullptr);
+    gDatasets.push_back(Profile("added"));
+    fs::remove(PathOf(kSettingsLockFileName));
+    app().Quit();
+    fw::ProcessPendingEvents();
+    EXPECT_TRUE(fw::ModalHost::Shown().empty());
     EXPECT_EQ(ProfileNames(), (std::vector<std::string>{"before", "added"}));
 }
 

@@ -89,4 +89,9 @@ void SmallDisk::Empty() {
     unlink(filler_.c_str());
 }
 
+bool SmallDisk::Remount(bool readOnly) {
+    const unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
+    return mounted_ && mount(nullptr, folder_.c_str(), nullptr, flags, nullptr) == 0;
+}
+
 }  // namespace testsupport

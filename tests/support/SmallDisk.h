@@ -5,10 +5,10 @@
 
 namespace testsupport {
 
-// A full disk made real: a small tmpfs mounted at a folder, in a mount namespace of the test
-// process's own (entered on first use, with every mount made private to it, so nothing is seen
-// outside the process and the mount goes with it). It needs the right to make namespaces and to
-// mount (root, as in CI); without it Mounted() is false and Why() says so, for GTEST_SKIP. The
+// A full (or read-only) disk made real: a small tmpfs mounted at a folder, in a mount namespace of
+// the test process's own (entered on first use, with every mount made private to it, so nothing is
+// seen outside the process and the mount goes with it). It needs the right to make namespaces and
+// to mount (root, as in CI); without it Mounted() is false and Why() says so, for GTEST_SKIP. The
 // namespace is entered by the calling thread: make and use it on the test's main thread, where
 // the program's files are written.
 //
@@ -35,8 +35,14 @@ public:
     bool LeaveFree(int64_t pages);
     // Takes the filling away.
     void Empty();
+    // Remounts the disk read-only, or writable again: a read-only file system, which refuses
+    // every write even to root, whatever the modes say.
+    bool MakeReadOnly() { return Remount(true); }
+    bool MakeWritable() { return Remount(false); }
 
 private:
+    bool Remount(bool readOnly);
+
     std::string folder_;
     std::string filler_;
     bool mounted_ = false;

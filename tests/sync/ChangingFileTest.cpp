@@ -1,12 +1,18 @@
 // A file written to while it is sent, against real servers on 127.0.0.1:21: that file is passed
 // over, the run goes on with the files after it, and the journal keeps the file for the next
 // comparison, which ticks it again.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <tuple>
 
 #include "shell/CommonModule.h"
+#include "tests/support/CaseNames.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
@@ -17,19 +23,56 @@ constexpr char kUnfinishedLine[] =
     "前回のアップロードが完了していないため、アップロード対象にしました: ";
 
 // Large enough to go out in several pieces, so that it is written to while it is sent.
-std::string LogBytes() {
+std::string LogBytes(char mark = 'a') {
     std::string bytes;
     while (bytes.size() < 12 * 1000 * 1000)
-        bytes += "a line of the log " + std::to_string(bytes.size()) + "\n";
+        bytes += std::string(1, mark) + " line of the log " + std::to_string(bytes.size()) + "\n";
     return bytes;
 }
 
-class ChangingFile : public SyncWindowTest, public testing::WithParamInterface<ServerKind> {
+// How the file changes while it is sent, from the upload's progress events, given how often it
+// has changed so far. Answers whether it changed the file this time.
+struct Change {
+    const char* name;
+    std::function<bool(const std::string& path, int changesSoFar)> apply;
+};
+
+// A log being written: a line more at every piece sent.
+bool Append(const std::string& path, int) {
+    std::ofstream(path, std::ios::app) << "one more line\n";
+    return true;
+}
+
+// An editor that keeps a file's date: the same number of bytes written over it in place, once,
+// and its modification time put back. Only the change time tells.
+bool RewriteInPlaceKeepingTheDate(const std::string& path, int changesSoFar) {
+    struct stat before {};
+    if (changesSoFar > 0 || stat(path.c_str(), &before) != 0) return false;
+    const std::string now = LogBytes('b').substr(0, static_cast<size_t>(before.st_size));
+    const int fd = open(path.c_str(), O_WRONLY);
+    const bool written =
+        fd >= 0 && pwrite(fd, now.data(), now.size(), 0) == static_cast<ssize_t>(now.size());
+    if (fd >= 0) close(fd);
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    return written && utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+void PrintTo(const Change& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const Change kChanges[] = {
+    {"appended to", Append},
+    {"rewritten in place keeping its date", RewriteInPlaceKeepingTheDate},
+};
+
+class ChangingFile : public SyncWindowTest,
+                     public testing::WithParamInterface<std::tuple<ServerKind, Change>> {
 protected:
     void SetUp() override {
         SyncWindowTest::SetUp();
         if (IsSkipped()) return;
-        StartServer(GetParam());
+        StartServer(std::get<0>(GetParam()));
     }
 };
 
@@ -39,21 +82,21 @@ TEST_P(ChangingFile, IsPassedOverAndTheRunGoesOnAndTheNextComparisonTicksIt) {
     FillEditPage(*server, true);
     ASSERT_TRUE(ConnectAndCompare()) << LogText();
 
-    // Appended to from the upload's progress event, while it is sent.
-    int appended = 0;
+    // Changed from the upload's progress event, while it is sent.
+    const Change& change = std::get<1>(GetParam());
+    int changes = 0;
     const auto reportBytes = w->dataSocket.bytesTransfered;
     w->dataSocket.bytesTransfered = [&](FtpDataSocket& socket, int32_t n) {
         reportBytes(socket, n);
         if (socket.remoteFileName.find("log.bin") == std::string::npos) return;
-        std::ofstream(localRoot + "log.bin", std::ios::app) << "one more line\n";
-        ++appended;
+        if (change.apply(localRoot + "log.bin", changes)) ++changes;
     };
     ExpectConfirmation("アップロード対象", {"a.txt", "log.bin", "z.txt"});
     ExpectMessage("同期が終了しました。 [dat]");
     ASSERT_TRUE(Click(TagSync));
     ASSERT_TRUE(WaitForScript(60000)) << LogText() << server->Log();
     EXPECT_TRUE(Unexpected().empty());
-    ASSERT_GT(appended, 0);
+    ASSERT_GT(changes, 0);
     EXPECT_EQ(LogLines(kChangedLine),
               std::vector<std::string>{kChangedLine + std::string("log.bin")});
     // The files after it went up; its partial file went, as after any broken upload.
@@ -106,7 +149,13 @@ TEST_F(ChangingFileUndeletable, TheRunGoesOnPastARefusedDeleteOfThePartialFile) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ChangingFile,
-                         testing::Values(ServerKind::Vsftpd, ServerKind::Pyftpdlib), KindTestName);
+                         testing::Combine(testing::Values(ServerKind::Vsftpd,
+                                                          ServerKind::Pyftpdlib),
+                                          testing::ValuesIn(kChanges)),
+                         [](const testing::TestParamInfo<std::tuple<ServerKind, Change>>& info) {
+                             return KindName(std::get<0>(info.param)) +
+                                    testsupport::CaseName(std::get<1>(info.param).name);
+                         });
 
 }  // namespace
 }  // namespace synctest

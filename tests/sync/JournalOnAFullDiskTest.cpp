@@ -71,6 +71,24 @@ protected:
     std::unique_ptr<testsupport::SmallDisk> disk_;
 };
 
+// An entry that can't be written before its STOR is named in the log with the reason; the upload
+// goes on.
+TEST_F(JournalOnAFullDisk, AnEntryThatCantBeWrittenIsLoggedWithTheReason) {
+    MakeTree(localRoot, {{"small.txt", "s\n"}});
+    StartServer(ServerKind::Pyftpdlib);
+    FillEditPage(*server, true);
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+    ASSERT_TRUE(disk_->LeaveFree(0));
+    gPref[PrefConfirmSync] = 0;
+    ExpectMessage("同期が終了しました。 [dat]");
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(WaitForScript(60000)) << LogText();
+    EXPECT_EQ(LogLines(kUnwrittenLine),
+              std::vector<std::string>{kUnwrittenLine + server->RemoteRoot() +
+                                       "/small.txt（ディスクの空き容量が足りません）"});
+    EXPECT_EQ(testsupport::ReadFile(server->LocalRoot() + "/small.txt"), "s\n");
+}
+
 TEST_F(JournalOnAFullDisk, KeepsTheUploadThatBrokeOffWhenItCantBeWritten) {
     const std::string big = testsupport::ScrambledBytes(12 * 1000 * 1000, 54321);
     MakeTree(localRoot, {{"big.bin", big}, {"small.txt", "s\n"}});
@@ -102,7 +120,8 @@ TEST_F(JournalOnAFullDisk, KeepsTheUploadThatBrokeOffWhenItCantBeWritten) {
     EXPECT_TRUE(Get("uploading.txt") == journal)
         << "the journal now holds " << Get("uploading.txt").size() << " bytes";
     EXPECT_EQ(LogLines(kUnwrittenLine),
-              std::vector<std::string>{kUnwrittenLine + PathOf("uploading.txt")});
+              std::vector<std::string>{kUnwrittenLine + PathOf("uploading.txt") +
+                                       "（ディスクの空き容量が足りません）"});
     EXPECT_EQ(FolderNames(), (std::vector<std::string>{".filler", "uploading.txt"}));
     const std::string onServer = served.Path() + "/site/big.bin";
     ASSERT_LT(fs::file_size(onServer), big.size()) << "the server kept a partial file";

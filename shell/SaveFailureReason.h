@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace fw {
+struct StreamError;
+}
+
+// Why a file could not be saved, as the program's messages give it: in Japanese for what a user
+// can see to (a full disk, a read-only disk, no permission, a quota, a failing disk, a missing
+// folder), the system's own text for the rest.
+std::string SaveFailureReason(int error);
+std::string SaveFailureReason(const fw::StreamError& failure);
