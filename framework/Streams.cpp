@@ -52,7 +52,6 @@ BinaryStream::BinaryStream(int fd, int64_t length) : fd_(fd), length_(length) {
     if (fd_ >= 0 && ::fstat(fd_, &info) == 0) {
         modified_ = info.st_mtim;
         changed_ = info.st_ctim;
-        links_ = info.st_nlink;
     }
 }
 
@@ -64,14 +63,15 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 
 }  // namespace
 
-// The change time moves too when the file loses or gains a name (another file saved over it, a
-// hard link made), which leaves its bytes as they were: only a change time that moved while the
-// file kept its names counts.
+// The change time moves too when another file is saved over this one, which leaves its bytes as
+// they were: a file with no name left is the one that was opened. A file that still has a name
+// may have been written to whatever else happened to its names (a hard link made beside a
+// rewrite), so its change time counts.
 bool BinaryStream::ChangedSinceOpened() const {
     struct stat info;
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) return true;
     return info.st_size != length_ || !SameTime(info.st_mtim, modified_) ||
-           (!SameTime(info.st_ctim, changed_) && info.st_nlink == links_);
+           (!SameTime(info.st_ctim, changed_) && info.st_nlink != 0);
 }
 
 BinaryStream::~BinaryStream() {

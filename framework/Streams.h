@@ -39,8 +39,9 @@ public:
     int64_t Position() const { return pos_; }
     // Whether the open file's size, modification time or change time differs from what they were
     // when the stream was made: a file written to while it was read, even one whose modification
-    // time was put back (the change time can't be). A file that only lost or gained a name
-    // (another saved over it) kept its bytes and is not taken as changed.
+    // time was put back (the change time can't be). A file left with no name (another saved over
+    // it) kept its bytes and is not taken as changed; one that still has a name is, whenever its
+    // change time moved.
     bool ChangedSinceOpened() const;
     void Close();
 
@@ -52,7 +53,6 @@ private:
     int64_t length_;
     struct timespec modified_ = {};  // when the stream was made
     struct timespec changed_ = {};
-    uint64_t links_ = 0;  // its names
     int64_t pos_ = 0;
     std::string
         window_;  // its first windowSize_ bytes: the file from windowStart_ on, already read

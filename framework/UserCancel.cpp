@@ -57,6 +57,10 @@ void ClearUserCancelled() {
     Latched() = false;
 }
 
+bool UserCancelPending() {
+    return Latched();
+}
+
 bool UserCancelled() {
     if (!Latched()) return false;
     Latched() = false;

@@ -10,5 +10,7 @@ void ClearUserCancelled();
 // Latches the keystroke as if the user had pressed it (the key filter's own entry, used by tests
 // that have no window to type into).
 void LatchUserCancel();
+// Whether a press is latched and not read yet (tests see when the program has read it).
+bool UserCancelPending();
 
 }  // namespace fw

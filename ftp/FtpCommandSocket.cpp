@@ -277,6 +277,7 @@ void FtpCommandSocket::Event_Connected() {
     typeRequested_.clear();
     // Nothing of an earlier connection's replies may run into this one's greeting.
     result.clear();
+    scanFrom_ = 0;
     reply_ = PendingReply{};
     fw::TCPSocket::Event_Connected();
 }

@@ -144,6 +144,11 @@ public:
     // Error as FtpReplyTooLong.
     static constexpr size_t kMaxReplyLineBytes = size_t{4} << 20;
     static constexpr size_t kMaxReplyBytes = size_t{16} << 20;
+    // The bytes that have come on the connections of this object, and those the reply parser
+    // looked through for a line end or moved within its buffer: however a flood is cut into
+    // reads, the second stays within a small multiple of the first.
+    int64_t BytesReceived() const { return bytesReceived_; }
+    int64_t BytesScanned() const { return bytesScanned_; }
 
 protected:
     void Event_Connected() override;
@@ -187,4 +192,7 @@ private:
     int64_t replyAnswers_ = 0;
     std::string serverType_;
     std::string typeRequested_;  // the argument of the TYPE awaiting its reply
+    size_t scanFrom_ = 0;        // where in result the search for a line end goes on
+    int64_t bytesReceived_ = 0;
+    int64_t bytesScanned_ = 0;
 };

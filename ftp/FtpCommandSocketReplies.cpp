@@ -32,19 +32,34 @@ int32_t CodeValue(const std::string& code) {
 }  // namespace
 
 void FtpCommandSocket::Event_DataAvailable() {
+    const size_t before = result.size();
     result += ReadAll();
+    bytesReceived_ += static_cast<int64_t>(result.size() - before);
     // The lines are taken from a moving start, and the buffer is cut once the pass is over (or
     // left by an exception): cutting each line off the front would move the whole rest of the
-    // buffer once per line.
+    // buffer once per line. A line still open is looked through again only where new bytes came.
     size_t taken = 0;
     struct CutTaken {
-        std::string& buffer;
+        FtpCommandSocket& socket;
         size_t& upTo;
-        ~CutTaken() { buffer.erase(0, std::min(upTo, buffer.size())); }
-    } cut{result, taken};
+        ~CutTaken() {
+            std::string& buffer = socket.result;
+            const size_t cut = std::min(upTo, buffer.size());
+            socket.bytesScanned_ += static_cast<int64_t>(cut > 0 ? buffer.size() - cut : 0);
+            buffer.erase(0, cut);
+            socket.scanFrom_ = socket.scanFrom_ > cut ? socket.scanFrom_ - cut : 0;
+        }
+    } cut{*this, taken};
     while (true) {
-        const size_t end = result.find("\r\n", taken);
-        if (end == std::string::npos) break;
+        const size_t from = std::max(taken, scanFrom_);
+        const size_t end = result.find("\r\n", from);
+        bytesScanned_ += static_cast<int64_t>((end == std::string::npos ? result.size() : end + 2) -
+                                              std::min(from, result.size()));
+        if (end == std::string::npos) {
+            // Its CR may have come last: the next pass looks from there.
+            scanFrom_ = std::max(taken, result.empty() ? 0 : result.size() - 1);
+            break;
+        }
         if (end - taken > kMaxReplyLineBytes) {
             ReplyTooLong();
             return;
@@ -67,6 +82,7 @@ void FtpCommandSocket::Event_DataAvailable() {
 // ends as lost.
 void FtpCommandSocket::ReplyTooLong() {
     std::string().swap(result);
+    scanFrom_ = 0;
     reply_ = PendingReply{};
     if (dataPort && (dataPort->TransferRunning() || TransferBeingSetUp()))
         dataPort->AbandonTransfer();

@@ -1,10 +1,10 @@
 // The settings folder as a whole, at start and at quit: whether start-up may read it, the lock
 // that keeps a second copy of the program out of it, and a folder that is gone at quit.
 #include <stdio.h>
-#include <string.h>
 
 #include "framework/MessageDialog.h"
 #include "shell/App.h"
+#include "shell/SaveFailureReason.h"
 #include "shell/SettingsFolder.h"
 
 namespace {
@@ -25,7 +25,7 @@ void ReportInUse(const fw::FolderItem& folder, const std::string& what) {
 
 // No lock can be had on the folder: a run without it could undo what another copy saves.
 void ReportNotLockable(const fw::FolderItem& folder, int error, const std::string& what) {
-    Report(Named(folder) + "をロックできないので" + what + "（" + strerror(error) + "）");
+    Report(Named(folder) + "をロックできないので" + what + "（" + SaveFailureReason(error) + "）");
 }
 
 // Whether the folder holds settings of its own, which a run that never read them must not replace.

@@ -15,12 +15,20 @@ const char* const kSettingsLockFileName = ".lock";
 namespace {
 
 // The lock file is never removed: a copy that opened it just before the removal would lock a file
-// that the next copy no longer finds. It is opened in the folder held, never through a link.
+// that the next copy no longer finds. It is opened in the folder held, never through a link. When
+// it can't be opened, errno says why: where there is none to open, why it could not be made.
 int OpenLockFile(int folder) {
     const int flags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
     int fd = ::openat(folder, kSettingsLockFileName, O_RDWR | O_CREAT | flags, 0600);
-    if (fd < 0) fd = ::openat(folder, kSettingsLockFileName, O_RDONLY | flags);  // flock: no write
+    if (fd >= 0) return fd;
+    const int createError = errno;
+    fd = ::openat(folder, kSettingsLockFileName, O_RDONLY | flags);  // flock needs no write
+    if (fd < 0 && errno == ENOENT) errno = createError;
     return fd;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // 0 once fd is locked, else why not.
@@ -43,12 +51,22 @@ void SettingsFolderLock::Release() {
 bool SettingsFolderLock::HoldsCurrentFolder() const {
     struct stat held, current;
     return folder_ >= 0 && ::fstat(folder_, &held) == 0 &&
-           ::stat(SettingsFolder().Path().c_str(), &current) == 0 &&
-           held.st_dev == current.st_dev && held.st_ino == current.st_ino;
+           ::stat(SettingsFolder().Path().c_str(), &current) == 0 && SameFile(held, current);
+}
+
+// Without the folder's own lock, what keeps another copy out is the lock file: only as long as the
+// file held is the one at ".lock", which another copy would lock once this one is removed.
+bool SettingsFolderLock::HoldsCurrentLock() const {
+    if (!HoldsCurrentFolder()) return false;
+    if (folderLocked_) return true;
+    struct stat held, current;
+    return lockFile_ >= 0 && ::fstat(lockFile_, &held) == 0 &&
+           ::fstatat(folder_, kSettingsLockFileName, &current, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(held, current);
 }
 
 SettingsFolderLock::Result SettingsFolderLock::Take() {
-    if (HoldsCurrentFolder()) return Result::Taken;
+    if (HoldsCurrentLock()) return Result::Taken;
     // Through a link, if the folder is one: two copies reach the same folder by the same path. A
     // folder that can't be read still has an identity and a lock file to lock.
     const std::string path = SettingsFolder().Path();
@@ -73,7 +91,9 @@ SettingsFolderLock::Result SettingsFolderLock::Take() {
     if (!taken) {
         if (lockFile >= 0) ::close(lockFile);
         ::close(folder);
-        error_ = folderError;
+        // The folder's lock failing is the nature of the file system (or of a folder that could
+        // only be reached, not read): what stands in the way is what kept the lock file.
+        error_ = lockFileError != 0 ? lockFileError : folderError;
         return heldElsewhere ? Result::HeldElsewhere : Result::Unavailable;
     }
     if (lockFileError != 0 && lockFile >= 0) {
@@ -82,6 +102,7 @@ SettingsFolderLock::Result SettingsFolderLock::Take() {
     }
     Release();
     folder_ = folder;
+    folderLocked_ = folderError == 0;
     lockFile_ = lockFile;
     return Result::Taken;
 }

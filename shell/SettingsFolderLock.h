@@ -6,7 +6,9 @@
 // once start-up has found or made it, and it is what the settings are read from, whatever link
 // leads to it. The kernel lets the lock go with the process, so a copy that crashed never blocks
 // the next start. The lock file ".lock" in the folder is locked as well, where it can be, since
-// that is what copies of earlier versions lock.
+// that is what copies of earlier versions lock; where the folder itself can't be locked (a network
+// file system, a folder that can be reached but not read), it is all that holds, and only while it
+// is the file at ".lock".
 class SettingsFolderLock {
 public:
     enum class Result {
@@ -21,9 +23,11 @@ public:
     SettingsFolderLock& operator=(const SettingsFolderLock&) = delete;
 
     // Takes the lock of the settings folder as it is now. A lock already held on that folder is
-    // kept; one held on a folder since removed or replaced is given up for the new one.
+    // kept; one held on a folder since removed or replaced, or only by a lock file since removed
+    // or replaced, is given up for the new one.
     Result Take();
-    // Why the last Take answered Unavailable (an errno value).
+    // Why the last Take answered Unavailable (an errno value): what kept the lock file from being
+    // locked, when the folder itself could not be either.
     int Error() const { return error_; }
     // This copy holds the lock of a folder that has since been replaced: the folder there now was
     // made while it ran, and what it holds another copy may have saved.
@@ -31,10 +35,12 @@ public:
 
 private:
     bool HoldsCurrentFolder() const;
+    bool HoldsCurrentLock() const;
     void Release();
 
-    int folder_ = -1;    // the settings folder, locked unless only the lock file could be
-    int lockFile_ = -1;  // ".lock", locked, or -1 where it can't be opened
+    int folder_ = -1;            // the settings folder
+    bool folderLocked_ = false;  // folder_ locked itself; else only the lock file is
+    int lockFile_ = -1;          // ".lock", locked, or -1 where it can't be opened
     int error_ = 0;
 };
 

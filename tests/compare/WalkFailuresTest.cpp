@@ -99,8 +99,15 @@ TEST_P(RemoteRoot, IsTheFolderAskedForOrNothingIsCompared) {
         },
         10000))
         << cw.w->EditField5->Text();
-    fw::RunEventLoopUntil([] { return false; }, 300);  // anything the walk would still send
-    EXPECT_FALSE(cw.w->pFin);                          // so Sync stays off
+    // Anything the walk would still send has been answered once the stop's message is done and
+    // no command awaits its reply.
+    ASSERT_TRUE(fw::RunEventLoopUntil(
+        [&] {
+            return fw::ModalHost::PendingSteps() == 0 && !fw::ModalHost::Active() &&
+                   cw.w->ConnectionsQuiet();
+        },
+        10000));
+    EXPECT_FALSE(cw.w->pFin);  // so Sync stays off
     EXPECT_FALSE(cw.w->pSyncRFlg);
     EXPECT_TRUE(cw.w->pSyncR.empty());
     EXPECT_TRUE(cw.w->pSyncL.empty());

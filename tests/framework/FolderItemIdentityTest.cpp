@@ -1,7 +1,9 @@
 // Opening a file held to the file an earlier look found, and to the folder it must lie in: what
 // the descriptor that reads it shows decides, whatever the path leads to by then.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "framework/FolderItem.h"
+#include "framework/RealPath.h"
 #include "framework/Streams.h"
 
 namespace {
@@ -132,6 +135,39 @@ TEST_F(FolderItemIdentity, OpensOnlyTheFileItWasWhileItLiesInsideTheFolder) {
                 EXPECT_EQ(in->ReadUpTo(7), "scanned");
             }
         }
+    }
+}
+
+// Where an open file lies, from its descriptor, whatever its name holds: a line break, or the mark
+// the system gives a file that lost its name; and nowhere for a file no longer named, even where a
+// file of that name with the mark happens to stand.
+TEST_F(FolderItemIdentity, WhereAnOpenFileLiesIsReadFromItsDescriptor) {
+    const std::string site = fs::canonical(base_ + "/site").string();
+    Put(site + "/sub/target", "x");
+    fs::create_symlink(site + "/sub/target", site + "/through-a-link");
+    struct Case {
+        const char* name;
+        bool removed;          // after it was opened, another file put at its name with the mark
+        const char* expected;  // within site/, or nullptr for nowhere
+    };
+    const Case cases[] = {
+        {"line\nbreak", false, "/line\nbreak"},
+        {"live (deleted)", false, "/live (deleted)"},
+        {"through-a-link", false, "/sub/target"},
+        {"gone", true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = site + "/" + c.name;
+        if (!fs::is_symlink(path)) Put(path, "x");
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        if (c.removed) {
+            fs::remove(path);
+            Put(path + " (deleted)", "another file");
+        }
+        EXPECT_EQ(fw::RealPathOf(fd), c.expected ? site + c.expected : "");
+        close(fd);
     }
 }
 

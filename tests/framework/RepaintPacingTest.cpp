@@ -43,10 +43,12 @@ TEST(RepaintPacing, ChangesWithinAFrameArePaintedTogetherAndTheLastOneAlways) {
         label->setText(QString::number(i));
         fw::ProcessPendingEvents();  // a pass of the loop after every change, as a busy run has
     }
+    // At most one paint a frame of the time the changes took: a slow machine only loosens the
+    // bound, and unpaced, each change was painted: 300.
     const qint64 elapsed = clock.elapsed();
     EXPECT_LE(count.paints, elapsed / 16 + 2) << "in " << elapsed << " ms";
 
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return count.lastPainted == "299"; }, 1000))
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return count.lastPainted == "299"; }))
         << count.lastPainted.toStdString();
 }
 

@@ -1,8 +1,12 @@
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +18,7 @@
 
 #include "framework/FolderItem.h"
 #include "framework/Streams.h"
+#include "tests/support/CaseNames.h"
 #include "tests/support/SmallDisk.h"
 
 namespace {
@@ -143,6 +148,95 @@ TEST_F(StreamsTest, ClosedBinaryStreamRaises) {
     EXPECT_THROW(in->Read(1), fw::StreamError);
     in->Close();  // twice is harmless
 }
+
+// What happens to a file while a stream reads it, half-way through: whether the stream then
+// takes it as changed. The change time is the only trace of a rewrite whose date was put back,
+// whatever happens to the file's names meanwhile; a file another is saved over keeps its bytes.
+struct ChangeWhileReadCase {
+    const char* name;
+    std::function<void(const std::string& path)> change;
+    bool changed;
+};
+
+void PrintTo(const ChangeWhileReadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// The same number of bytes written over the file in place, its modification time put back.
+void RewriteKeepingTheDate(const std::string& path) {
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
+        << std::string(static_cast<size_t>(before.st_size), 'b');
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// The clock that file times are taken from, past the given time.
+void WaitForTheClockToPass(const struct timespec& time) {
+    for (struct timespec now{};
+         clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 &&
+         (now.tv_sec < time.tv_sec || (now.tv_sec == time.tv_sec && now.tv_nsec <= time.tv_nsec));)
+        sched_yield();
+}
+
+void Link(const std::string& path, const std::string& name) {
+    ASSERT_EQ(link(path.c_str(), name.c_str()), 0) << strerror(errno);
+}
+
+class ChangeWhileReadTest : public StreamsTest,
+                            public testing::WithParamInterface<ChangeWhileReadCase> {};
+
+TEST_P(ChangeWhileReadTest, TheStreamTellsWhetherTheFileItReadChanged) {
+    const std::string bytes(256 * 1024, 'a');
+    Put("page.html", bytes);
+    // A change time moves by the clock's ticks: from the next on, a change shows.
+    struct stat made {};
+    ASSERT_EQ(stat(PathOf("page.html").c_str(), &made), 0);
+    WaitForTheClockToPass(made.st_ctim);
+    auto in = Item("page.html").OpenAsBinaryFile();
+    ASSERT_TRUE(in);
+    std::string read = in->ReadUpTo(64 * 1024);
+    GetParam().change(PathOf("page.html"));
+    for (std::string piece; !(piece = in->ReadUpTo(64 * 1024)).empty();) read += piece;
+    EXPECT_EQ(in->ChangedSinceOpened(), GetParam().changed);
+    if (!GetParam().changed) {
+        EXPECT_TRUE(read == bytes);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ChangeWhileReadTest,
+    testing::Values(
+        ChangeWhileReadCase{"left alone", [](const std::string&) {}, false},
+        ChangeWhileReadCase{
+            "appended to",
+            [](const std::string& path) { std::ofstream(path, std::ios::app) << "more"; }, true},
+        ChangeWhileReadCase{"rewritten in place keeping its date", RewriteKeepingTheDate, true},
+        // A hard-link snapshot (cp -al) or a deploy's "ln f f.bak" taken during the rewrite.
+        ChangeWhileReadCase{"rewritten in place keeping its date while it gains a name",
+                            [](const std::string& path) {
+                                RewriteKeepingTheDate(path);
+                                Link(path, path + ".bak");
+                            },
+                            true},
+        ChangeWhileReadCase{"rewritten in place keeping its date, a name made and removed",
+                            [](const std::string& path) {
+                                RewriteKeepingTheDate(path);
+                                Link(path, path + ".bak");
+                                ASSERT_EQ(unlink((path + ".bak").c_str()), 0);
+                            },
+                            true},
+        // An editor's save: the new file renamed over the one being read, which has no name left.
+        ChangeWhileReadCase{"saved over by another file",
+                            [](const std::string& path) {
+                                std::ofstream(path + ".new") << std::string(256 * 1024, 'n');
+                                ASSERT_EQ(rename((path + ".new").c_str(), path.c_str()), 0);
+                            },
+                            false}),
+    [](const testing::TestParamInfo<ChangeWhileReadCase>& info) {
+        return testsupport::CaseName(info.param.name);
+    });
 
 TEST_F(StreamsTest, WritePStringCutsAtACharacterBoundary) {
     std::string text = "a";

@@ -82,13 +82,17 @@ TEST_F(TimerTest, ResetRestartsOnlyAPendingCountdown) {
 }
 
 // A transfer's watchdog is reset for every chunk: each Reset postpones the pending shot to a full
-// period after it, and the shot fires once, a period after the last.
+// period after it, and the shot fires once, a period after the last. The resets come a tenth of a
+// period apart and go on for one and a half: a shot they did not postpone fires a full period
+// after it was armed, half a period before they end, and only a loop held up for most of a
+// second could let a postponed one fire early.
 TEST_F(TimerTest, ResetPostponesAPendingSingleShotByAFullPeriod) {
-    timer.SetPeriod(200);
+    constexpr int kPeriodMs = 1000;
+    timer.SetPeriod(kPeriodMs);
     QElapsedTimer sinceLastReset;
     int resets = 0;
     fw::Timer resetter;
-    resetter.SetPeriod(20);
+    resetter.SetPeriod(kPeriodMs / 10);
     resetter.Action = [&](fw::Timer& t) {
         timer.Reset();
         sinceLastReset.start();
@@ -102,11 +106,11 @@ TEST_F(TimerTest, ResetPostponesAPendingSingleShotByAFullPeriod) {
     timer.SetMode(fw::Timer::kModeSingle);
     sinceLastReset.start();
     resetter.SetMode(fw::Timer::kModeMultiple);
-    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired == 1; }, 5000));
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return fired == 1; }, 20000));
     EXPECT_EQ(resets, 15) << "fired while it was still being reset";
-    EXPECT_GE(firedAfter, 180);  // the platform's timers may come a little early
+    EXPECT_GE(firedAfter, kPeriodMs * 9 / 10);  // the platform's timers may come a little early
     EXPECT_EQ(timer.GetMode(), fw::Timer::kModeOff);
-    RunUntilSentinel(250);
+    RunUntilSentinel(kPeriodMs * 6 / 5);
     EXPECT_EQ(fired, 1);
 }
 

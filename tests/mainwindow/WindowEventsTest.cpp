@@ -28,11 +28,13 @@ protected:
         EXPECT_NE(MainWindow(), nullptr);
         return *MainWindow();
     }
-    // Runs the event loop for a while: long enough for any of the window's timers to fire.
+    // Runs the event loop until a timer longer than any of the window's has fired (the status
+    // timer's 500 ms is the longest): timers fire in the order they are due, so one of the window's
+    // armed before it has had its turn by then, however loaded the machine.
     static void LetTimersRun() {
         bool done = false;
-        QTimer::singleShot(300, [&done] { done = true; });
-        fw::RunEventLoopUntil([&done] { return done; }, 5000);
+        QTimer::singleShot(600, [&done] { done = true; });
+        fw::RunEventLoopUntil([&done] { return done; }, 20000);
     }
 };
 

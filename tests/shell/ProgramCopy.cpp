@@ -140,11 +140,12 @@ bool ProgramCopy::Reap() {
 }
 
 bool ProgramCopy::WaitUntilItHoldsTheLock(int timeoutMs) {
-    // The folder itself, or (as copies of earlier versions lock) its lock file.
+    // The folder itself and its lock file (which copies of earlier versions lock): a copy takes
+    // the one after the other, and a look between the two would find the file free.
     const std::string folder = SettingsFolder().Path();
     const std::string lockFile = SettingsFolder().Child(kSettingsLockFileName).Path();
     return testsupport::WaitUntil(
-               [&] { return !Reap() && (HoldsFlock(pid_, folder) || HoldsFlock(pid_, lockFile)); },
+               [&] { return !Reap() && HoldsFlock(pid_, folder) && HoldsFlock(pid_, lockFile); },
                timeoutMs) &&
            !exited_;
 }

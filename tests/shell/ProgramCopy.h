@@ -39,8 +39,8 @@ public:
     ProgramCopy(const ProgramCopy&) = delete;
     ProgramCopy& operator=(const ProgramCopy&) = delete;
 
-    // Runs the event loop until this copy holds the settings folder's lock (it has started and
-    // taken the folder), it exits, or the time is up.
+    // Runs the event loop until this copy holds the settings folder's locks, the folder's and its
+    // lock file's (it has started and taken the folder), it exits, or the time is up.
     bool WaitUntilItHoldsTheLock(int timeoutMs = 20000);
     // Presses Return in the copy's active window over VNC until it exits or the time is up;
     // answers whether it exited.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "framework/EventLoop.h"
 #include "tests/shell/ProgramCopy.h"
 #include "tests/shell/ShellTestFixture.h"
+#include "tests/support/AsAnOrdinaryUser.h"
 #include "tests/support/CaseNames.h"
 #include "tests/support/EventWait.h"
 #include "tests/support/SmallDisk.h"
@@ -120,7 +122,7 @@ TEST_P(LockFileTest, ASecondCopyIsRefusedAndTheFirstKeepsItsProfile) {
         std::vector<std::string> expected;
         for (const char* name : {"pref2", "dataset2", "filetype.txt"})
             expected.push_back("設定ファイル「" + std::string(name) +
-                               "」を保存できませんでした。（読み出し専用のファイルシステムです）");
+                               "」を保存できませんでした。（読み取り専用のファイルシステムです）");
         EXPECT_EQ(messages, expected);
         EXPECT_EQ(Get("dataset2"), profilesBefore_);
     } else {
@@ -156,6 +158,117 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<LockFileCase>& info) {
         return testsupport::CaseName(info.param.name);
     });
+
+// A settings folder this copy can reach but not read (as an ordinary user, its read bit off) can't
+// take an flock itself: the lock file is all there is to lock. When that can't be had either, the
+// copy is refused, and the message gives what kept the lock file, in Japanese.
+struct UnreadableFolderCase {
+    const char* name;
+    mode_t mode;    // of the settings folder
+    bool readOnly;  // on a read-only disk, without a ".lock"
+    std::function<void(const std::string& folder)> make;
+    const char* reason;
+};
+
+void PrintTo(const UnreadableFolderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class UnreadableFolderTest : public TwoCopiesTest,
+                             public testing::WithParamInterface<UnreadableFolderCase> {};
+
+TEST_P(UnreadableFolderTest, ACopyThatCantLockTheLockFileSaysWhyAndQuits) {
+    const UnreadableFolderCase& c = GetParam();
+    MakeFolder();
+    std::unique_ptr<testsupport::SmallDisk> disk;
+    if (c.readOnly) {
+        disk = std::make_unique<testsupport::SmallDisk>(FolderPath(), 1024 * 1024);
+        if (!disk->Mounted()) GTEST_SKIP() << disk->Why();
+    }
+    if (c.make) c.make(FolderPath());
+    ASSERT_EQ(chmod(FolderPath().c_str(), c.mode), 0);
+    if (disk) {
+        ASSERT_TRUE(disk->MakeReadOnly());
+    }
+    testsupport::AsAnOrdinaryUser ordinaryUser;
+    ASSERT_TRUE(ordinaryUser.Active()) << ordinaryUser.Why();
+
+    ExpectPress("OK");
+    StartApp();
+    const std::vector<fw::ModalPrompt> shown = Shown("msgbox");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].message, "設定フォルダ「" + FolderPath() +
+                                    "」をロックできないので起動できません。（" + c.reason + "）");
+    EXPECT_TRUE(app().HasQuit());
+    EXPECT_TRUE(app().RefusedTheSettingsFolder());
+    EXPECT_EQ(MainWindow(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LockFiles, UnreadableFolderTest,
+    testing::Values(UnreadableFolderCase{"a lock file that is a link leading nowhere", 0300, false,
+                                         [](const std::string& folder) {
+                                             fs::create_symlink(
+                                                 folder + "/missing",
+                                                 folder + "/" + kSettingsLockFileName);
+                                         },
+                                         "シンボリックリンクをたどれません"},
+                    UnreadableFolderCase{"a folder without a lock file on a read-only disk", 0300,
+                                         true, nullptr, "読み取り専用のファイルシステムです"},
+                    UnreadableFolderCase{"a folder without a lock file that may not be written",
+                                         0100, false, nullptr, "書き込み権限がありません"}),
+    [](const testing::TestParamInfo<UnreadableFolderCase>& info) {
+        return testsupport::CaseName(info.param.name);
+    });
+
+// With only the lock file locked, the lock holds only while the file locked is the one at ".lock":
+// one removed during the run and made again by another copy, which locks it, keeps this copy from
+// writing at quit; one removed and not taken is locked again, and the quit writes.
+class RemovedLockFileTest : public TwoCopiesTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(RemovedLockFileTest, WithoutTheFolderLockTheQuitWritesOnlyWhileItHoldsTheLockFile) {
+    const bool takenByAnotherCopy = GetParam();
+    SeedSettings();
+    ASSERT_EQ(chmod(FolderPath().c_str(), 0300), 0);
+    testsupport::AsAnOrdinaryUser ordinaryUser;
+    ASSERT_TRUE(ordinaryUser.Active()) << ordinaryUser.Why();
+    StartApp();
+    ASSERT_NE(MainWindow(), nullptr);
+    ASSERT_TRUE(fw::ModalHost::Shown().empty());
+    gDatasets.push_back(Profile("added"));
+    // The folder, readable since start-up made it private, is not locked: the lock file is.
+    const int folder = open(FolderPath().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    EXPECT_EQ(flock(folder, LOCK_EX | LOCK_NB), 0);
+    close(folder);
+
+    ASSERT_TRUE(fs::remove(PathOf(kSettingsLockFileName)));
+    int otherCopy = -1;
+    if (takenByAnotherCopy) {
+        otherCopy = open(PathOf(kSettingsLockFileName).c_str(), O_RDWR | O_CREAT, 0600);
+        ASSERT_EQ(flock(otherCopy, LOCK_EX | LOCK_NB), 0);
+        ExpectPress("OK");
+    }
+    app().Quit();
+    fw::ProcessPendingEvents();
+    ASSERT_TRUE(app().HasQuit());
+    if (takenByAnotherCopy) {
+        const std::vector<fw::ModalPrompt> shown = Shown("msgbox");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].message, "別のQuillomarが設定フォルダ「" + FolderPath() +
+                                        "」を使用中なので、設定を保存できませんでした。");
+        EXPECT_EQ(Get("dataset2"), profilesBefore_);
+        close(otherCopy);
+    } else {
+        EXPECT_TRUE(fw::ModalHost::Shown().empty());
+        EXPECT_EQ(ProfileNames(), (std::vector<std::string>{"before", "added"}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LockFiles, RemovedLockFileTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "TakenByAnotherCopy" : "TakenByNone";
+                         });
 
 // A refused copy whose message nobody answers still ends when the session does (SIGTERM), as any
 // copy does: a logout must not wait on it.

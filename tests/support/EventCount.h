@@ -1,11 +1,13 @@
 #pragma once
 
 // What the event loop delivers in the main thread, from this object's making on: timer events,
-// and paints (of one widget, when given).
+// with the class of what got them, and paints (of one widget, when given).
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <map>
+#include <string>
 
 namespace testsupport {
 
@@ -18,10 +20,14 @@ public:
 
     int timers = 0;
     int paints = 0;
+    std::map<std::string, int> timed;  // what the timer events went to
 
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
-        timers += event->type() == QEvent::Timer;
+        if (event->type() == QEvent::Timer) {
+            ++timers;
+            ++timed[target->metaObject()->className()];
+        }
         paints += event->type() == QEvent::Paint && (!painted_ || target == painted_);
         return false;
     }

@@ -43,7 +43,7 @@ public:
         for (size_t i = 0; i < pairs_.size(); ++i)
             if (swaps_[i] % 2 == 0 && Swap(i)) ++swaps_[i];
     }
-    // How many swaps were made, all pairs together.
+    // How many swaps were made, all pairs together; after Stop, its own count too.
     unsigned Swaps() const {
         unsigned total = 0;
         for (size_t i = 0; i < pairs_.size(); ++i) total += swaps_[i];

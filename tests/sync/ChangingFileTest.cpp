@@ -57,6 +57,14 @@ bool RewriteInPlaceKeepingTheDate(const std::string& path, int changesSoFar) {
     return written && utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
+// The same rewrite while the file gains a name beside it, as a hard-link snapshot (cp -al, a
+// backup tool) of the folder taken meanwhile gives it.
+bool RewriteInPlaceKeepingTheDateWhileLinked(const std::string& path, int changesSoFar) {
+    if (!RewriteInPlaceKeepingTheDate(path, changesSoFar)) return false;
+    const std::string snapshot = fs::path(path).parent_path().string() + "/.snapshot-log.bin";
+    return link(path.c_str(), snapshot.c_str()) == 0;
+}
+
 void PrintTo(const Change& c, std::ostream* os) {
     *os << c.name;
 }
@@ -64,6 +72,8 @@ void PrintTo(const Change& c, std::ostream* os) {
 const Change kChanges[] = {
     {"appended to", Append},
     {"rewritten in place keeping its date", RewriteInPlaceKeepingTheDate},
+    {"rewritten in place keeping its date while it gains a name",
+     RewriteInPlaceKeepingTheDateWhileLinked},
 };
 
 class ChangingFile : public SyncWindowTest,

@@ -1,10 +1,13 @@
 // An idle program does nothing: after start-up, after a comparison and after a run, the event
-// loop left alone paints nothing and wakes only for the rate display's timer, twice a second; the
-// progress bar is at rest, its busy indicator stopped.
+// loop left alone paints nothing and wakes only for the rate display's timer; the progress bar is
+// at rest, its busy indicator stopped. The loop is watched from one tick of that timer to the
+// next, so that what is counted does not depend on how fast the machine is.
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
+#include <QPlainTextEdit>
 #include <QTimer>
+#include <map>
 
 #include "tests/support/EventCount.h"
 #include "tests/sync/ScriptedSiteFixture.h"
@@ -15,25 +18,62 @@ namespace {
 
 using testsupport::EventCount;
 
-// The program's own loop, left alone.
-void Idle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+// The window's status timer (the rate display's, twice a second), whose ticks the loop is left
+// alone between.
+class StatusTicks {
+public:
+    explicit StatusTicks(Window1& w) : timer_(w.statusTimer), action_(timer_.Action) {
+        timer_.Action = [this](fw::Timer& t) {
+            if (action_) action_(t);
+            if (++ticks_ >= until_ && loop_) loop_->quit();
+        };
+    }
+    ~StatusTicks() { timer_.Action = action_; }
+
+    // Runs the loop until the timer has ticked n times more; answers whether it did. Nothing but
+    // the ticks ends the wait, save a bound that only a timer that stopped ticking reaches.
+    bool Wait(int n) {
+        QEventLoop loop;
+        until_ = ticks_ + n;
+        loop_ = &loop;
+        QTimer::singleShot(10000 + 1000 * n, &loop, &QEventLoop::quit);
+        loop.exec();
+        loop_ = nullptr;
+        return ticks_ >= until_;
+    }
+
+private:
+    fw::Timer& timer_;
+    std::function<void(fw::Timer&)> action_;
+    QEventLoop* loop_ = nullptr;
+    int ticks_ = 0;
+    int until_ = 0;
+};
+
+// What the last action left to do is done: the log's last batch is shown, and two ticks have
+// passed, with whatever repaint that batch asked for, which is due long before them.
+void Settle(Window1& w) {
+    auto* pane = static_cast<QPlainTextEdit*>(w.EditField5->Widget());
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return pane->toPlainText().toStdString() == w.EditField5->Text(); }));
+    ASSERT_TRUE(StatusTicks(w).Wait(2));
 }
 
 class IdleWakeUps : public SyncWindowTest {
 protected:
-    // First a moment for what the last action left to do (the log's last batch, a last
-    // repaint), then a second, counted.
+    // From one tick to the second after it, the loop wakes for those two ticks and for nothing
+    // else: the busy indicator left running woke it every frame, thirty times between two ticks.
     void ExpectIdle(const char* when) {
         SCOPED_TRACE(when);
         EXPECT_NE(w->ProgressBar1->Maximum(), 0) << "the bar is at rest";
-        Idle(300);
+        Settle(*w);
+        StatusTicks ticks(*w);
+        ASSERT_TRUE(ticks.Wait(1));
         EventCount count;
-        Idle(1000);
+        ASSERT_TRUE(ticks.Wait(2));
         EXPECT_EQ(count.paints, 0);
-        EXPECT_LE(count.timers, 3) << "the rate display's timer only";
+        EXPECT_EQ(count.timers, 2) << "the rate display's timer only; timer events went to "
+                                   << testing::PrintToString(count.timed);
     }
 };
 
@@ -78,9 +118,11 @@ TEST_F(IdleAfterASlowListing, TheBusyIndicatorStopsWithTheWalk) {
     site->ReleaseListing();
     ASSERT_TRUE(Compared()) << LogText();
     EXPECT_NE(w->ProgressBar1->Maximum(), 0);
-    Idle(300);
+    Settle(*w);
+    StatusTicks ticks(*w);
+    ASSERT_TRUE(ticks.Wait(1));
     EventCount idle(bar);
-    Idle(1000);
+    ASSERT_TRUE(ticks.Wait(2));
     EXPECT_EQ(idle.paints, 0) << "the bar is painted only when it changes";
 }
 

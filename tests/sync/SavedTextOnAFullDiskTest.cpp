@@ -1,13 +1,15 @@
 // The log and the sync list saved over an older file on a disk with less room than the text
-// needs, or on a read-only one: the older file stays whole, nothing is left beside it, and the
-// user is told why, in Japanese.
+// needs, on a read-only one, or in a folder the user may not write to: the older file stays whole,
+// nothing is left beside it, and the user is told why, in Japanese.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <tuple>
 
+#include "tests/support/AsAnOrdinaryUser.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/sync/SyncWindowFixture.h"
 
@@ -25,8 +27,9 @@ struct SavedText {
 
 // The disk that the text can't be written to.
 struct Disk {
+    enum Refusal { Full, ReadOnly, NoPermission };
     const char* name;
-    bool readOnly;  // else one page is left free
+    Refusal refusal;  // Full: one page is left free
     const char* reason;
 };
 
@@ -38,8 +41,9 @@ void PrintTo(const Disk& d, std::ostream* os) {
 }
 
 const Disk kDisks[] = {
-    {"Full", false, "ディスクの空き容量が足りません"},
-    {"ReadOnly", true, "読み出し専用のファイルシステムです"},
+    {"Full", Disk::Full, "ディスクの空き容量が足りません"},
+    {"ReadOnly", Disk::ReadOnly, "読み取り専用のファイルシステムです"},
+    {"NoPermission", Disk::NoPermission, "書き込み権限がありません"},
 };
 
 class SavedTextOnAFullDisk : public SyncWindowTest,
@@ -57,7 +61,19 @@ TEST_P(SavedTextOnAFullDisk, KeepsTheOlderFileAndIsReported) {
     ASSERT_TRUE(testsupport::WriteFile(target, older));
     for (int i = 0; i < 100; ++i)
         c.add(*w, "226 一行目からの記録 " + std::to_string(i) + " の行をここに書き留めておく");
-    ASSERT_TRUE(d.readOnly ? disk.MakeReadOnly() : disk.LeaveFree(1));
+    switch (d.refusal) {
+        case Disk::Full:
+            ASSERT_TRUE(disk.LeaveFree(1));
+            break;
+        case Disk::ReadOnly:
+            ASSERT_TRUE(disk.MakeReadOnly());
+            break;
+        case Disk::NoPermission:
+            ASSERT_EQ(chmod(folder.c_str(), 0500), 0);
+            break;
+    }
+    testsupport::AsAnOrdinaryUser ordinaryUser;
+    ASSERT_TRUE(ordinaryUser.Active()) << ordinaryUser.Why();
 
     fw::ModalHost::ExpectStep([&](const fw::ModalPrompt& p) {
         EXPECT_EQ(p.suggestedName, c.suggested);
@@ -77,9 +93,9 @@ TEST_P(SavedTextOnAFullDisk, KeepsTheOlderFileAndIsReported) {
     for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     std::vector<std::string> expected = {std::string(c.suggested) + ".txt"};
-    if (!d.readOnly) expected.insert(expected.begin(), ".filler");
+    if (d.refusal == Disk::Full) expected.insert(expected.begin(), ".filler");
     EXPECT_EQ(names, expected);
-    if (!d.readOnly) {
+    if (d.refusal == Disk::Full) {
         EXPECT_EQ(disk.FreeBytes(), testsupport::SmallDisk::PageSize());
     }
 }
