@@ -3,12 +3,12 @@
 // --parallel=1" of the same tree to another folder of the same server, in the same run; then both
 // again with nothing changed. Two sites: 20 folders of 100 files of 3.2 KB with one file of
 // 200 MB, and 5,000 files of 1-8 KB in 100 folders. The two go in pairs, interleaved, the order
-// alternating, and the figures are medians. Beside the times, the control commands (each a round
-// trip) per uploaded file of the first syncs, counted from vsftpd's own log of the same run. Last,
-// the program's CPU time while it idles 10 s after start-up, after a comparison and after a run
-// (from /proc/self/stat). The process runs in a network namespace of its own, where port 21 is
-// free. With a site's name as its argument
-// ("sync-5000"), it syncs that site alone, for a profiler.
+// alternating, until the median ratios are steady, and the figures are medians. Beside the times,
+// the control commands (each a round trip) per uploaded file of the first syncs, counted from
+// vsftpd's own log of the same run. Last, the program's CPU time and its timer events while it
+// idles 10 s after start-up, after a comparison and after a run (from /proc/self/stat and an event
+// filter). The process runs in a network namespace of its own, where port 21 is free. With a
+// site's name as its argument ("sync-5000"), it syncs that site alone, for a profiler.
 #include <sys/time.h>
 #include <time.h>
 
@@ -30,6 +30,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/GoalFigures.h"
 #include "bench/PairedRuns.h"
 #include "framework/Application.h"
 #include "framework/EventLoop.h"
@@ -42,6 +43,7 @@
 #include "shell/CommonModule.h"
 #include "shell/MenuBar1.h"
 #include "shell/Startup.h"
+#include "tests/support/EventCount.h"
 #include "tests/support/EventWait.h"
 #include "tests/support/FtpServers.h"
 #include "tests/sync/PrivateNetwork.h"
@@ -53,6 +55,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kTimeoutMs = 600000;
 constexpr int kIdleSeconds = 10;
+// A pair of one site takes five to ten seconds. Five pairs could read steady by chance and the
+// next run differ by a tenth.
+constexpr bench::PairCount kPairs{9, 15};
 
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
@@ -179,19 +184,74 @@ void RunLoopFor(int ms) {
     loop.exec();
 }
 
+// What the program did while left alone: the CPU it used, and the timer events of its main thread
+// but for those of the toolkit's pixmap cache, which sweeps itself every 30 s while it holds any
+// of the style's pixmaps (those are named apart). A negative count: the status timer stopped.
+struct IdleUse {
+    CpuUse cpu;
+    int timerEvents = -1;
+    std::string apart;
+};
+
 // The program left alone for kIdleSeconds, once the second before has taken what the last action
-// left to do (the log's last batch, a last repaint); what it used meanwhile.
-CpuUse Idle() {
+// left to do (the log's last batch, a last repaint): from one tick of the status timer (twice a
+// second) to the tick kIdleSeconds later, so that the window holds the same number of its ticks
+// whatever their phase.
+IdleUse Idle(fw::Timer& statusTimer) {
     RunLoopFor(1000);
-    const CpuUse before = CpuUse::Now();
-    RunLoopFor(kIdleSeconds * 1000);
-    const CpuUse after = CpuUse::Now();
-    return {after.ticks - before.ticks, after.wakeUps - before.wakeUps, after.ms - before.ms};
+    const std::function<void(fw::Timer&)> action = statusTimer.Action;
+    QEventLoop loop;
+    int ticks = 0;
+    statusTimer.Action = [&](fw::Timer& t) {
+        if (action) action(t);
+        ++ticks;
+        loop.quit();
+    };
+    // Restarted before it is due, the bound of a wait never fires while the timer ticks.
+    QTimer stopped;
+    stopped.setSingleShot(true);
+    QObject::connect(&stopped, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto nextTick = [&] {
+        const int before = ticks;
+        stopped.start(5000);
+        loop.exec();
+        return ticks > before;
+    };
+    IdleUse use;
+    if (nextTick()) {
+        const testsupport::EventCount events;
+        const CpuUse before = CpuUse::Now();
+        bool ticking = true;
+        while (ticking && ticks <= 2 * kIdleSeconds) ticking = nextTick();
+        const CpuUse after = CpuUse::Now();
+        if (ticking) {
+            use.cpu = {after.ticks - before.ticks, after.wakeUps - before.wakeUps,
+                       after.ms - before.ms};
+            use.timerEvents = events.timers;
+            const auto cache = events.timed.find("QPMCache");
+            if (cache != events.timed.end()) {
+                use.timerEvents -= cache->second;
+                use.apart =
+                    "; besides, the toolkit's pixmap cache " + std::to_string(cache->second);
+            }
+        }
+    }
+    stopped.stop();
+    statusTimer.Action = action;
+    return use;
 }
 
-void ReportIdle(const char* when, const CpuUse& use) {
+void ReportIdle(const char* when, const IdleUse& idle) {
+    if (idle.timerEvents < 0) {
+        std::printf("idle %s: the status timer did not tick\n", when);
+        return;
+    }
+    const CpuUse& use = idle.cpu;
     std::printf("idle %s: %lld CPU ticks in %d s (%.1f ms of CPU), %.1f wake-ups a second\n", when,
                 use.ticks, kIdleSeconds, use.ms, static_cast<double>(use.wakeUps) / kIdleSeconds);
+    bench::PrintAgainstGoal(bench::kIdleTimerGoal, when,
+                            static_cast<double>(idle.timerEvents) / kIdleSeconds,
+                            "over " + std::to_string(kIdleSeconds) + " s" + idle.apart);
 }
 
 class Program {
@@ -213,10 +273,11 @@ public:
                 const std::string& remoteFolder, const std::function<void()>& atTheEnd = {}) {
         Prepare(server, localRoot, remoteFolder);
         Clock::time_point done{};
-        std::string message;
+        std::string message, explanation;
         fw::ModalHost::ExpectStep([&](const fw::ModalPrompt& p) {
             done = Clock::now();
             message = p.message;
+            explanation = p.explanation;
             return fw::ModalAnswer::Press("OK");
         });
         const auto start = Clock::now();
@@ -224,7 +285,11 @@ public:
         if (!testsupport::WaitUntil([&] { return !message.empty(); }, kTimeoutMs)) return -1;
         const double seconds = std::chrono::duration<double>(done - start).count();
         if (message.rfind("同期が終了しました。", 0) != 0) {
-            std::fprintf(stderr, "the sync ended with \"%s\"\n", message.c_str());
+            // What the run said, and the log's last lines, which say what it met.
+            const std::string log = w_->EditField5->Text();
+            const size_t tail = log.size() > 4000 ? log.size() - 4000 : 0;
+            std::fprintf(stderr, "the sync ended with \"%s\" (%s); the log ends:\n%s\n",
+                         message.c_str(), explanation.c_str(), log.substr(tail).c_str());
             return -1;
         }
         if (atTheEnd) atTheEnd();
@@ -256,6 +321,7 @@ public:
     }
 
     const Window1& Window() const { return *w_; }
+    IdleUse Idle() { return ::Idle(w_->statusTimer); }
 
     void Disconnect() {
         Click(TagDiscon);
@@ -294,50 +360,57 @@ double MirrorWithLftp(const testsupport::VsftpdServer& server, const std::string
     return Seconds(start);
 }
 
-// Pairs of syncs of one site, ours and lftp's, each pair to fresh folders: the first sync and the
+// One pair of syncs of one site, ours and lftp's, to fresh folders: the first sync and the
 // no-change re-run, and the control commands per uploaded file of the first. False when a sync
 // failed or a copy differs from the site.
+bool RunPair(int pair, const Site& site, const std::string& local,
+             testsupport::VsftpdServer& server, Program& program, bench::PairedTimes& first,
+             bench::PairedTimes& again, bench::PairedTimes& commandsPerFile) {
+    const double files = static_cast<double>(FilesIn(local));
+    const std::string ours = std::string(site.name) + "-ours" + std::to_string(pair);
+    const std::string lftp = std::string(site.name) + "-lftp" + std::to_string(pair);
+    const std::string oursFolder = server.RemotePath("/upload/" + ours);
+    const std::string lftpFolder = server.RemotePath("/upload/" + lftp);
+    server.PutDir(oursFolder);  // the site's remote folder exists, empty
+    server.PutDir(lftpFolder);
+    double times[2][2];  // [first, again][ours, lftp]
+    double perFile[2];   // the first sync's commands per file [ours, lftp]
+    for (int run = 0; run < 2; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool oursNow = (turn == 0) == bench::OursFirst(pair);
+            const int64_t before = run == 0 ? CommandsLogged(server) : 0;
+            times[run][oursNow ? 0 : 1] = oursNow ? program.Sync(server, local, oursFolder)
+                                                  : MirrorWithLftp(server, local, lftpFolder);
+            if (run == 0)
+                perFile[oursNow ? 0 : 1] =
+                    static_cast<double>(CommandsLogged(server) - before) / files;
+        }
+    }
+    if (times[0][0] < 0 || times[0][1] < 0 || times[1][0] < 0 || times[1][1] < 0) {
+        std::fprintf(stderr, "a sync of %s failed (ours %.3f, %.3f s; lftp %.3f, %.3f s)\n",
+                     site.name, times[0][0], times[1][0], times[0][1], times[1][1]);
+        return false;
+    }
+    if (!SameTree(local, server.WritableDir() + "/" + ours) ||
+        !SameTree(local, server.WritableDir() + "/" + lftp)) {
+        std::fprintf(stderr, "a copy of %s on the server differs from the site\n", site.name);
+        return false;
+    }
+    first.Add(times[0][0], times[0][1]);
+    again.Add(times[1][0], times[1][1]);
+    commandsPerFile.Add(perFile[0], perFile[1]);
+    fs::remove_all(server.WritableDir() + "/" + ours);
+    fs::remove_all(server.WritableDir() + "/" + lftp);
+    return true;
+}
+
+// Pairs of syncs of one site until the ratios of both syncs are steady.
 bool RunPairs(const Site& site, const std::string& local, testsupport::VsftpdServer& server,
               Program& program, bench::PairedTimes& first, bench::PairedTimes& again,
               bench::PairedTimes& commandsPerFile) {
-    const double files = static_cast<double>(FilesIn(local));
-    for (int pair = 0; pair < bench::kPairs; ++pair) {
-        const std::string ours = std::string(site.name) + "-ours" + std::to_string(pair);
-        const std::string lftp = std::string(site.name) + "-lftp" + std::to_string(pair);
-        const std::string oursFolder = server.RemotePath("/upload/" + ours);
-        const std::string lftpFolder = server.RemotePath("/upload/" + lftp);
-        server.PutDir(oursFolder);  // the site's remote folder exists, empty
-        server.PutDir(lftpFolder);
-        double times[2][2];  // [first, again][ours, lftp]
-        double perFile[2];   // the first sync's commands per file [ours, lftp]
-        for (int run = 0; run < 2; ++run) {
-            for (int turn = 0; turn < 2; ++turn) {
-                const bool oursNow = (turn == 0) == bench::OursFirst(pair);
-                const int64_t before = run == 0 ? CommandsLogged(server) : 0;
-                times[run][oursNow ? 0 : 1] = oursNow ? program.Sync(server, local, oursFolder)
-                                                      : MirrorWithLftp(server, local, lftpFolder);
-                if (run == 0)
-                    perFile[oursNow ? 0 : 1] =
-                        static_cast<double>(CommandsLogged(server) - before) / files;
-            }
-        }
-        if (times[0][0] < 0 || times[0][1] < 0 || times[1][0] < 0 || times[1][1] < 0) {
-            std::fprintf(stderr, "a sync of %s failed (ours %.3f, %.3f s; lftp %.3f, %.3f s)\n",
-                         site.name, times[0][0], times[1][0], times[0][1], times[1][1]);
-            return false;
-        }
-        if (!SameTree(local, server.WritableDir() + "/" + ours) ||
-            !SameTree(local, server.WritableDir() + "/" + lftp)) {
-            std::fprintf(stderr, "a copy of %s on the server differs from the site\n", site.name);
-            return false;
-        }
-        first.Add(times[0][0], times[0][1]);
-        again.Add(times[1][0], times[1][1]);
-        commandsPerFile.Add(perFile[0], perFile[1]);
-        fs::remove_all(server.WritableDir() + "/" + ours);
-        fs::remove_all(server.WritableDir() + "/" + lftp);
-    }
-    return true;
+    return bench::RunPairsUntilSteady(kPairs, {&first, &again}, [&](int pair) {
+        return RunPair(pair, site, local, server, program, first, again, commandsPerFile);
+    });
 }
 
 }  // namespace
@@ -359,7 +432,7 @@ int main(int argc, char** argv) {
     options.extraConfig = {"xferlog_enable=YES", "log_ftp_protocol=YES"};
     testsupport::VsftpdServer server(options);
     Program program;
-    if (only.empty()) ReportIdle("after start-up", Idle());
+    if (only.empty()) ReportIdle("after start-up", program.Idle());
     std::fflush(stdout);
 
     for (const Site& site : kSites) {
@@ -398,10 +471,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the comparison before idling failed\n");
         return 1;
     }
-    ReportIdle("after a comparison", Idle());
+    ReportIdle("after a comparison", program.Idle());
     program.Disconnect();
-    CpuUse afterRun{-1, -1, -1};
-    if (program.Sync(server, local, remote, [&] { afterRun = Idle(); }) < 0) return 1;
+    IdleUse afterRun;
+    if (program.Sync(server, local, remote, [&] { afterRun = program.Idle(); }) < 0) return 1;
     ReportIdle("after a run", afterRun);
     return 0;
 }

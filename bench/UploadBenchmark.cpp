@@ -1,7 +1,8 @@
 // Upload throughput: a 200 MB binary file through FtpCommandSocket::storFile to vsftpd on
 // loopback, and the same file with curl -T to the same server, in the same run. Both are timed
 // alike, from the connection to the end of the transfer, the login included (curl's process start
-// too, a few milliseconds); the two run in interleaved pairs, the order alternating.
+// too, a few milliseconds); the two run in interleaved pairs, the order alternating, until the
+// median ratio is steady.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "bench/PairedRuns.h"
 #include "framework/Application.h"
@@ -19,6 +21,9 @@
 namespace {
 
 constexpr int64_t kFileSize = 200LL * 1000 * 1000;
+// A pair takes half a second to two. The time of one upload varies by a factor of two to three
+// from one to the next, even on a quiet machine, so that the median needs many pairs.
+constexpr bench::PairCount kPairs{9, 81};
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -85,7 +90,7 @@ int main() {
     testsupport::VsftpdServer server;
 
     bench::PairedTimes times;
-    for (int pair = 0; pair < bench::kPairs; ++pair) {
+    const bool ran = bench::RunPairsUntilSteady(kPairs, {&times}, [&](int pair) {
         double o = -1, c = -1;
         if (bench::OursFirst(pair)) {
             o = UploadWithClient(server, file);
@@ -96,16 +101,21 @@ int main() {
         }
         if (o < 0 || c < 0) {
             std::fprintf(stderr, "an upload failed (ours %.3f s, curl %.3f s)\n", o, c);
-            return 1;
+            return false;
         }
         times.Add(o, c);
-    }
+        return true;
+    });
+    if (!ran) return 1;
     const double mb = static_cast<double>(kFileSize) / 1e6;
     std::printf("file: %.0f MB binary, vsftpd on loopback, passive mode\n", mb);
     bench::ReportTimes("upload", "curl", times);
     std::printf("upload ours: %.1f MB/s\n", mb / bench::Median(times.ours));
     std::printf("upload curl: %.1f MB/s\n", mb / bench::Median(times.peer));
     // Throughput is the inverse of time: ours / curl's throughput is curl's time / ours.
-    std::printf("upload throughput ratio (ours/curl): %.2f\n", 1 / times.Ratio());
+    std::vector<double> throughputRatios;
+    for (double r : times.Ratios()) throughputRatios.push_back(1 / r);
+    std::printf("upload throughput ratio (ours/curl): %s\n",
+                bench::MedianAndSpread(throughputRatios, "%.2f").c_str());
     return 0;
 }

@@ -2,18 +2,19 @@
 // folder is the very tree the server serves. 10,000 entries in 1,010 folders and 100,000 entries
 // in 10,100 folders (9 files of 100 bytes in each leaf folder), from the connect to both lists
 // filled; beside it, in the same run, lftp's dry-run mirror of the 10,000-entry tree, the two in
-// interleaved pairs, the order alternating, medians kept. The walk is judged by the ratio of the
-// two 10,000-entry times and by its growth to 100,000 entries.
+// interleaved pairs, the order alternating, until the median ratio is steady, medians kept. The
+// walk is judged by the ratio of the two 10,000-entry times and by its growth to 100,000 entries,
+// read from pairs of the two trees' walks alike.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "bench/PairedRuns.h"
 #include "framework/Application.h"
@@ -22,6 +23,11 @@
 #include "tests/support/FtpServers.h"
 
 namespace {
+
+// A pair takes a few seconds; one of the growth, ten. Seven pairs could read steady by chance
+// and the next run differ by a seventh.
+constexpr bench::PairCount kPairs{11, 31};
+constexpr bench::PairCount kGrowthPairs{5, 9};
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -104,11 +110,6 @@ double WalkWithLftp(const testsupport::VsftpdServer& server, const std::string& 
     return Seconds(start);
 }
 
-// The better of two times; a failed run (negative) spoils both.
-double Best(double a, double b) {
-    return a < 0 || b < 0 ? -1 : std::min(a, b);
-}
-
 }  // namespace
 
 int main() {
@@ -122,7 +123,7 @@ int main() {
         return 1;
     }
     bench::PairedTimes walk10k;
-    for (int pair = 0; pair < bench::kPairs; ++pair) {
+    const bool ran = bench::RunPairsUntilSteady(kPairs, {&walk10k}, [&](int pair) {
         double o = -1, l = -1;
         if (bench::OursFirst(pair)) {
             o = WalkWithProgram(server, "/walk10k", small);
@@ -131,20 +132,36 @@ int main() {
             l = WalkWithLftp(server, "/walk10k");
             o = WalkWithProgram(server, "/walk10k", small);
         }
-        if (o < 0 || l < 0) return 1;
+        if (o < 0 || l < 0) return false;
         walk10k.Add(o, l);
-    }
-    const double ours10k = bench::Median(walk10k.ours);
-    std::printf("walk 10000 entries: %.3f s\n", ours10k);
+        return true;
+    });
+    if (!ran) return 1;
+    std::printf("walk 10000 entries: %.3f s\n", bench::Median(walk10k.ours));
     std::fflush(stdout);
-    // The growth is ours alone, best run against best run.
-    const double ours100k = Best(WalkWithProgram(server, "/walk100k", large),
-                                 WalkWithProgram(server, "/walk100k", large));
-    std::printf("walk 100000 entries: %.3f s\n", ours100k);
-    const double best10k = *std::min_element(walk10k.ours.begin(), walk10k.ours.end());
-    std::printf("walk growth: %.2f\n", ours100k / best10k);
+    // The growth is ours alone, from pairs of the large tree's walk and the small one's, the
+    // order alternating: the level of either moves by a tenth or more from one minute to the
+    // next, and a pair meets one level.
+    bench::PairedTimes growth;  // "ours": the large tree, "peer": the small one
+    const bool grew = bench::RunPairsUntilSteady(kGrowthPairs, {&growth}, [&](int pair) {
+        double l = -1, s = -1;
+        if (bench::OursFirst(pair)) {
+            l = WalkWithProgram(server, "/walk100k", large);
+            s = WalkWithProgram(server, "/walk10k", small);
+        } else {
+            s = WalkWithProgram(server, "/walk10k", small);
+            l = WalkWithProgram(server, "/walk100k", large);
+        }
+        if (l < 0 || s < 0) return false;
+        growth.Add(l, s);
+        return true;
+    });
+    if (!grew) return 1;
+    std::printf("walk 100000 entries: %s\n",
+                bench::MedianAndSpread(growth.ours, "%.3f", " s").c_str());
+    std::printf("walk growth: %s\n", bench::MedianAndSpread(growth.Ratios(), "%.2f").c_str());
     bench::ReportTimes("walk 10000", "lftp", walk10k);
     Window1::Instance()->Close();
     fw::ProcessPendingEvents();
-    return ours100k < 0 ? 1 : 0;
+    return 0;
 }

@@ -471,7 +471,8 @@ TEST_F(LocalScanTest, ALinkSwappedDuringTheScanIsJudgedAndIdentifiedOnOneLook) {
     ASSERT_EQ(stat((root + "page.html").c_str(), &page), 0);
     std::vector<std::pair<std::string, std::string>> pairs;
     for (int i = 0; i < 24; ++i) {
-        const std::string name = "l" + std::to_string(i);
+        std::string name = "l";
+        name += std::to_string(i);
         const bool folder = i % 4 == 3;
         if (folder) {
             fs::create_directory_symlink(root + "real", root + name);

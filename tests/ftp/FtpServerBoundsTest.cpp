@@ -7,34 +7,13 @@
 #include <functional>
 
 #include "ftp/FtpErrorCodes.h"
+#include "tests/ftp/ReplyFloods.h"
 #include "tests/ftp/ScriptedSession.h"
 #include "tests/support/ProcessWatch.h"
 
 namespace {
 
 constexpr int64_t kMiB = 1024 * 1024;
-
-// A stream of pieces made by piece(), until budget bytes have gone: past any bound, so that a
-// client without one is seen holding it all rather than the test streaming for ever.
-std::function<std::string()> Endless(std::function<std::string()> piece, int64_t budget) {
-    auto sent = std::make_shared<int64_t>(0);
-    return [piece = std::move(piece), budget, sent] {
-        if (*sent >= budget) return std::string();
-        std::string next = piece();
-        *sent += static_cast<int64_t>(next.size());
-        return next;
-    };
-}
-
-struct FloodCase {
-    const char* what;
-    std::string start;                  // sent first, as the greeting
-    std::function<std::string()> more;  // then this, without end
-};
-
-void PrintTo(const FloodCase& c, std::ostream* os) {
-    *os << c.what;
-}
 
 class ReplyPastItsBound : public testing::TestWithParam<FloodCase> {};
 
@@ -64,21 +43,10 @@ TEST_P(ReplyPastItsBound, EndsTheConnectionWithTheMemoryHeldAndTheLoopFree) {
     EXPECT_EQ(s.client.loginCount, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Floods, ReplyPastItsBound,
-    testing::Values(FloodCase{"ALineWithoutEnd", "220 Welcome",
-                              [] { return std::string(64 * 1024, 'x'); }},
-                    FloodCase{"ContinuationLinesWithoutEnd", "220-Welcome\r\n",
-                              [] { return " " + std::string(1000, 'c') + "\r\n"; }},
-                    // Short lines in large pieces: each pass over what has come holds many.
-                    FloodCase{"ContinuationLinesOfAnErrorWithoutEnd", "554-Go away\r\n",
-                              [] {
-                                  std::string piece;
-                                  while (piece.size() < 1024 * 1024)
-                                      piece += " " + std::string(70, 'e') + "\r\n";
-                                  return piece;
-                              }}),
-    [](const testing::TestParamInfo<FloodCase>& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Floods, ReplyPastItsBound, testing::ValuesIn(kReplyFloods),
+                         [](const testing::TestParamInfo<FloodCase>& info) {
+                             return std::string(info.param.what);
+                         });
 
 // The session's LIST, once its data connection is up and 150 said, answered by send().
 void AnswerListing(ScriptedSession& s, std::function<void()> send) {

@@ -4,44 +4,19 @@
 // next, so that what is counted does not depend on how fast the machine is.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <map>
 
+#include "tests/support/EventCount.h"
 #include "tests/sync/ScriptedSiteFixture.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
 namespace {
 
-// Timer events delivered in the main thread, with the class of what got them, and paints (of
-// one widget, when given).
-class EventCount : public QObject {
-public:
-    explicit EventCount(QObject* painted = nullptr) : painted_(painted) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~EventCount() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-    int timers = 0;
-    int paints = 0;
-    std::map<std::string, int> timed;  // what the timer events went to
-
-protected:
-    bool eventFilter(QObject* target, QEvent* event) override {
-        if (event->type() == QEvent::Timer) {
-            ++timers;
-            ++timed[target->metaObject()->className()];
-        }
-        paints += event->type() == QEvent::Paint && (!painted_ || target == painted_);
-        return false;
-    }
-
-private:
-    QObject* painted_;
-};
+using testsupport::EventCount;
 
 // The window's status timer (the rate display's, twice a second), whose ticks the loop is left
 // alone between.
