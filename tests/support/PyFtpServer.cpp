@@ -37,6 +37,8 @@ std::vector<std::string> ScriptArguments(const PyFtpServerOptions& o) {
     }
     if (o.port > 0) args.insert(args.end(), {"--port", std::to_string(o.port)});
     if (o.logCommands) args.push_back("--log-commands");
+    if (o.maxCommandLineBytes > 0)
+        args.insert(args.end(), {"--max-command-line", std::to_string(o.maxCommandLineBytes)});
     if (!o.masqueradeAddress.empty()) {
         args.insert(args.end(), {"--masquerade-address", o.masqueradeAddress});
     }

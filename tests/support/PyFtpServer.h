@@ -29,6 +29,9 @@ struct PyFtpServerOptions {
     std::string masqueradeAddress;  // non-empty: the address the 227 reply names
     int port = 0;              // the port to listen on (21 in a private network namespace); 0: any
     bool logCommands = false;  // every command received in the log, as "<- COMMAND argument"
+    // The longest command line taken (longer ones get "500 Command too long."); 0: pyftpdlib's
+    // own 2,048 bytes.
+    int maxCommandLineBytes = 0;
 };
 
 // pyftpdlib (Debian's python3-pyftpdlib) on 127.0.0.1 and a port of its own choosing (or the one

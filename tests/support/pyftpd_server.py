@@ -56,6 +56,18 @@ class AbortingDTPHandler(DTPHandler):
 class TestFTPHandler(FTPHandler):
     banner_text = None
     login_text = {}
+    max_command_line = 0  # 0: pyftpdlib's own bound (2,048 bytes)
+
+    def collect_incoming_data(self, data):
+        if not self.max_command_line:
+            return FTPHandler.collect_incoming_data(self, data)
+        # pyftpdlib's own, with another bound.
+        self._in_buffer.append(data)
+        self._in_buffer_len += len(data)
+        if self._in_buffer_len > self.max_command_line:
+            self.respond_w_warning('500 Command too long.')
+            self._in_buffer = []
+            self._in_buffer_len = 0
 
     def handle(self):
         reply = multiline_reply(220, self.banner_text) if self.banner_text else None
@@ -95,6 +107,7 @@ def parse_args():
     p.add_argument("--abort-stor-times", type=int, default=0)
     p.add_argument("--masquerade-address")
     p.add_argument("--log-commands", action="store_true")
+    p.add_argument("--max-command-line", type=int, default=0)
     return p.parse_args()
 
 
@@ -118,6 +131,7 @@ def main():
     # A refused login is answered at once: pyftpdlib waits seconds before it, against password
     # guessing, which only slows the tests down.
     handler.auth_failed_timeout = 0
+    handler.max_command_line = args.max_command_line
     handler.banner_text = args.banner
     if args.banner is not None:
         handler.banner = args.banner

@@ -23,6 +23,7 @@ struct SiteServerOptions {
     int abortStorTimes = 0;
     std::vector<std::string> vsftpdConfig = {};  // vsftpd: "key=value" lines over the defaults
     std::string pyftpdlibRoot = "";              // pyftpdlib: the folder it serves (a restart)
+    int pyftpdlibCommandLineBytes = 0;           // pyftpdlib: the longest command line (0: its own)
 };
 
 class SiteServer {
@@ -46,6 +47,7 @@ public:
             o.abortStorTimes = options.abortStorTimes;
             o.logCommands = true;
             o.root = options.pyftpdlibRoot;
+            o.maxCommandLineBytes = options.pyftpdlibCommandLineBytes;
             py_ = std::make_unique<testsupport::PyFtpServer>(o);
             remoteRoot_ = "/site";
             beside_ = "";
