@@ -69,6 +69,28 @@ class TestFTPHandler(FTPHandler):
             self._in_buffer = []
             self._in_buffer_len = 0
 
+    early_final_reply = False  # STOR's 226 right after its 150, before the data has come
+    _early_replied = False
+    _accepting_stor = False
+
+    def ftp_STOR(self, file, mode="w"):
+        self._accepting_stor = True
+        try:
+            return FTPHandler.ftp_STOR(self, file, mode)
+        finally:
+            self._accepting_stor = False
+
+    def respond(self, resp, logfun=logging.debug):
+        if not self.early_final_reply:
+            return FTPHandler.respond(self, resp, logfun)
+        if self._early_replied and resp.startswith("226 "):
+            self._early_replied = False  # said already; the data is stored all the same
+            return
+        FTPHandler.respond(self, resp, logfun)
+        if self._accepting_stor and resp[:4] in ("150 ", "125 "):
+            self._early_replied = True
+            FTPHandler.respond(self, "226 Transfer complete.", logfun)
+
     def handle(self):
         reply = multiline_reply(220, self.banner_text) if self.banner_text else None
         if reply is None:
@@ -105,6 +127,7 @@ def parse_args():
     p.add_argument("--passive-ports", help="MIN-MAX")
     p.add_argument("--abort-stor-after", type=int, default=0)
     p.add_argument("--abort-stor-times", type=int, default=0)
+    p.add_argument("--early-final-reply", action="store_true")
     p.add_argument("--masquerade-address")
     p.add_argument("--log-commands", action="store_true")
     p.add_argument("--max-command-line", type=int, default=0)
@@ -138,6 +161,7 @@ def main():
     if args.passive_ports:
         low, high = (int(x) for x in args.passive_ports.split("-"))
         handler.passive_ports = range(low, high + 1)
+    handler.early_final_reply = args.early_final_reply
     if args.masquerade_address:
         handler.masquerade_address = args.masquerade_address
     if args.abort_stor_after > 0:
