@@ -1,6 +1,7 @@
 #include "LogArea.h"
 
 #include <QTimer>
+#include <limits>
 
 #include "FollowingTextView.h"
 #include "PlatformInternal.h"
@@ -36,13 +37,14 @@ void LogArea::SetText(const std::string& text) {
     scrollPending_ = false;
     lineBytes_ = lineShownBytes_ = 0;
     lineCut_ = false;
-    Platform(*this)->ShowText(Shown(text_));
+    size_t taken = 0;
+    Platform(*this)->ShowText(Shown(text_, std::numeric_limits<size_t>::max(), taken));
 }
 
 void LogArea::AppendText(const std::string& text) {
     if (text.empty()) return;
     text_ += text;
-    if (!batch_->isActive()) batch_->start();
+    if (!batch_->isActive()) batch_->start(kBatchMs);
 }
 
 void LogArea::ScrollToEnd() {
@@ -58,16 +60,21 @@ void LogArea::ShowPending() {
     size_t from = shown_;
     if (from > 0 && from < text_.size() && text_[from - 1] == '\r' && text_[from] == '\n') ++from;
     FollowingTextView* view = Platform(*this);
-    view->AppendShown(Shown(std::string_view(text_).substr(from)));
-    shown_ = text_.size();
+    size_t taken = 0;
+    view->AppendShown(Shown(std::string_view(text_).substr(from), kAdditionBytes, taken));
+    shown_ = from + taken;
     if (scrollPending_) view->ScrollToEnd();
+    if (shown_ < text_.size()) {  // the rest once the loop has had its turn
+        batch_->start(0);
+        return;
+    }
     scrollPending_ = false;
 }
 
-QString LogArea::Shown(std::string_view added) {
+QString LogArea::Shown(std::string_view added, size_t maxShown, size_t& taken) {
     std::string shown;
     size_t at = 0;
-    while (at < added.size()) {
+    while (at < added.size() && shown.size() < maxShown) {
         const size_t end = added.find_first_of("\r\n", at);
         const std::string_view piece = added.substr(at, end == added.npos ? added.npos : end - at);
         if (!lineCut_) {
@@ -76,15 +83,17 @@ QString LogArea::Shown(std::string_view added) {
                 shown += piece;
                 lineShownBytes_ += piece.size();
             } else {  // cut where a character begins
-                const std::string taken =
-                    TruncateUtf8(std::string(piece.substr(0, room + 1)), room);
-                shown += taken;
-                lineShownBytes_ += taken.size();
+                const std::string kept = TruncateUtf8(std::string(piece.substr(0, room + 1)), room);
+                shown += kept;
+                lineShownBytes_ += kept.size();
                 lineCut_ = true;
             }
         }
         lineBytes_ += piece.size();
-        if (end == added.npos) break;
+        if (end == added.npos) {  // the line goes on in what comes next
+            at = added.size();
+            break;
+        }
         if (lineCut_) shown += LeftOutMarker(lineBytes_ - lineShownBytes_);
         shown += '\n';
         lineBytes_ = lineShownBytes_ = 0;
@@ -92,6 +101,7 @@ QString LogArea::Shown(std::string_view added) {
         at = end + 1;
         if (added[end] == '\r' && at < added.size() && added[at] == '\n') ++at;  // CR LF
     }
+    taken = at;
     return ToQString(shown);
 }
 

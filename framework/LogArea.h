@@ -16,10 +16,13 @@ namespace fw {
 // line by line costs more than the work the lines report. Line ends show as in a text area; long
 // lines wrap at the pane's width; the view follows the end while it is there. A line longer than
 // kShownLineBytes shows its beginning and, once it has ended, how many bytes are left out; the text
-// keeps every byte.
+// keeps every byte. What a server floods in within one interval (megabytes of lines) is shown in
+// additions of about kAdditionBytes, the event loop taking its turn between them.
 class LogArea : public Control {
 public:
     static constexpr int kBatchMs = 100;
+    // Taking in a megabyte holds the pane for tens of milliseconds; this much, for a few.
+    static constexpr size_t kAdditionBytes = 64 * 1024;
     // The pane lays out a line without blanks in time that grows with the square of its length; a
     // line of this many bytes takes a few milliseconds, and no reply a server means is as long.
     static constexpr size_t kShownLineBytes = 4096;
@@ -34,8 +37,10 @@ public:
 
 private:
     void ShowPending();
-    // What the pane shows of text that follows what it shows already.
-    QString Shown(std::string_view added);
+    // What the pane shows of text that follows what it shows already: of added, the whole lines
+    // up to where what is shown reaches maxShown bytes (all of it when they do not), their count
+    // of bytes left in taken.
+    QString Shown(std::string_view added, size_t maxShown, size_t& taken);
 
     std::string text_;
     size_t shown_ = 0;  // bytes of text_ that the pane has taken in

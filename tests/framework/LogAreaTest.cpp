@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,37 @@ TEST_F(LogAreaTest, LinesComingOneByOneAreShownInBatches) {
     EXPECT_LE(scrolls, batches) << "in " << clock.elapsed() << " ms";
     EXPECT_TRUE(AtEnd());
     EXPECT_EQ(Log().Text(), expected);
+}
+
+// Megabytes of lines within one batch interval, as a server's reply without end brings them: the
+// pane takes them in additions of about kAdditionBytes, one per pass of the event loop, and shows
+// them all in order. Taken in as one addition, 5 MiB stood the window still for a quarter second.
+TEST_F(LogAreaTest, AFloodOfLinesIsShownInAdditionsOfBoundedSizeWithTheLoopTurningBetween) {
+    Log().AppendText("start\n");
+    ASSERT_TRUE(ShowsAll("start\n"));
+    int largest = 0;
+    QObject::connect(Edit()->document(), &QTextDocument::contentsChange,
+                     [&largest](int, int, int added) { largest = std::max(largest, added); });
+    const std::string line = " " + std::string(1000, 'c') + "\r\n";
+    std::string expected = "start\n";
+    const int lines = 4 * 1024;  // 4 MiB
+    for (int i = 0; i < lines; ++i) {
+        Log().AppendText(line);
+        expected += line.substr(0, line.size() - 2) + "\n";
+    }
+    Log().ScrollToEnd();
+    additions = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (Edit()->document()->blockCount() < lines + 2 && clock.elapsed() < 60000) {
+        const int before = additions;
+        fw::ProcessPendingEvents();
+        ASSERT_LE(additions - before, 1) << "more than one addition in a pass of the loop";
+    }
+    EXPECT_GT(additions, 1);
+    EXPECT_LE(largest, static_cast<int>(fw::LogArea::kAdditionBytes + line.size()));
+    EXPECT_TRUE(Shown() == expected) << Shown().size() << " of " << expected.size() << " shown";
+    EXPECT_TRUE(AtEnd());
 }
 
 TEST_F(LogAreaTest, TheViewFollowsTheEndWhileItIsThere) {
