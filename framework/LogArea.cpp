@@ -34,17 +34,27 @@ void LogArea::SetText(const std::string& text) {
     batch_->stop();
     text_ = text;
     shown_ = text_.size();
+    leftOut_.clear();
     scrollPending_ = false;
     lineBytes_ = lineShownBytes_ = 0;
     lineCut_ = false;
     size_t taken = 0;
-    Platform(*this)->ShowText(Shown(text_, std::numeric_limits<size_t>::max(), taken));
+    Platform(*this)->ShowText(ToQString(Shown(text_, std::numeric_limits<size_t>::max(), taken)));
 }
 
 void LogArea::AppendText(const std::string& text) {
     if (text.empty()) return;
     text_ += text;
     if (!batch_->isActive()) batch_->start(kBatchMs);
+}
+
+void LogArea::AppendLeftOut(const std::string& text) {
+    if (text.empty()) return;
+    if (leftOut_.empty() || leftOut_.back().second != text_.size())
+        leftOut_.emplace_back(text_.size(), text_.size());
+    text_ += text;
+    leftOut_.back().second = text_.size();
+    // Nothing to show until something follows.
 }
 
 void LogArea::ScrollToEnd() {
@@ -55,23 +65,44 @@ void LogArea::ScrollToEnd() {
     Platform(*this)->ScrollToEnd();
 }
 
+bool LogArea::MoreToShow() const {
+    const bool atOpenLeftOut = !leftOut_.empty() && leftOut_.front().first == shown_ &&
+                               leftOut_.front().second == text_.size();
+    return shown_ < text_.size() && !atOpenLeftOut;
+}
+
 void LogArea::ShowPending() {
-    // A CR shown last and an LF that follows it are one line break.
-    size_t from = shown_;
-    if (from > 0 && from < text_.size() && text_[from - 1] == '\r' && text_[from] == '\n') ++from;
+    std::string shown;
+    while (shown.size() < kAdditionBytes && MoreToShow()) {
+        if (!leftOut_.empty() && leftOut_.front().first == shown_) {
+            const auto [begin, end] = leftOut_.front();
+            leftOut_.pop_front();
+            shown += LeftOutMarker(end - begin) + "\n";
+            shown_ = end;
+            continue;
+        }
+        // A CR shown last and an LF that follows it are one line break.
+        if (shown_ > 0 && text_[shown_ - 1] == '\r' && text_[shown_] == '\n') {
+            ++shown_;
+            continue;
+        }
+        const size_t upTo = leftOut_.empty() ? text_.size() : leftOut_.front().first;
+        size_t taken = 0;
+        shown += Shown(std::string_view(text_).substr(shown_, upTo - shown_),
+                       kAdditionBytes - shown.size(), taken);
+        shown_ += taken;
+    }
     FollowingTextView* view = Platform(*this);
-    size_t taken = 0;
-    view->AppendShown(Shown(std::string_view(text_).substr(from), kAdditionBytes, taken));
-    shown_ = from + taken;
+    view->AppendShown(ToQString(shown));
     if (scrollPending_) view->ScrollToEnd();
-    if (shown_ < text_.size()) {  // the rest once the loop has had its turn
+    if (MoreToShow()) {  // the rest once the loop has had its turn
         batch_->start(0);
         return;
     }
     scrollPending_ = false;
 }
 
-QString LogArea::Shown(std::string_view added, size_t maxShown, size_t& taken) {
+std::string LogArea::Shown(std::string_view added, size_t maxShown, size_t& taken) {
     std::string shown;
     size_t at = 0;
     while (at < added.size() && shown.size() < maxShown) {
@@ -102,7 +133,7 @@ QString LogArea::Shown(std::string_view added, size_t maxShown, size_t& taken) {
         if (added[end] == '\r' && at < added.size() && added[at] == '\n') ++at;  // CR LF
     }
     taken = at;
-    return ToQString(shown);
+    return shown;
 }
 
 }  // namespace fw

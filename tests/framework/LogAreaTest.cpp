@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/LogArea.h"
+#include "framework/Strings.h"
 #include "tests/framework/ControlTestWindow.h"
 
 namespace {
@@ -141,6 +142,57 @@ TEST_F(LogAreaTest, AFloodOfLinesIsShownInAdditionsOfBoundedSizeWithTheLoopTurni
     EXPECT_LE(largest, static_cast<int>(fw::LogArea::kAdditionBytes + line.size()));
     EXPECT_TRUE(Shown() == expected) << Shown().size() << " of " << expected.size() << " shown";
     EXPECT_TRUE(AtEnd());
+}
+
+// Lines left out of the pane, as the window leaves out a server's flood: the text keeps them; the
+// pane shows in their place one line with their count of bytes, once something follows them.
+TEST_F(LogAreaTest, LinesLeftOutShowAsTheirCountOnceSomethingFollows) {
+    const std::string flood = std::string(1000, 'c') + "\n";
+    struct Part {
+        std::string text;
+        bool leftOut;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Part> parts;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"between lines",
+         {{"220-Welcome\n", false}, {flood + flood, true}, {"220 Ready\n", false}},
+         "220-Welcome\n" + fw::LeftOutMarker(2 * flood.size()) + "\n220 Ready\n"},
+        {"appended one after another, left out as one",
+         {{"a\n", false}, {flood, true}, {flood, true}, {flood, true}, {"b\n", false}},
+         "a\n" + fw::LeftOutMarker(3 * flood.size()) + "\nb\n"},
+        {"two stretches",
+         {{flood, true}, {"a\n", false}, {"x\r\n", true}, {"b", false}},
+         fw::LeftOutMarker(flood.size()) + "\na\n" + fw::LeftOutMarker(3) + "\nb"},
+        {"nothing after them yet", {{"a\n", false}, {flood, true}}, "a\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Log().SetText("");
+        std::string all;
+        for (const Part& part : c.parts) {
+            if (part.leftOut)
+                Log().AppendLeftOut(part.text);
+            else
+                Log().AppendText(part.text);
+            all += part.text;
+        }
+        EXPECT_EQ(Log().Text(), all);
+        EXPECT_TRUE(ShowsAll(c.shown)) << Shown();
+        // Shown once, left alone: no pass of the loop shows more or less of it.
+        const QString shown = Edit()->toPlainText();
+        fw::RunEventLoopUntil([] { return false; }, 3 * fw::LogArea::kBatchMs);
+        EXPECT_EQ(Edit()->toPlainText(), shown);
+    }
+    // What follows the stretch still open brings its count.
+    Log().AppendText("b\n");
+    EXPECT_TRUE(ShowsAll("a\n" + fw::LeftOutMarker(flood.size()) + "\nb\n")) << Shown();
+    // Shown again as a whole, nothing is left out.
+    Log().SetText(Log().Text());
+    EXPECT_EQ(Shown(), "a\n" + flood + "b\n");
 }
 
 TEST_F(LogAreaTest, TheViewFollowsTheEndWhileItIsThere) {
