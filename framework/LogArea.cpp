@@ -32,28 +32,29 @@ LogArea::LogArea(Window& window, std::string name)
 
 void LogArea::SetText(const std::string& text) {
     batch_->stop();
-    text_ = text;
-    shown_ = text_.size();
+    text_.Clear();
+    text_.Append(text);
+    shown_ = text_.Size();
     leftOut_.clear();
     scrollPending_ = false;
     lineBytes_ = lineShownBytes_ = 0;
     lineCut_ = false;
     size_t taken = 0;
-    Platform(*this)->ShowText(ToQString(Shown(text_, std::numeric_limits<size_t>::max(), taken)));
+    Platform(*this)->ShowText(ToQString(Shown(text, std::numeric_limits<size_t>::max(), taken)));
 }
 
 void LogArea::AppendText(const std::string& text) {
     if (text.empty()) return;
-    text_ += text;
+    text_.Append(text);
     if (!batch_->isActive()) batch_->start(kBatchMs);
 }
 
 void LogArea::AppendLeftOut(const std::string& text) {
     if (text.empty()) return;
-    if (leftOut_.empty() || leftOut_.back().second != text_.size())
-        leftOut_.emplace_back(text_.size(), text_.size());
-    text_ += text;
-    leftOut_.back().second = text_.size();
+    if (leftOut_.empty() || leftOut_.back().second != text_.Size())
+        leftOut_.emplace_back(text_.Size(), text_.Size());
+    text_.Append(text);
+    leftOut_.back().second = text_.Size();
     // Nothing to show until something follows.
 }
 
@@ -67,8 +68,8 @@ void LogArea::ScrollToEnd() {
 
 bool LogArea::MoreToShow() const {
     const bool atOpenLeftOut = !leftOut_.empty() && leftOut_.front().first == shown_ &&
-                               leftOut_.front().second == text_.size();
-    return shown_ < text_.size() && !atOpenLeftOut;
+                               leftOut_.front().second == text_.Size();
+    return shown_ < text_.Size() && !atOpenLeftOut;
 }
 
 void LogArea::ShowPending() {
@@ -82,14 +83,13 @@ void LogArea::ShowPending() {
             continue;
         }
         // A CR shown last and an LF that follows it are one line break.
-        if (shown_ > 0 && text_[shown_ - 1] == '\r' && text_[shown_] == '\n') {
+        if (shown_ > 0 && text_.At(shown_ - 1) == '\r' && text_.At(shown_) == '\n') {
             ++shown_;
             continue;
         }
-        const size_t upTo = leftOut_.empty() ? text_.size() : leftOut_.front().first;
+        const size_t upTo = leftOut_.empty() ? text_.Size() : leftOut_.front().first;
         size_t taken = 0;
-        shown += Shown(std::string_view(text_).substr(shown_, upTo - shown_),
-                       kAdditionBytes - shown.size(), taken);
+        shown += Shown(text_.Stretch(shown_, upTo), kAdditionBytes - shown.size(), taken);
         shown_ += taken;
     }
     FollowingTextView* view = Platform(*this);

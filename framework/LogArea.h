@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Control.h"
+#include "PiecedText.h"
 
 class QTimer;
 
@@ -31,7 +32,7 @@ public:
 
     LogArea(Window& window, std::string name);
 
-    const std::string& Text() const { return text_; }
+    std::string Text() const { return text_.Joined(); }
     void SetText(const std::string& text);
     void AppendText(const std::string& text);
     // Whole lines, each with its line end, that the pane leaves out: a server's flood past what
@@ -50,7 +51,7 @@ private:
     // of bytes left in taken.
     std::string Shown(std::string_view added, size_t maxShown, size_t& taken);
 
-    std::string text_;
+    PiecedText text_;   // kept in pieces: a flood's megabytes are never moved
     size_t shown_ = 0;  // bytes of text_ that the pane has taken in
     // The stretches of text_ left out of the pane, [first, second), from shown_ on.
     std::deque<std::pair<size_t, size_t>> leftOut_;

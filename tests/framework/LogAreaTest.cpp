@@ -13,6 +13,7 @@
 #include "framework/LogArea.h"
 #include "framework/Strings.h"
 #include "tests/framework/ControlTestWindow.h"
+#include "tests/support/ProcessWatch.h"
 
 namespace {
 
@@ -193,6 +194,24 @@ TEST_F(LogAreaTest, LinesLeftOutShowAsTheirCountOnceSomethingFollows) {
     // Shown again as a whole, nothing is left out.
     Log().SetText(Log().Text());
     EXPECT_EQ(Shown(), "a\n" + flood + "b\n");
+}
+
+// A log of megabytes, as two of a server's floods leave it: the text grows without moving what it
+// holds. Kept in one string, it moved all of itself whenever it outgrew its room (16 MiB at once,
+// a tenth of a second of a standing window), holding the old copy and the new one while it did.
+TEST_F(LogAreaTest, TheTextOfAFloodIsNeverMovedWhole) {
+    Log();
+    const std::string line = std::string(1000, 'c') + "\n";
+    const int64_t lines = 32 * 1024;
+    testsupport::ResidentHighWater memory;
+    int64_t most = 0;  // the most memory held at once beyond the text itself
+    for (int64_t i = 1; i <= lines; ++i) {
+        Log().AppendLeftOut(line);  // nothing for the pane to take in
+        if (i % 16 == 0)
+            most = std::max(most, memory.GrowthBytes() - i * static_cast<int64_t>(line.size()));
+    }
+    EXPECT_LT(most, int64_t{8} << 20);
+    EXPECT_EQ(Log().Text().size(), static_cast<size_t>(lines) * line.size());
 }
 
 TEST_F(LogAreaTest, TheViewFollowsTheEndWhileItIsThere) {
