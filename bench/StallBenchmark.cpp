@@ -1,11 +1,14 @@
 // The event loop's longest stall while a line or a reply of megabytes comes through: a 4 MiB line
 // taken in by a log area and by the window's log pane, a 4 MiB text shown in each place of a
-// message, a server's reply without end read by the client up to its bound, and a 4 MiB error
-// reply through the whole window (log, pane and message). Watched by LoopStallWatch from the
-// moment the text is handed over until it has been shown.
+// message, a server's reply without end read by the client up to its bound (alone, and a flood of
+// continuation lines through the whole window), and a 4 MiB error reply through the whole window
+// (log, pane and message). Watched by LoopStallWatch from the moment the text is handed over until
+// it has been shown.
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <functional>
 #include <map>
 #include <string>
@@ -130,6 +133,36 @@ TEST_P(FloodStall, UpToItsBound) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Floods, FloodStall, testing::ValuesIn(kReplyFloods),
+                         [](const testing::TestParamInfo<FloodCase>& info) {
+                             return std::string(info.param.what);
+                         });
+
+class WindowFloodStall : public synctest::ScriptedSiteTest,
+                         public testing::WithParamInterface<FloodCase> {};
+
+// The flood as the greeting: every line logged as it comes, until the bound ends the connection
+// with its message, the pane's last line.
+TEST_P(WindowFloodStall, UpToItsBound) {
+    const FloodCase& c = GetParam();
+    site->server.OnConnected = [this, &c] {
+        site->server.Send(c.start);
+        site->server.Stream(Endless(c.more, 256 * static_cast<int64_t>(kMiB)));
+    };
+    const std::string why = "サーバーの応答が長すぎるため、接続を切断しました。";
+    const auto* pane = static_cast<const QPlainTextEdit*>(w->EditField5->Widget());
+    fw::ModalHost::Expect(fw::ModalAnswer::Press("OK"));
+    testsupport::LoopStallWatch stalls;
+    ASSERT_TRUE(Click(TagConnect));
+    ASSERT_TRUE(WaitForScript()) << LogText().substr(0, 2000);
+    // The last line alone: the whole pane as text would be work of the watch's own.
+    ASSERT_TRUE(fw::RunEventLoopUntil(
+        [&] { return pane->document()->lastBlock().previous().text().toStdString() == why; },
+        10000));
+    NoteStall("a 16 MiB flood of continuation lines through the window", stalls);
+}
+
+// Next to the parser's figures: the flood whose lines the window logs one by one.
+INSTANTIATE_TEST_SUITE_P(Floods, WindowFloodStall, testing::Values(kReplyFloods[1]),
                          [](const testing::TestParamInfo<FloodCase>& info) {
                              return std::string(info.param.what);
                          });

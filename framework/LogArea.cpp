@@ -1,6 +1,7 @@
 #include "LogArea.h"
 
 #include <QTimer>
+#include <limits>
 
 #include "FollowingTextView.h"
 #include "PlatformInternal.h"
@@ -31,18 +32,30 @@ LogArea::LogArea(Window& window, std::string name)
 
 void LogArea::SetText(const std::string& text) {
     batch_->stop();
-    text_ = text;
-    shown_ = text_.size();
+    text_.Clear();
+    text_.Append(text);
+    shown_ = text_.Size();
+    leftOut_.clear();
     scrollPending_ = false;
     lineBytes_ = lineShownBytes_ = 0;
     lineCut_ = false;
-    Platform(*this)->ShowText(Shown(text_));
+    size_t taken = 0;
+    Platform(*this)->ShowText(ToQString(Shown(text, std::numeric_limits<size_t>::max(), taken)));
 }
 
 void LogArea::AppendText(const std::string& text) {
     if (text.empty()) return;
-    text_ += text;
-    if (!batch_->isActive()) batch_->start();
+    text_.Append(text);
+    if (!batch_->isActive()) batch_->start(kBatchMs);
+}
+
+void LogArea::AppendLeftOut(const std::string& text) {
+    if (text.empty()) return;
+    if (leftOut_.empty() || leftOut_.back().second != text_.Size())
+        leftOut_.emplace_back(text_.Size(), text_.Size());
+    text_.Append(text);
+    leftOut_.back().second = text_.Size();
+    // Nothing to show until something follows.
 }
 
 void LogArea::ScrollToEnd() {
@@ -53,21 +66,46 @@ void LogArea::ScrollToEnd() {
     Platform(*this)->ScrollToEnd();
 }
 
+bool LogArea::MoreToShow() const {
+    const bool atOpenLeftOut = !leftOut_.empty() && leftOut_.front().first == shown_ &&
+                               leftOut_.front().second == text_.Size();
+    return shown_ < text_.Size() && !atOpenLeftOut;
+}
+
 void LogArea::ShowPending() {
-    // A CR shown last and an LF that follows it are one line break.
-    size_t from = shown_;
-    if (from > 0 && from < text_.size() && text_[from - 1] == '\r' && text_[from] == '\n') ++from;
+    std::string shown;
+    while (shown.size() < kAdditionBytes && MoreToShow()) {
+        if (!leftOut_.empty() && leftOut_.front().first == shown_) {
+            const auto [begin, end] = leftOut_.front();
+            leftOut_.pop_front();
+            shown += LeftOutMarker(end - begin) + "\n";
+            shown_ = end;
+            continue;
+        }
+        // A CR shown last and an LF that follows it are one line break.
+        if (shown_ > 0 && text_.At(shown_ - 1) == '\r' && text_.At(shown_) == '\n') {
+            ++shown_;
+            continue;
+        }
+        const size_t upTo = leftOut_.empty() ? text_.Size() : leftOut_.front().first;
+        size_t taken = 0;
+        shown += Shown(text_.Stretch(shown_, upTo), kAdditionBytes - shown.size(), taken);
+        shown_ += taken;
+    }
     FollowingTextView* view = Platform(*this);
-    view->AppendShown(Shown(std::string_view(text_).substr(from)));
-    shown_ = text_.size();
+    view->AppendShown(ToQString(shown));
     if (scrollPending_) view->ScrollToEnd();
+    if (MoreToShow()) {  // the rest once the loop has had its turn
+        batch_->start(0);
+        return;
+    }
     scrollPending_ = false;
 }
 
-QString LogArea::Shown(std::string_view added) {
+std::string LogArea::Shown(std::string_view added, size_t maxShown, size_t& taken) {
     std::string shown;
     size_t at = 0;
-    while (at < added.size()) {
+    while (at < added.size() && shown.size() < maxShown) {
         const size_t end = added.find_first_of("\r\n", at);
         const std::string_view piece = added.substr(at, end == added.npos ? added.npos : end - at);
         if (!lineCut_) {
@@ -76,15 +114,17 @@ QString LogArea::Shown(std::string_view added) {
                 shown += piece;
                 lineShownBytes_ += piece.size();
             } else {  // cut where a character begins
-                const std::string taken =
-                    TruncateUtf8(std::string(piece.substr(0, room + 1)), room);
-                shown += taken;
-                lineShownBytes_ += taken.size();
+                const std::string kept = TruncateUtf8(std::string(piece.substr(0, room + 1)), room);
+                shown += kept;
+                lineShownBytes_ += kept.size();
                 lineCut_ = true;
             }
         }
         lineBytes_ += piece.size();
-        if (end == added.npos) break;
+        if (end == added.npos) {  // the line goes on in what comes next
+            at = added.size();
+            break;
+        }
         if (lineCut_) shown += LeftOutMarker(lineBytes_ - lineShownBytes_);
         shown += '\n';
         lineBytes_ = lineShownBytes_ = 0;
@@ -92,7 +132,8 @@ QString LogArea::Shown(std::string_view added) {
         at = end + 1;
         if (added[end] == '\r' && at < added.size() && added[at] == '\n') ++at;  // CR LF
     }
-    return ToQString(shown);
+    taken = at;
+    return shown;
 }
 
 }  // namespace fw

@@ -59,9 +59,11 @@ public:
     std::function<void(FtpCommandSocket&, const std::string&)> remoteDirChanged;
     std::function<void(FtpCommandSocket&)> userCancelledUpload;
 
-    // Inside gotResponse: whether the line just reported ends its reply, and that reply's code.
+    // Inside gotResponse: whether the line just reported ends its reply, and that reply's code;
+    // the bytes of its reply so far, the line and the line ends included.
     bool LineCompletesReply() const { return lineCompletesReply_; }
     int32_t ReplyCode() const { return replyCode_; }
+    size_t ReplyBytesSoFar() const { return reply_.text.size(); }
     // Inside gotServerError: the error reply's code.
     int32_t ServerErrorCode() const { return serverErrorCode_; }
 

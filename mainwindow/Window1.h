@@ -75,6 +75,10 @@ public:
     int64_t totalBytes = 0;
 
     // Connection.
+    // A reply's lines past this many bytes (a server's flood: no reply a server means is as long)
+    // stay in the log and are left out of its pane, which shows in their place how many bytes
+    // they hold, once the reply's last line (or whatever the log shows next) has come.
+    static constexpr size_t kShownReplyBytes = 64 * 1024;
     bool closing = false;  // the program itself closes the control connection: errors unreported
     bool dataConnected = false;
     bool getList = false;  // a listing is due after the next "226" or "250" reply

@@ -23,11 +23,19 @@ void Window1::updateStatus(const std::string& text) {
 
 void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::string& line) {
     const std::string text = fw::ReplaceAll(line, "\r\n", "\n");
+    const bool leftOut =
+        socket.ReplyBytesSoFar() > kShownReplyBytes && !socket.LineCompletesReply();
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        if (!line.empty()) updateStatus(text.substr(start, end - start));
+        if (!line.empty()) {
+            const std::string piece = text.substr(start, end - start);
+            if (leftOut)
+                EditField5->AppendLeftOut(piece + "\n");
+            else
+                updateStatus(piece);
+        }
         if (getList && (fw::StartsWith(line, "226") || fw::StartsWith(line, "250"))) {
             getList = false;
             commandSocket.getList();

@@ -6,11 +6,14 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "framework/LogArea.h"
+#include "framework/Strings.h"
 #include "tests/framework/ControlTestWindow.h"
+#include "tests/support/ProcessWatch.h"
 
 namespace {
 
@@ -109,6 +112,106 @@ TEST_F(LogAreaTest, LinesComingOneByOneAreShownInBatches) {
     EXPECT_LE(scrolls, batches) << "in " << clock.elapsed() << " ms";
     EXPECT_TRUE(AtEnd());
     EXPECT_EQ(Log().Text(), expected);
+}
+
+// Megabytes of lines within one batch interval, as a server's reply without end brings them: the
+// pane takes them in additions of about kAdditionBytes, one per pass of the event loop, and shows
+// them all in order. Taken in as one addition, 5 MiB stood the window still for a quarter second.
+TEST_F(LogAreaTest, AFloodOfLinesIsShownInAdditionsOfBoundedSizeWithTheLoopTurningBetween) {
+    Log().AppendText("start\n");
+    ASSERT_TRUE(ShowsAll("start\n"));
+    int largest = 0;
+    QObject::connect(Edit()->document(), &QTextDocument::contentsChange,
+                     [&largest](int, int, int added) { largest = std::max(largest, added); });
+    const std::string line = " " + std::string(1000, 'c') + "\r\n";
+    std::string expected = "start\n";
+    const int lines = 4 * 1024;  // 4 MiB
+    for (int i = 0; i < lines; ++i) {
+        Log().AppendText(line);
+        expected += line.substr(0, line.size() - 2) + "\n";
+    }
+    Log().ScrollToEnd();
+    additions = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (Edit()->document()->blockCount() < lines + 2 && clock.elapsed() < 60000) {
+        const int before = additions;
+        fw::ProcessPendingEvents();
+        ASSERT_LE(additions - before, 1) << "more than one addition in a pass of the loop";
+    }
+    EXPECT_GT(additions, 1);
+    EXPECT_LE(largest, static_cast<int>(fw::LogArea::kAdditionBytes + line.size()));
+    EXPECT_TRUE(Shown() == expected) << Shown().size() << " of " << expected.size() << " shown";
+    EXPECT_TRUE(AtEnd());
+}
+
+// Lines left out of the pane, as the window leaves out a server's flood: the text keeps them; the
+// pane shows in their place one line with their count of bytes, once something follows them.
+TEST_F(LogAreaTest, LinesLeftOutShowAsTheirCountOnceSomethingFollows) {
+    const std::string flood = std::string(1000, 'c') + "\n";
+    struct Part {
+        std::string text;
+        bool leftOut;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Part> parts;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"between lines",
+         {{"220-Welcome\n", false}, {flood + flood, true}, {"220 Ready\n", false}},
+         "220-Welcome\n" + fw::LeftOutMarker(2 * flood.size()) + "\n220 Ready\n"},
+        {"appended one after another, left out as one",
+         {{"a\n", false}, {flood, true}, {flood, true}, {flood, true}, {"b\n", false}},
+         "a\n" + fw::LeftOutMarker(3 * flood.size()) + "\nb\n"},
+        {"two stretches",
+         {{flood, true}, {"a\n", false}, {"x\r\n", true}, {"b", false}},
+         fw::LeftOutMarker(flood.size()) + "\na\n" + fw::LeftOutMarker(3) + "\nb"},
+        {"nothing after them yet", {{"a\n", false}, {flood, true}}, "a\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Log().SetText("");
+        std::string all;
+        for (const Part& part : c.parts) {
+            if (part.leftOut)
+                Log().AppendLeftOut(part.text);
+            else
+                Log().AppendText(part.text);
+            all += part.text;
+        }
+        EXPECT_EQ(Log().Text(), all);
+        EXPECT_TRUE(ShowsAll(c.shown)) << Shown();
+        // Shown once, left alone: no pass of the loop shows more or less of it.
+        const QString shown = Edit()->toPlainText();
+        fw::RunEventLoopUntil([] { return false; }, 3 * fw::LogArea::kBatchMs);
+        EXPECT_EQ(Edit()->toPlainText(), shown);
+    }
+    // What follows the stretch still open brings its count.
+    Log().AppendText("b\n");
+    EXPECT_TRUE(ShowsAll("a\n" + fw::LeftOutMarker(flood.size()) + "\nb\n")) << Shown();
+    // Shown again as a whole, nothing is left out.
+    Log().SetText(Log().Text());
+    EXPECT_EQ(Shown(), "a\n" + flood + "b\n");
+}
+
+// A log of megabytes, as two of a server's floods leave it: the text grows without moving what it
+// holds. Kept in one string, it moved all of itself whenever it outgrew its room (16 MiB at once,
+// a tenth of a second of a standing window), holding the old copy and the new one while it did.
+TEST_F(LogAreaTest, TheTextOfAFloodIsNeverMovedWhole) {
+    Log();
+    const std::string line = std::string(1000, 'c') + "\n";
+    const int64_t lines = 32 * 1024;
+    testsupport::ResidentHighWater memory;
+    int64_t most = 0;  // the most memory held at once beyond the text itself
+    for (int64_t i = 1; i <= lines; ++i) {
+        Log().AppendLeftOut(line);  // nothing for the pane to take in
+        if (i % 16 == 0)
+            most = std::max(most, memory.GrowthBytes() - i * static_cast<int64_t>(line.size()));
+    }
+    EXPECT_LT(most, int64_t{8} << 20);
+    EXPECT_EQ(Log().Text().size(), static_cast<size_t>(lines) * line.size());
 }
 
 TEST_F(LogAreaTest, TheViewFollowsTheEndWhileItIsThere) {

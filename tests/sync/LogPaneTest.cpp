@@ -1,7 +1,8 @@
 // The log pane on real servers: once the program is quiet, the pane holds every line of the log
 // and shows the last one, however many of the lines above it wrap or are set in Japanese. A line
 // of megabytes shows cut, its first 4 KiB laid out whatever its length, and the saved log keeps
-// it whole.
+// it whole. A reply of many lines, and a server's flood of them, shows its first 64 KiB and the
+// count of the bytes left out, played by the scripted site; the log keeps every line.
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
@@ -9,6 +10,9 @@
 
 #include "framework/EventLoop.h"
 #include "framework/LogArea.h"
+#include "framework/Strings.h"
+#include "tests/ftp/ReplyFloods.h"
+#include "tests/sync/ScriptedSiteFixture.h"
 #include "tests/sync/SyncWindowFixture.h"
 
 namespace synctest {
@@ -72,6 +76,78 @@ TEST_F(LogPaneLook, ALongLineShowsCutAndIsSavedWhole) {
         EXPECT_TRUE(testsupport::ReadFile(saved) == log) << "the saved log holds the line whole";
         w->EditField5->SetText("");
     }
+}
+
+class LogPaneReplies : public ScriptedSiteTest {
+protected:
+    QPlainTextEdit* Pane() const { return static_cast<QPlainTextEdit*>(w->EditField5->Widget()); }
+    std::string Shown() const { return Pane()->toPlainText().toStdString(); }
+    // The greeting, sent in place of the site's own.
+    void Greet(std::function<void()> send) { site->server.OnConnected = std::move(send); }
+
+    // Lines of 1 KiB, as a flood's.
+    const std::string line = " " + std::string(1000, 'c');
+    const std::string first = "220-Welcome";
+    // The log with the lines of the greeting past its first kShownReplyBytes (its lines, their
+    // CR LF counted, as the server sent them) in one line giving their count of bytes.
+    std::string ShownOf(const std::string& log) const {
+        const size_t from = log.find(first + "\n");
+        size_t at = from + first.size() + 1;
+        size_t replyBytes = first.size() + 2;
+        while (log.compare(at, line.size() + 1, line + "\n") == 0 &&
+               replyBytes + line.size() + 2 <= Window1::kShownReplyBytes) {
+            replyBytes += line.size() + 2;
+            at += line.size() + 1;
+        }
+        size_t end = at;
+        while (log.compare(end, line.size() + 1, line + "\n") == 0) end += line.size() + 1;
+        if (end == at) return log;
+        return log.substr(0, at) + fw::LeftOutMarker(end - at) + "\n" + log.substr(end);
+    }
+};
+
+// A reply past the bound, then its last line: the pane leaves out the lines past the bound, says
+// how many bytes they hold, and shows the last line; the login goes on.
+TEST_F(LogPaneReplies, AReplyOfManyLinesShowsItsBeginningAndItsLastLine) {
+    MakeTree(localRoot, {{"keep.txt", "k"}});
+    std::string greeting = first + "\r\n";
+    for (int i = 0; i < 128; ++i) greeting += line + "\r\n";
+    greeting += "220 Ready\r\n";
+    Greet([this, greeting] { site->server.Send(greeting); });
+    ASSERT_TRUE(ConnectAndCompare()) << LogText().substr(0, 300);
+    const std::string log = LogText();
+    std::string lines = first + "\n";
+    for (int i = 0; i < 128; ++i) lines += line + "\n";
+    EXPECT_NE(log.find(lines + "220 Ready\n"), std::string::npos) << "the log keeps every line";
+    const std::string shown = ShownOf(log);
+    ASSERT_NE(shown, log);
+    EXPECT_TRUE(fw::RunEventLoopUntil([&] { return Shown() == shown; }, 10000))
+        << Shown().size() << " shown of " << shown.size();
+}
+
+// A flood of continuation lines up to the reply's bound: the pane takes in 64 KiB of it, where it
+// took in all 16 MiB (and stood the window still for seconds in all); the log keeps every line the
+// client read, and the pane ends with the count and the message.
+TEST_F(LogPaneReplies, AFloodOfContinuationLinesShowsItsBeginningAndItsCount) {
+    const FloodCase& flood = kReplyFloods[1];
+    ASSERT_EQ(flood.start, first + "\r\n");
+    ASSERT_EQ(flood.more(), line + "\r\n");
+    Greet([this, &flood] {
+        site->server.Send(flood.start);
+        site->server.Stream(Endless(flood.more, int64_t{256} << 20));
+    });
+    const std::string why = "サーバーの応答が長すぎるため、接続を切断しました。";
+    ExpectMessage(why);
+    ASSERT_TRUE(Click(TagConnect));
+    ASSERT_TRUE(WaitForScript(60000));
+    const QTextDocument* document = Pane()->document();
+    ASSERT_TRUE(fw::RunEventLoopUntil(
+        [&] { return document->lastBlock().previous().text().toStdString() == why; }, 20000));
+    EXPECT_LT(static_cast<size_t>(document->characterCount()), 2 * Window1::kShownReplyBytes);
+    const std::string log = LogText();
+    EXPECT_GT(log.size(), FtpCommandSocket::kMaxReplyBytes - (size_t{1} << 20));
+    EXPECT_TRUE(log.ends_with(line + "\n" + why + "\n")) << log.substr(log.size() - 200);
+    EXPECT_TRUE(Shown() == ShownOf(log)) << Shown().size() << " shown";
 }
 
 }  // namespace
