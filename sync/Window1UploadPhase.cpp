@@ -1,6 +1,7 @@
 #include "framework/FolderItem.h"
 #include "framework/Streams.h"
 #include "framework/Thread.h"
+#include "framework/UserCancel.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
 #include "sync/SyncLoops.h"
@@ -22,7 +23,9 @@ void Window1::SyncUpload() {
         return;
     }
     // Whatever an earlier run left pending is dropped: this run starts from its own list, in the
-    // mode shown now, which holds for the whole run.
+    // mode shown now, which holds for the whole run. A cancel key pressed while nothing read it
+    // (between runs, or during the removals) is not this run's.
+    fw::ClearUserCancelled();
     pRun.Begin(PopupMenu1->ListIndex());
     SyncRunSettle();
     ToolbarItemStatus(TagSync, false);

@@ -3,6 +3,7 @@
 // Disconnect behave as one run needs.
 #include <gtest/gtest.h>
 
+#include "framework/UserCancel.h"
 #include "shell/CommonModule.h"
 #include "tests/sync/ScriptedSiteFixture.h"
 
@@ -141,6 +142,19 @@ TEST_F(RunControl, EveryLineOfAMultiLineReplyTakesNoMoreThanOneStep) {
     ASSERT_TRUE(WaitForScript()) << LogText();
     EXPECT_EQ(Received({"MKD"}),
               (std::vector<std::string>{"MKD /site/a", "MKD /site/b", "MKD /site/c"}));
+}
+
+// The cancel key pressed while no run reads it (between runs, or while the removals run) is not
+// taken for a cancel of the next run: its first upload would be cut and deleted on the server.
+TEST_F(RunControl, ACancelKeyPressedBeforeSyncDoesNotCancelTheRun) {
+    MakeTree(localRoot, {{"a.bin", std::string(100000, 'a')}});
+    ASSERT_TRUE(ConnectAndCompare());
+    gPref[PrefConfirmSync] = 0;
+    fw::LatchUserCancel();
+    ExpectMessage("同期が終了しました。 [dat]");
+    ASSERT_TRUE(SyncAndWait()) << LogText();
+    EXPECT_EQ(Received({"STOR", "DELE"}), std::vector<std::string>{"STOR /site/a.bin"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"同期が終了しました。 [dat]"});
 }
 
 TEST_F(RunControl, ABrokenUploadReportedTwiceStopsTheRunOnce) {
