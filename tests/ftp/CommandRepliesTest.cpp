@@ -130,12 +130,11 @@ TEST(ReplyNumbering, FinalRepliesAnswerTheCommandsInTheOrderTheyWereWritten) {
     };
     ASSERT_TRUE(s.ConnectAndLogIn());
     // The connection 1, USER 2, PASS 3 (refused), USER 4, PASS 5, PWD 6.
-    const int64_t mkdA = s.client.command.CommandsWritten() + 1;
-    s.client.command.makeDirectory("/a");
-    s.client.command.makeDirectory("/b");
-    s.client.command.deleteFile("/c");
+    // Each command answers its own number, the one its final reply will carry.
+    EXPECT_EQ(s.client.command.makeDirectory("/a"), 7);
+    EXPECT_EQ(s.client.command.makeDirectory("/b"), 8);
+    EXPECT_EQ(s.client.command.deleteFile("/c"), 9);
     ASSERT_TRUE(s.client.WaitForReply(250));
-    EXPECT_EQ(mkdA, 7);
     using A = ReplyNumbers::Answer;
     EXPECT_EQ(numbers.answered, (std::vector<A>{{"220", 1},
                                                 {"331", 2},
