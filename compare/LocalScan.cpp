@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "compare/SizeText.h"
+#include "compare/TreeBounds.h"
 #include "framework/RealPath.h"
 
 std::string LocalDateText(int64_t unixSeconds) {
@@ -93,34 +94,53 @@ void LocalScan::Yield() {
     if (giveWay) giveWay();
 }
 
+namespace {
+
+// The error number of a failed call (a hook that reports a failure without one: EIO).
+int LastError() {
+    return errno != 0 ? errno : EIO;
+}
+
+}  // namespace
+
 bool LocalScan::Scan(const std::string& folderPath) {
-    std::string path = folderPath;
-    if (path.empty() || path.back() != '/') path += '/';
+    rootPath_ = folderPath;
+    if (rootPath_.empty() || rootPath_.back() != '/') rootPath_ += '/';
     ancestors_.clear();
+    rootFailure_ = {};
     // The root's own path may pass through links; links below it are judged against the folder
     // it leads to, as its descriptor tells.
     OpenFolder root;
     realRoot_.clear();
-    if (root.Take(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)))
-        realRoot_ = fw::RealPathOf(root.Descriptor());
-    if (realRoot_.empty()) {
-        Note(UnreadableText(path));
+    if (!root.Take(::open(rootPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))) {
+        rootFailure_.error = LastError();
         return false;
     }
-    return ScanFolder(root, path);
+    realRoot_ = fw::RealPathOf(root.Descriptor());
+    if (realRoot_.empty()) {
+        // Without /proc no link could be judged; with it, the folder has lost its name since.
+        if (fw::RealPathsKnown())
+            rootFailure_.error = ENOENT;
+        else
+            rootFailure_.noProc = true;
+        return false;
+    }
+    rootFailure_.error = ScanFolder(root, rootPath_, 0);
+    return rootFailure_.error == 0;
 }
 
-// Answers false when the folder could not be read to its end, or an item in it examined.
-bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
-                           std::vector<SyncEntry>& batch) {
+// Answers 0, or the system's error number when the folder could not be read to its end, or an
+// item in it examined.
+int LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
+                          std::vector<SyncEntry>& batch) {
     DIR* dir = folder.List();
-    if (!dir) return false;
+    if (!dir) return LastError();
     std::vector<std::string> names;
     while (true) {
         errno = 0;
         struct dirent* item = readItem ? readItem(dir) : ::readdir(dir);
         if (!item) {
-            if (errno != 0) return false;
+            if (errno != 0) return errno;
             break;
         }
         std::string name = item->d_name;
@@ -133,7 +153,7 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         struct stat st;
         if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT) continue;  // gone since it was listed
-            return false;  // listed but not examinable (no search permission, EIO): not read
+            return LastError();  // listed but not examinable (no search permission, EIO): not read
         }
         // A link leads wherever it points: one whose target lies outside the local root must
         // not bring what it points at into the comparison, nor onto the server. What it is and
@@ -183,7 +203,7 @@ bool LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         batch.push_back(std::move(entry));
         Yield();
     }
-    return true;
+    return 0;
 }
 
 // Opens the subfolder as its parent's listing saw it, from the parent's descriptor; false, with a
@@ -214,13 +234,31 @@ bool LocalScan::OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, 
     return false;
 }
 
-bool LocalScan::ScanFolder(OpenFolder& folder, const std::string& path) {
+// Whether an entry lies past the remote walk's bounds, as the run would send it: a folder more
+// levels below the root than the walk goes (depth: the root's own entries are at 1), or an entry
+// whose path on the server would be longer than it takes. Named in the log.
+bool LocalScan::PastTheBounds(const SyncEntry& entry, int32_t depth) {
+    const bool folder = entry.kind == "d";
+    if (folder && depth > kMaxTreeDepth) {
+        Note(TooDeepText(entry.path));
+        return true;
+    }
+    // The remote root, "/", and the names below the local root (a folder's without its "/").
+    const size_t below = entry.path.size() - rootPath_.size() - (folder ? 1 : 0);
+    if (remoteRoot.size() + 1 + below > kMaxRemotePathBytes) {
+        Note(TooLongText(entry.path));
+        return true;
+    }
+    return false;
+}
+
+// Answers 0 once the folder has been read and everything below it scanned, or the system's error
+// number when the folder itself could not be read (then nothing of it has been appended). depth:
+// the folder's level below the root (the root: 0).
+int LocalScan::ScanFolder(OpenFolder& folder, const std::string& path, int32_t depth) {
     std::vector<SyncEntry> batch;
     ++groupCounter_;
-    if (!ReadFolder(folder, path, batch)) {
-        Note(UnreadableText(path));
-        return false;
-    }
+    if (const int error = ReadFolder(folder, path, batch); error != 0) return error;
     ancestors_.push_back(folder.id);
     const int32_t group = groupCounter_;
     const size_t first = tree_.size();
@@ -230,6 +268,7 @@ bool LocalScan::ScanFolder(OpenFolder& folder, const std::string& path) {
         AppendSortedRun(tree_, runs_, batch, group);
     const size_t last = tree_.size();
     for (size_t k = first; k < last; ++k) {
+        if (!tree_[k].opaque && PastTheBounds(tree_[k], depth + 1)) tree_[k].opaque = true;
         if (tree_[k].kind == "d") {
             tree_[k].child = static_cast<int32_t>(tree_.size());
             if (!tree_[k].opaque) {
@@ -241,13 +280,17 @@ bool LocalScan::ScanFolder(OpenFolder& folder, const std::string& path) {
                     // The tree grows during the descent: the entry is copied, not referred to.
                     const std::string subPath = tree_[k].path;
                     OpenFolder sub;
-                    if (!OpenSubfolder(folder, tree_[k], sub) || !ScanFolder(sub, subPath))
+                    if (!OpenSubfolder(folder, tree_[k], sub)) {
                         tree_[k].opaque = true;
+                    } else if (ScanFolder(sub, subPath, depth + 1) != 0) {
+                        tree_[k].opaque = true;
+                        Note(UnreadableText(subPath));
+                    }
                 }
             }
         }
         Yield();
     }
     ancestors_.pop_back();
-    return true;
+    return 0;
 }

@@ -27,6 +27,8 @@ std::string LocalDateText(int64_t unixSeconds);
 // file (FIFO, socket, device) become opaque entries, each with a line in the log, and nothing below
 // them is scanned. A folder whose reading fails part-way, or one of whose items can't be examined,
 // is as unreadable as one that cannot be opened: the items not read must not count as missing.
+// The scan keeps to the remote walk's bounds (TreeBounds.h): a folder deeper than it goes, or an
+// entry whose path on the server would be longer, is opaque too, so that the run never sends it.
 // A scan holds one descriptor for each folder level it is in.
 class LocalScan {
 public:
@@ -41,9 +43,20 @@ public:
     // errno on a failure); unset: readdir.
     std::function<struct dirent*(DIR* folder)> readItem;
 
+    // The remote folder the run sends the local root's entries into: an entry's path on the
+    // server is this, "/" and its names below the local root.
+    std::string remoteRoot;
+
     // Scans the folder at folderPath (absolute; a trailing "/" is added when missing). Answers
-    // false, with a line in the log, when the folder itself cannot be read; nothing is appended.
+    // false when the folder itself cannot be read: nothing is appended, and RootFailure tells why.
     bool Scan(const std::string& folderPath);
+
+    // Why the folder given to Scan could not be read.
+    struct Failure {
+        int error = 0;        // the system's error number, when it gave one
+        bool noProc = false;  // /proc is not mounted: where the folder lies can't be told
+    };
+    const Failure& RootFailure() const { return rootFailure_; }
 
     // Log lines.
     static std::string UnreadableText(const std::string& path);
@@ -59,9 +72,10 @@ private:
         bool operator==(const FolderId&) const = default;
     };
     class OpenFolder;
-    bool ScanFolder(OpenFolder& folder, const std::string& path);
-    bool ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
+    int ScanFolder(OpenFolder& folder, const std::string& path, int32_t depth);
+    int ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
     bool OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, OpenFolder& sub);
+    bool PastTheBounds(const SyncEntry& entry, int32_t depth);
     void Note(const std::string& line);
     void Yield();
 
@@ -70,4 +84,6 @@ private:
     int32_t& groupCounter_;
     std::vector<FolderId> ancestors_;  // the folders being scanned, root first
     std::string realRoot_;             // the root with its links resolved, without a final "/"
+    std::string rootPath_;             // the root as scanned, with a final "/"
+    Failure rootFailure_;
 };

@@ -1,3 +1,5 @@
+#include <cerrno>
+
 #include "compare/ChildCounts.h"
 #include "compare/CompareCancelled.h"
 #include "compare/LocalScan.h"
@@ -5,6 +7,8 @@
 #include "compare/TreeMerge.h"
 #include "framework/UserCancel.h"
 #include "mainwindow/Window1.h"
+#include "shell/CommonModule.h"
+#include "shell/ReadFailureReason.h"
 
 // The comparison pass, run once the remote walk has listed its last folder: the local scan, the
 // child counts, the merge with its marks, and the filling of both lists.
@@ -23,8 +27,7 @@ private:
     bool& flag_;
 };
 
-const char* kLocalRootUnreadable =
-    "ローカルフォルダを読み込めないため、アップロードと削除の指定はしません。";
+const char* kLocalRootUnreadable = "ローカルフォルダを読み込めないため、比較を中止しました。";
 const char* kRemoteRootRefused =
     "リモートフォルダを一覧できないため、アップロードと削除の指定はしません。";
 const char* kLocalRootEmpty = "ローカルフォルダが空のため、削除の指定はしません。";
@@ -39,6 +42,15 @@ void Window1::GetCompareList3() {
     // A connection lost during the pass left Connect off until now: a new connection must find
     // no pass at work on the trees, and start its own comparison from nothing.
     if (pMode == ConnectClosed) ToolbarItemStatus(TagConnect, true);
+    if (pRootLOpaque) GetCompareList3LocalRootUnreadable();
+}
+
+// Without the local folder's contents there is nothing to compare, and a run would send nothing
+// and say it was done: the connection is closed, so that 接続 compares anew once the folder can be
+// read, and the user is told which folder it is and why.
+void Window1::GetCompareList3LocalRootUnreadable() {
+    if (pMode == ConnectOpen && !DataConnectionOpen()) CloseConnection();
+    ShowMsgOK(kLocalRootUnreadable, LocalRootPath() + "\n" + pRootLFailure, this);
 }
 
 void Window1::GetCompareList3Steps() {
@@ -46,12 +58,14 @@ void Window1::GetCompareList3Steps() {
         GetCompareList32l(*pLocalFolder);
     } else {
         pRootLOpaque = true;
+        pRootLFailure = ReadFailureReason(ENOENT);
     }
     GetCompareList33c();
     // Marks are made only against trees that can be trusted: a root that could not be read, or
     // an empty local root (an unmounted folder), must not send a whole site for deletion.
     if (pRootLOpaque) {
-        updateStatus(kLocalRootUnreadable);
+        updateStatus("ローカルフォルダを読み込めないため、比較を中止しました: " + LocalRootPath() +
+                     "（" + pRootLFailure + "）");
     } else if (pWalk.rootOpaque) {
         updateStatus(kRemoteRootRefused);
     } else if (pSyncL.empty() && !pSyncR.empty()) {
@@ -76,15 +90,27 @@ void Window1::GetCompareList3Steps() {
     remoteListBox->SetEnabled(true);
 }
 
+// The local folder as the scan names it, with its final "/".
+std::string Window1::LocalRootPath() const {
+    std::string path = pLocalFolder ? pLocalFolder->AbsolutePath() : "";
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
 void Window1::GetCompareList32l(const fw::FolderItem& folder) {
     LocalScan scan(pSyncL, pRunsL, pGroupL);
+    scan.remoteRoot = pRootR;
     scan.appendRun = [this](std::vector<SyncEntry>& batch, int32_t) {
         GetCompareList32lSort(batch);
     };
     scan.log = [this](const std::string& line) { updateStatus(line); };
     PeriodicGiveWay yield;
     scan.giveWay = [&yield] { yield(); };
-    if (!scan.Scan(folder.AbsolutePath())) pRootLOpaque = true;
+    if (!scan.Scan(folder.AbsolutePath())) {
+        pRootLOpaque = true;
+        const LocalScan::Failure& failure = scan.RootFailure();
+        pRootLFailure = failure.noProc ? NoProcReason() : ReadFailureReason(failure.error);
+    }
     pSyncL.shrink_to_fit();  // it grows no more
 }
 

@@ -2,6 +2,7 @@
 #include "compare/PeriodicGiveWay.h"
 #include "compare/RemoteDate.h"
 #include "compare/SizeText.h"
+#include "compare/TreeBounds.h"
 #include "compare/WorkingFolderReply.h"
 #include "framework/Date.h"
 #include "framework/Strings.h"
@@ -17,9 +18,6 @@
 // is opaque, and the walk goes on with the next folder).
 
 namespace {
-
-constexpr int32_t kMaxWalkDepth = 64;
-constexpr size_t kMaxRemotePathBytes = 4096;
 
 // The number of folder levels of a path below the remote root (the root's own entries: 1).
 int32_t DepthBelowRoot(const std::string& root, const std::string& path) {
@@ -45,17 +43,9 @@ std::string CutLineText(const std::string& path) {
     return "一覧の最後の行が途中で切れているため、その行を比較から除外しました: " + path;
 }
 
-std::string TooDeepText(const std::string& path) {
-    return "階層が深すぎるため比較から除外しました: " + path;
-}
-
 std::string WrongRootText(const std::string& typed, const std::string& reply) {
     return "サーバーの作業フォルダがリモートフォルダ「" + typed +
            "」と一致しないため、比較を中止しました: " + reply;
-}
-
-std::string TooLongText(const std::string& path) {
-    return "パスが長すぎるため比較から除外しました: " + path;
 }
 
 }  // namespace
@@ -247,7 +237,7 @@ void Window1::GetCompareList2rNext() {
             continue;
         }
         e.child = static_cast<int32_t>(pSyncR.size());
-        if (DepthBelowRoot(pRootR, e.path) > kMaxWalkDepth) {
+        if (DepthBelowRoot(pRootR, e.path) > kMaxTreeDepth) {
             e.opaque = true;
             updateStatus(TooDeepText(e.path));
             continue;

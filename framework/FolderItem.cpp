@@ -244,20 +244,21 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile() const {
 
 std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& identity,
                                                            const FolderItem& within,
-                                                           bool& replaced) const {
-    replaced = false;
+                                                           OpenRefusal& refusal) const {
+    refusal = OpenRefusal::Unreadable;
     if (path_.empty()) return nullptr;
     // A descriptor that only names the file: taking it reads nothing, never waits on a pipe and
     // never touches a device, so what the file is can be known before it is opened for reading.
     const int look = ::open(path_.c_str(), O_PATH | O_CLOEXEC);
     if (look < 0) {
-        replaced = errno == ELOOP || errno == ENOTDIR;  // a loop of links, a folder made a file
+        // A loop of links, a folder made a file.
+        if (errno == ELOOP || errno == ENOTDIR) refusal = OpenRefusal::Replaced;
         return nullptr;
     }
     struct stat st;
     int fd = -1;
     if (::fstat(look, &st) != 0 || !IsFile(st, identity)) {
-        replaced = true;
+        refusal = OpenRefusal::Replaced;
     } else {
         // Opened through that descriptor: the very file looked at, not what the path names now.
         const std::string looked = "/proc/self/fd/" + std::to_string(look);
@@ -268,10 +269,12 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& i
     // Where the file read lies, from the descriptor that reads it.
     const std::string real = RealPathOf(fd);
     const std::string folder = RealPathOfFolder(within.path_);
-    if (::fstat(fd, &st) != 0 || !IsFile(st, identity) ||
-        (!real.empty() && !folder.empty() && !LiesWithin(real, folder))) {
-        replaced = true;
+    if (::fstat(fd, &st) != 0 || !IsFile(st, identity)) {
+        refusal = OpenRefusal::Replaced;
+    } else if (!real.empty() && !folder.empty() && !LiesWithin(real, folder)) {
+        refusal = OpenRefusal::MovedOut;
     } else if (!real.empty() && !folder.empty()) {
+        refusal = OpenRefusal::None;
         return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
     }
     ::close(fd);

@@ -25,6 +25,14 @@ struct FileIdentity {
     uint64_t inode = 0;
 };
 
+// Why a file held to its identity was not opened.
+enum class OpenRefusal {
+    None,        // it was opened
+    Unreadable,  // nothing readable stands at the path
+    Replaced,    // something else stands there: another file, a link elsewhere, a folder, a pipe
+    MovedOut,    // the very file, no longer inside the folder (moved out, a link left in its place)
+};
+
 // A file or folder by its absolute POSIX path. A folder's absolute path ends in "/".
 class FolderItem {
 public:
@@ -73,10 +81,10 @@ public:
     // lying inside the folder within as that folder resolves now. Links on the path are followed,
     // and what they lead to is judged on that same descriptor: a file swapped for a link, a folder
     // on the way swapped for one, a file moved out of within, are each caught whenever they came.
-    // Answers nullptr otherwise; replaced then tells whether something else stands at the path
-    // (another file, a link elsewhere, a file now outside) rather than nothing readable.
+    // Answers nullptr otherwise, and refusal says why.
     std::unique_ptr<BinaryStream> OpenAsBinaryFile(const FileIdentity& identity,
-                                                   const FolderItem& within, bool& replaced) const;
+                                                   const FolderItem& within,
+                                                   OpenRefusal& refusal) const;
     std::unique_ptr<BinaryOutputStream> CreateBinaryFile(FileAccess access = FileAccess::Normal,
                                                          int* error = nullptr) const;
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;

@@ -27,6 +27,10 @@ std::string RealPathOf(int fd) {
     return path;
 }
 
+bool RealPathsKnown() {
+    return ::access("/proc/self/fd", F_OK) == 0;
+}
+
 bool LiesWithin(const std::string& path, const std::string& folder) {
     if (folder.empty() || path.empty()) return false;
     if (folder == "/") return path[0] == '/';

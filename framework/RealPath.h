@@ -10,6 +10,10 @@ namespace fw {
 // when that can't be told: no /proc, or a file that is no longer named anywhere.
 std::string RealPathOf(int fd);
 
+// Whether the system tells where open files are (/proc is mounted): without it RealPathOf knows
+// no path at all.
+bool RealPathsKnown();
+
 // Whether a real path is the folder itself or lies below it (both absolute, as RealPathOf gives
 // them; everything lies within "/").
 bool LiesWithin(const std::string& path, const std::string& folder);

@@ -63,15 +63,15 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 
 }  // namespace
 
-// The change time moves too when another file is saved over this one, which leaves its bytes as
-// they were: a file with no name left is the one that was opened. A file that still has a name
-// may have been written to whatever else happened to its names (a hard link made beside a
-// rewrite), so its change time counts.
+// The change time is the only trace of a rewrite whose modification time was put back. It moves
+// too when the file gains or loses a name (another file saved over it, a hard link made), and
+// nothing tells that from a rewrite: a file whose change time moved is taken as changed, whatever
+// became of its names. Its bytes as read may be spliced from the old and the new.
 bool BinaryStream::ChangedSinceOpened() const {
     struct stat info;
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) return true;
     return info.st_size != length_ || !SameTime(info.st_mtim, modified_) ||
-           (!SameTime(info.st_ctim, changed_) && info.st_nlink != 0);
+           !SameTime(info.st_ctim, changed_);
 }
 
 BinaryStream::~BinaryStream() {

@@ -39,9 +39,9 @@ public:
     int64_t Position() const { return pos_; }
     // Whether the open file's size, modification time or change time differs from what they were
     // when the stream was made: a file written to while it was read, even one whose modification
-    // time was put back (the change time can't be). A file left with no name (another saved over
-    // it) kept its bytes and is not taken as changed; one that still has a name is, whenever its
-    // change time moved.
+    // time was put back (the change time can't be). A file that gained or lost a name meanwhile
+    // (removed, another saved over it, a hard link made) counts as changed too, with or without a
+    // name left: its change time can't tell that from a rewrite.
     bool ChangedSinceOpened() const;
     void Close();
 

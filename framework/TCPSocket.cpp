@@ -9,6 +9,7 @@
 
 #include <QHostAddress>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -97,8 +98,53 @@ struct TCPSocket::Impl {
         if (fd >= 0) endWatch = ::fcntl(static_cast<int>(fd), F_DUPFD_CLOEXEC, 0);
     }
     void StopWatchingEnd() {
+        delete peerEndWatch;
+        peerEndWatch = nullptr;
         if (endWatch >= 0) ::close(endWatch);
         endWatch = -1;
+    }
+
+    // Once this end has stopped sending, the connection is read here, on the second descriptor,
+    // and the platform's socket let go: it could not tell the peer's orderly end from a reset,
+    // as both leave a half-closed connection closed in the system. What the peer still sends is
+    // dropped; its end is reported as the end of the connection.
+    QSocketNotifier* peerEndWatch = nullptr;
+
+    bool EndSending() {
+        QTcpSocket* s = sock;
+        if (!s || s->state() != QAbstractSocket::ConnectedState || s->bytesToWrite() > 0 ||
+            endWatch < 0 || ::shutdown(endWatch, SHUT_WR) != 0)
+            return false;
+        sock = nullptr;
+        QObject::disconnect(s, nullptr, &context, nullptr);
+        s->abort();  // its descriptor only: the connection lives on in endWatch
+        s->deleteLater();
+        dataQueued = false;
+        peerEndWatch = new QSocketNotifier(endWatch, QSocketNotifier::Read);
+        QObject::connect(peerEndWatch, &QSocketNotifier::activated, &context,
+                         [this] { ReadToPeerEnd(); });
+        return true;
+    }
+
+    void ReadToPeerEnd() {
+        char buffer[16384];
+        for (;;) {
+            const ssize_t n = ::recv(endWatch, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0) continue;
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+            peerEndWatch->setEnabled(false);
+            const int32_t code = n == 0                ? kSocketPeerClosed
+                                 : errno == ECONNRESET ? kSocketPeerReset
+                                                       : kSocketOtherError;
+            Post([this, code] {
+                owner->lastError_ = code;
+                const uint64_t gen = generation;
+                owner->Event_Error();
+                if (gen == generation) Drop();
+            });
+            return;
+        }
     }
 
     // A report bound to the connection is dropped when the connection is given up first; every
@@ -322,6 +368,9 @@ void TCPSocket::SetBulkSend(bool on) {
 
 void TCPSocket::Close() {
     d->CloseGracefully();
+}
+bool TCPSocket::EndSending() {
+    return d->EndSending();
 }
 void TCPSocket::Abort() {
     d->Abort();

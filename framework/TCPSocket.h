@@ -56,6 +56,12 @@ public:
     // Closes gracefully: bytes already written are still delivered, then the connection ends.
     // Raises nothing.
     void Close();
+    // Ends the sending once every byte written has left (the peer reads the end of what was
+    // sent) and waits for the peer's own end, which comes as Error with kSocketPeerClosed or
+    // kSocketPeerReset as usual; what the peer sends meanwhile is dropped, and IsConnected
+    // answers false. Answers false, and does nothing, when the connection is not up or still
+    // has bytes to send.
+    bool EndSending();
     // Bulk sending: the system holds small writes back until a full segment can leave (or
     // bulk sending ends), instead of sending a segment for every write.
     void SetBulkSend(bool on);

@@ -81,6 +81,7 @@ void FtpDataSocket::EndTransfer() {
     uploadFile.reset();
     transferActive_ = false;
     dataDone_ = false;
+    awaitingServerEnd_ = false;
     finalReply_ = 0;
     watchdog_.SetMode(fw::Timer::kModeOff);
     cancelWatch_.SetMode(fw::Timer::kModeOff);
@@ -116,6 +117,7 @@ void FtpDataSocket::FinishIfComplete() {
         }
         saveFile.reset();
     }
+    if (Carries(Transfer::Upload)) Close();  // the server has closed its end: ours goes too
     // Raised as an event of its own, on the main thread, whoever noticed the completion.
     PostEvent([this] { fw::RaiseEvent(FileTransferComplete, *this); });
 }
@@ -216,11 +218,18 @@ void FtpDataSocket::Event_Error() {
             FinishIfComplete();
             return;
         }
+        if (awaitingServerEnd_) {
+            awaitingServerEnd_ = false;
+            dataDone_ = true;
+            FinishIfComplete();
+            return;
+        }
         if (!uploadRunning_) return;  // nothing was being carried
     }
     // The transfer under way ends here: a download keeps its old target, an upload is reported
     // as broken off, whatever the server made of it.
-    const bool uploadBroken = uploadRunning_;
+    // A reset before the server closed its end may have cut what it read.
+    const bool uploadBroken = uploadRunning_ || awaitingServerEnd_;
     StopUpload();
     if (transferActive_) {
         Abort();
@@ -239,9 +248,16 @@ void FtpDataSocket::RaiseBytesTransfered(int32_t n) {
 
 void FtpDataSocket::UploadSent() {
     uploadRunning_ = false;
-    Close();  // tells the server that the file is complete
-    dataDone_ = true;
-    FinishIfComplete();
+    // The end of the sending tells the server that the file is complete; the data has all
+    // arrived once the server closes its end in turn. A connection that can't be half closed
+    // (not up, or an empty upload's still being made) is closed, and counts as done.
+    if (EndSending()) {
+        awaitingServerEnd_ = true;
+    } else {
+        Close();
+        dataDone_ = true;
+        FinishIfComplete();
+    }
     if (transferActive_) cancelWatch_.SetMode(fw::Timer::kModeMultiple);
 }
 

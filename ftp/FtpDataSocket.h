@@ -17,7 +17,9 @@ class UploadThread;
 // delivers it whole when the server closes the connection, writes a download into its local file,
 // and hands an upload to the upload thread.
 //
-// A download or an upload is complete only when the data connection has ended and the server's
+// A download or an upload is complete only when the data connection has ended (for an upload:
+// every byte sent, the end of the file told, and the server's end closed after it, so that a
+// server that confirms the upload before reading it has still read it all) and the server's
 // final reply to RETR or STOR has come (the control connection hands it over): then
 // FileTransferComplete is raised, on the main thread. Every other end of a transfer is reported
 // through Error, with LastErrorCode one of the socket codes or an FtpErrorCode.
@@ -102,6 +104,9 @@ private:
     DownloadLineEnds downloadLineEnds_;
     bool transferActive_ = false;  // a listing, download or upload is under way
     bool dataDone_ = false;        // the data connection of the download or upload has ended
-    int32_t finalReply_ = 0;       // the final reply's code, 0 until it comes
+    // The upload's data has all gone and its end been sent: the server has it all once it closes
+    // its end of the data connection, whenever its final reply comes.
+    bool awaitingServerEnd_ = false;
+    int32_t finalReply_ = 0;  // the final reply's code, 0 until it comes
     bool uploadRunning_ = false;
 };

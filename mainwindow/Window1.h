@@ -102,6 +102,7 @@ public:
     RemoteWalk pWalk;
     fw::Timer pWalkWatch;       // reads the cancel key while the walk waits on the server
     bool pRootLOpaque = false;  // the local root could not be read
+    std::string pRootLFailure;  // and why, for the user
     bool pComparePass = false;  // GetCompareList3 is running
     bool pCompareCancelled = false;
     bool pListsFilling = false;     // the lists are being filled and opened
@@ -343,6 +344,8 @@ public:
     void GetCompareList2rDropListing();
     void GetCompareList3();
     void GetCompareList3Steps();
+    void GetCompareList3LocalRootUnreadable();
+    std::string LocalRootPath() const;
     void GetCompareList32l(const fw::FolderItem& folder);
     void GetCompareList32lSort(std::vector<SyncEntry>& entries);
     void GetCompareList33c();

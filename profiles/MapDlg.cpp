@@ -1,19 +1,7 @@
 #include "profiles/MapDlg.h"
 
 MapDlg* MapDlg::Instance() {
-    if (MapDlg* open = fw::Window::FindOpen<MapDlg>()) return open;
-    auto* dialog = new MapDlg;
-    dialog->Build();  // shown as it opens
-    return dialog;
-}
-
-void MapDlg::Layout() {
-    SetTitle("Untitled");
-    SetWidth(300);
-    SetHeight(300);
-    SetMinimumSize(64, 64);
-    SetMaximumSize(32000, 32000);
-    SetResizable(false);
+    return FindOrBuild<MapDlg>([] { return new MapDlg; }, ShownBy::Building);
 }
 
 void MapDlg::CreateControls() {
@@ -31,14 +19,7 @@ void MapDlg::_CreateControls0() {
     localListBox->SetHeading(1, "タイプ");
     localListBox->SetScrollBars(true, false);
 
-    PushButton1 = AddControl<fw::PushButton>("PushButton1");
-    PushButton1->Place({.left = 206, .top = 260, .width = 70, .height = 20, .tab = 1});
-    PushButton1->SetCaption("閉じる");
-    PushButton1->SetTextFont(12);
-    PushButton1->SetDefault(true);
-    PushButton1->Action = [this](fw::PushButton& b) { PushButton1_Action(b); };
-}
-
-void MapDlg::PushButton1_Action(fw::PushButton& /*button*/) {
-    Close();
+    PushButton1 = AddButton(
+        {"PushButton1", {.left = 206, .top = 260, .width = 70, .height = 20, .tab = 1}, "閉じる"},
+        Key::Return, [this] { Close(); });
 }

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "framework/FixedDialog.h"
 #include "framework/Label.h"
 #include "framework/PushButton.h"
 #include "framework/TextField.h"
-#include "framework/Window.h"
 
 // The password prompt: a masked field and the buttons "キャンセル" and "入力". Whoever shows it
 // reads pReturn and EditField1's text after ShowModal returns, and closes it when it takes the
 // password; otherwise the hidden dialog keeps its text for the next prompt.
-class PassDlg : public fw::Window {
+class PassDlg : public fw::FixedDialog {
 public:
     // The password dialog, shown or hidden, or a new one.
     static PassDlg* Instance();
@@ -26,12 +26,10 @@ public:
     // the two buttons answers "キャンセル".
     void ShowModal() override;
 
-    void Layout() override;
     void CreateControls() override;
-    void PushButton1_Action(fw::PushButton& button);
-    void PushButton2_Action(fw::PushButton& button);
 
 private:
-    PassDlg() : fw::Window(Kind::ModalDialog) {}
+    PassDlg()
+        : fw::FixedDialog(Kind::ModalDialog, {.title = "Untitled", .width = 260, .height = 120}) {}
     void _CreateControls0();
 };

@@ -3,20 +3,7 @@
 #include <string>
 
 PrefDlg* PrefDlg::Instance() {
-    if (PrefDlg* open = fw::Window::FindOpen<PrefDlg>()) return open;
-    auto* dialog = new PrefDlg;
-    dialog->SetVisibleOnOpen(false);  // the caller shows it, modally
-    dialog->Build();
-    return dialog;
-}
-
-void PrefDlg::Layout() {
-    SetTitle("Untitled");
-    SetWidth(440);
-    SetHeight(260);
-    SetMinimumSize(64, 64);
-    SetMaximumSize(32000, 32000);
-    SetResizable(false);
+    return FindOrBuild<PrefDlg>([] { return new PrefDlg; }, ShownBy::Caller);  // modally
 }
 
 void PrefDlg::CreateControls() {
@@ -34,18 +21,15 @@ void BoxLook(fw::CheckBox* box, const std::string& caption) {
 
 void PrefDlg::_CreateControls0() {
     // Not the cancel button: Escape presses nothing here.
-    PushButton1 = AddControl<fw::PushButton>("PushButton1");
-    PushButton1->Place({.left = 256, .top = 220, .width = 82, .height = 20, .tab = 0});
-    PushButton1->SetCaption("キャンセル");
-    PushButton1->SetTextFont(12);
-    PushButton1->Action = [this](fw::PushButton& b) { PushButton1_Action(b); };
-
-    PushButton2 = AddControl<fw::PushButton>("PushButton2");
-    PushButton2->Place({.left = 350, .top = 220, .width = 70, .height = 20, .tab = 1});
-    PushButton2->SetCaption("保存");
-    PushButton2->SetTextFont(12);
-    PushButton2->SetDefault(true);
-    PushButton2->Action = [this](fw::PushButton& b) { PushButton2_Action(b); };
+    const AnswerButtons buttons = AddAnswerButtons(
+        {"PushButton1",
+         {.left = 256, .top = 220, .width = 82, .height = 20, .tab = 0},
+         "キャンセル"},
+        Key::None,
+        {"PushButton2", {.left = 350, .top = 220, .width = 70, .height = 20, .tab = 1}, "保存"},
+        [this](bool accepted) { pReturn = accepted; });
+    PushButton1 = buttons.decline;
+    PushButton2 = buttons.accept;
 
     // The boxes stand top to bottom from CheckBox1 to CheckBox5; they are created bottom up.
     CheckBox5 = AddControl<fw::CheckBox>("CheckBox5");
@@ -63,14 +47,4 @@ void PrefDlg::_CreateControls0() {
     CheckBox1 = AddControl<fw::CheckBox>("CheckBox1");
     CheckBox1->Place({.left = 30, .top = 40, .width = 238, .height = 20, .tab = 12});
     BoxLook(CheckBox1, "セットを選択したら直ちに接続する");
-}
-
-void PrefDlg::PushButton1_Action(fw::PushButton& /*button*/) {
-    pReturn = false;
-    Hide();
-}
-
-void PrefDlg::PushButton2_Action(fw::PushButton& /*button*/) {
-    pReturn = true;
-    Hide();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "framework/CheckBox.h"
+#include "framework/FixedDialog.h"
 #include "framework/PushButton.h"
-#include "framework/Window.h"
 
 // The preferences: five check boxes and the buttons "キャンセル" and "保存". Whoever shows it fills
 // the boxes, reads pReturn and the boxes after ShowModal returns, and closes it.
-class PrefDlg : public fw::Window {
+class PrefDlg : public fw::FixedDialog {
 public:
     // The preferences dialog, shown or hidden, or a new one.
     static PrefDlg* Instance();
@@ -23,12 +23,10 @@ public:
     fw::CheckBox* CheckBox2 = nullptr;  // keep the window's position and size
     fw::CheckBox* CheckBox1 = nullptr;  // connect on selecting a profile
 
-    void Layout() override;
     void CreateControls() override;
-    void PushButton1_Action(fw::PushButton& button);
-    void PushButton2_Action(fw::PushButton& button);
 
 private:
-    PrefDlg() : fw::Window(Kind::ModalDialog) {}
+    PrefDlg()
+        : fw::FixedDialog(Kind::ModalDialog, {.title = "Untitled", .width = 440, .height = 260}) {}
     void _CreateControls0();
 };

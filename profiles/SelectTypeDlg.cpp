@@ -14,19 +14,7 @@ const std::string kCancel = "C";
 }  // namespace
 
 SelectTypeDlg* SelectTypeDlg::New() {
-    auto* dialog = new SelectTypeDlg;
-    dialog->SetVisibleOnOpen(false);  // the caller shows it, modally
-    dialog->Build();
-    return dialog;
-}
-
-void SelectTypeDlg::Layout() {
-    SetTitle("");
-    SetWidth(474);
-    SetHeight(144);
-    SetMinimumSize(64, 64);
-    SetMaximumSize(32000, 32000);
-    SetResizable(false);
+    return Built(new SelectTypeDlg, ShownBy::Caller);  // modally
 }
 
 void SelectTypeDlg::CreateControls() {
@@ -48,19 +36,17 @@ void SelectTypeDlg::_CreateControls0() {
     Canvas1->Place({.left = 26, .top = 17, .width = kIconSize, .height = kIconSize, .tab = 2});
     Canvas1->Paint = [this](fw::Canvas& c, fw::Graphics& g) { Canvas1_Paint(c, g); };
 
-    PushButton1 = AddControl<fw::PushButton>("PushButton1");
-    PushButton1->Place({.left = 253, .top = 104, .width = 94, .height = 20, .tab = 3});
-    PushButton1->SetCaption("キャンセル");
-    PushButton1->SetTextFont(12);
-    PushButton1->SetCancel(true);
-    PushButton1->Action = [this](fw::PushButton& b) { PushButton1_Action(b); };
-
-    PushButton2 = AddControl<fw::PushButton>("PushButton2");
-    PushButton2->Place({.left = 360, .top = 104, .width = 94, .height = 20, .tab = 4});
-    PushButton2->SetCaption("実行");
-    PushButton2->SetTextFont(12);
-    PushButton2->SetDefault(true);
-    PushButton2->Action = [this](fw::PushButton& b) { PushButton2_Action(b); };
+    const AnswerButtons buttons = AddAnswerButtons(
+        {"PushButton1",
+         {.left = 253, .top = 104, .width = 94, .height = 20, .tab = 3},
+         "キャンセル"},
+        Key::Escape,
+        {"PushButton2", {.left = 360, .top = 104, .width = 94, .height = 20, .tab = 4}, "実行"},
+        [this](bool accepted) {
+            pRetString = !accepted ? kCancel : RadioButton1->Value() ? kAscii : kBinary;
+        });
+    PushButton1 = buttons.decline;
+    PushButton2 = buttons.accept;
 
     RadioButton1 = AddControl<fw::RadioButton>("RadioButton1");
     RadioButton1->Place({.left = 113, .top = 58, .width = 100, .height = 20, .tab = 5});
@@ -76,14 +62,4 @@ void SelectTypeDlg::_CreateControls0() {
 
 void SelectTypeDlg::Canvas1_Paint(fw::Canvas& /*canvas*/, fw::Graphics& g) {
     g.DrawCautionIcon(0, 0, kIconSize);
-}
-
-void SelectTypeDlg::PushButton1_Action(fw::PushButton& /*button*/) {
-    pRetString = kCancel;
-    Hide();
-}
-
-void SelectTypeDlg::PushButton2_Action(fw::PushButton& /*button*/) {
-    pRetString = RadioButton1->Value() ? kAscii : kBinary;
-    Hide();
 }

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "framework/Canvas.h"
+#include "framework/FixedDialog.h"
 #include "framework/Label.h"
 #include "framework/PushButton.h"
 #include "framework/RadioButton.h"
-#include "framework/Window.h"
 
 namespace fw {
 class Graphics;
@@ -15,7 +15,7 @@ class Graphics;
 // The question for a file whose extension the file-type table lacks: text ("Ascii") or binary
 // ("Binary")? A new dialog for each question, titled with the file's name; the answer serves
 // that one file.
-class SelectTypeDlg : public fw::Window {
+class SelectTypeDlg : public fw::FixedDialog {
 public:
     // A new question, not shown yet.
     static SelectTypeDlg* New();
@@ -33,13 +33,11 @@ public:
     fw::RadioButton* RadioButton1 = nullptr;
     fw::RadioButton* RadioButton2 = nullptr;
 
-    void Layout() override;
     void CreateControls() override;
     void Canvas1_Paint(fw::Canvas& canvas, fw::Graphics& g);
-    void PushButton1_Action(fw::PushButton& button);
-    void PushButton2_Action(fw::PushButton& button);
 
 private:
-    SelectTypeDlg() : fw::Window(Kind::ModalDialog) {}
+    SelectTypeDlg()
+        : fw::FixedDialog(Kind::ModalDialog, {.title = "", .width = 474, .height = 144}) {}
     void _CreateControls0();
 };

@@ -25,7 +25,7 @@ void ReportInUse(const fw::FolderItem& folder, const std::string& what) {
 
 // No lock can be had on the folder: a run without it could undo what another copy saves.
 void ReportNotLockable(const fw::FolderItem& folder, int error, const std::string& what) {
-    Report(Named(folder) + "をロックできないので" + what + "（" + SaveFailureReason(error) + "）");
+    Report(Named(folder) + "をロックできないので" + what + "（" + LockFailureReason(error) + "）");
 }
 
 // Whether the folder holds settings of its own, which a run that never read them must not replace.

@@ -15,10 +15,12 @@ const char* const kSettingsLockFileName = ".lock";
 namespace {
 
 // The lock file is never removed: a copy that opened it just before the removal would lock a file
-// that the next copy no longer finds. It is opened in the folder held, never through a link. When
-// it can't be opened, errno says why: where there is none to open, why it could not be made.
+// that the next copy no longer finds. It is opened in the folder held, never through a link, and
+// never waits on what stands there: a pipe that may only be read would wait for a writer, a file
+// another program holds a lease on for the lease to go. When it can't be opened, errno says why:
+// where there is none to open, why it could not be made.
 int OpenLockFile(int folder) {
-    const int flags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
+    const int flags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
     int fd = ::openat(folder, kSettingsLockFileName, O_RDWR | O_CREAT | flags, 0600);
     if (fd >= 0) return fd;
     const int createError = errno;
@@ -84,7 +86,10 @@ SettingsFolderLock::Result SettingsFolderLock::Take() {
         lockFile = OpenLockFile(folder);
         lockFileError = lockFile >= 0 ? Lock(lockFile) : errno;
     }
-    const bool heldElsewhere = folderError == EWOULDBLOCK || lockFileError == EWOULDBLOCK;
+    // Only a lock says another copy holds the folder: a lock file that could not be opened without
+    // waiting (a lease on it) is one that can't be had.
+    const bool heldElsewhere =
+        folderError == EWOULDBLOCK || (lockFile >= 0 && lockFileError == EWOULDBLOCK);
     // A lock file that can't be had (a link, a read-only folder without one) leaves the folder's
     // lock to hold; the folder that can't be locked (a network file system) leaves the file's.
     const bool taken = !heldElsewhere && (folderError == 0 || lockFileError == 0);

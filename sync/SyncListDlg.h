@@ -1,14 +1,14 @@
 #pragma once
 
+#include "framework/FixedDialog.h"
 #include "framework/Label.h"
 #include "framework/ListBox.h"
 #include "framework/PushButton.h"
-#include "framework/Window.h"
 
 // The confirmation of a sync phase: its work list, one row per entry, under the phase's heading,
 // with "キャンセル" and "実行". It only shows the list; the caller decides what a refusal means.
 // Shown as a sheet of the main window and closed after each use.
-class SyncListDlg : public fw::Window {
+class SyncListDlg : public fw::FixedDialog {
 public:
     // The dialog, shown or hidden, or a new one.
     static SyncListDlg* Instance();
@@ -22,12 +22,10 @@ public:
     fw::PushButton* PushButton2 = nullptr;
     fw::Label* StaticText1 = nullptr;
 
-    void Layout() override;
     void CreateControls() override;
-    void PushButton1_Action(fw::PushButton& button);
-    void PushButton2_Action(fw::PushButton& button);
 
 private:
-    SyncListDlg() : fw::Window(Kind::ModalDialog) {}
+    SyncListDlg()
+        : fw::FixedDialog(Kind::ModalDialog, {.title = "Untitled", .width = 474, .height = 310}) {}
     void _CreateControls0();
 };

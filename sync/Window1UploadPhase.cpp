@@ -42,6 +42,22 @@ void Window1::SyncUpload() {
     pRun.ListBuilt(gPref[PrefConfirmSync] == 1);
 }
 
+namespace {
+
+// The log's words for a file the upload could not open, before its name.
+std::string PassedOverUnopenedLine(fw::OpenRefusal refusal) {
+    switch (refusal) {
+        case fw::OpenRefusal::Replaced:
+            return "比較の後で置き換えられたファイルのため飛ばしました: ";
+        case fw::OpenRefusal::MovedOut:
+            return "比較の後でローカルフォルダの外へ移動されたファイルのため飛ばしました: ";
+        default:
+            return "読み込めないファイルのため飛ばしました: ";
+    }
+}
+
+}  // namespace
+
 // Ascending byte order of the remote target paths, so that a folder's MKD comes before
 // everything that goes into it.
 void Window1::SyncUploadSort() {
@@ -74,15 +90,13 @@ void Window1::SyncUpload2() {
         // found is sent, and only while it lies inside the local folder: one replaced since (by
         // a link, or another file), or moved out with a link left in its place, is passed over.
         std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(entry.path);
-        bool replaced = false;
+        fw::OpenRefusal refusal = fw::OpenRefusal::Unreadable;
         std::unique_ptr<fw::BinaryStream> opened =
             file && pLocalFolder
-                ? file->OpenAsBinaryFile({entry.device, entry.inode}, *pLocalFolder, replaced)
+                ? file->OpenAsBinaryFile({entry.device, entry.inode}, *pLocalFolder, refusal)
                 : nullptr;
         if (!opened) {
-            updateStatus((replaced ? "比較の後で置き換えられたファイルのため飛ばしました: "
-                                   : "読み込めないファイルのため飛ばしました: ") +
-                         LoggableName(relative));
+            updateStatus(PassedOverUnopenedLine(refusal) + LoggableName(relative));
             continue;
         }
         SyncShowUploadStarted(*file, opened->Length());

@@ -1,9 +1,12 @@
 // The local scan on real folders: layout, names, sizes, dates, and what cannot be looked into.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,8 +15,10 @@
 #include <memory>
 
 #include "compare/LocalScan.h"
+#include "compare/TreeBounds.h"
 #include "tests/compare_core/TreeBuilder.h"
 #include "tests/compare_core/UnreadableFolder.h"
+#include "tests/support/DeepTree.h"
 #include "tests/support/LinkFlipper.h"
 #include "tests/support/TestFiles.h"
 
@@ -39,7 +44,10 @@ protected:
         LocalScan scan(tree, runs, group);
         scan.log = [this](const std::string& line) { log.push_back(line); };
         scan.readItem = std::move(readItem);
-        return scan.Scan(root);
+        scan.remoteRoot = remoteRoot;
+        const bool scanned = scan.Scan(root);
+        failure = scan.RootFailure();
+        return scanned;
     }
     const SyncEntry* Find(const std::string& relative) const {
         for (const SyncEntry& e : tree)
@@ -53,6 +61,8 @@ protected:
     }
 
     std::string root;
+    std::string remoteRoot = "/site";
+    LocalScan::Failure failure;
     std::vector<SyncEntry> tree;
     std::vector<GroupRun> runs;
     int32_t group = -1;
@@ -304,7 +314,8 @@ TEST_F(LocalScanTest, ARootWhoseReadingFailsPartWayGivesNothing) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) File(name);
     EXPECT_FALSE(Scan(FailingPartWayIn(root)));
     EXPECT_TRUE(tree.empty());
-    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root)));
+    EXPECT_EQ(failure.error, EIO);
+    EXPECT_TRUE(log.empty()) << "the root is the caller's to report";
 }
 
 // A folder that can be listed but not looked into (read without search permission, as after a
@@ -333,18 +344,140 @@ TEST_F(LocalScanTest, AFolderWhoseEntriesCantBeExaminedIsOpaque) {
     EXPECT_TRUE(remote.Marked().empty());
 }
 
-TEST_F(LocalScanTest, AnUnreadableRootIsReportedAndGivesNothing) {
-    UnreadableFolder locked(root + "inner");
-    root = locked.Path() + "/";
+// A root that can't be read gives nothing, and tells the system's reason, for the caller to
+// report; the scan's log has no line for it.
+TEST_F(LocalScanTest, AnUnreadableRootGivesNothingAndTellsWhy) {
+    const struct {
+        const char* what;
+        mode_t mode;  // of the root
+        int error;
+    } cases[] = {
+        {"no permission at all", 0, EACCES},
+        {"names listed, nothing looked into", 0644, EACCES},
+    };
+    const std::string base = root;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(testsupport::WriteFile(base + c.what + "/page.html", "x"));
+        UnreadableFolder locked(base + c.what, c.mode);
+        root = locked.Path() + "/";
+        EXPECT_FALSE(Scan());
+        EXPECT_TRUE(tree.empty());
+        EXPECT_EQ(failure.error, c.error);
+        EXPECT_FALSE(failure.noProc);
+        EXPECT_TRUE(log.empty());
+    }
+    root = base + "missing/";
     EXPECT_FALSE(Scan());
-    EXPECT_TRUE(tree.empty());
     EXPECT_EQ(group, -1);
-    EXPECT_TRUE(Logged(LocalScan::UnreadableText(root)));
+    EXPECT_EQ(failure.error, ENOENT);
+}
 
-    root += "gone/";
-    log.clear();
-    EXPECT_FALSE(Scan());
-    EXPECT_EQ(log.size(), 1u);
+// Where /proc is not mounted (a chroot or a sandbox that mounts none), where a folder lies can't
+// be told, nor whether a link leads out of it: the root is reported as unreadable for that reason,
+// and nothing is scanned. Shown in a child process in a mount namespace of its own, with an empty
+// file system over /proc; skipped where such a namespace can't be made.
+TEST_F(LocalScanTest, WithoutProcTheRootIsReportedForIt) {
+    File("page.html");
+    Folder("sub");
+    File("sub/inside.txt");
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(channel[0]);
+        std::string verdict;
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("none", "/proc", "tmpfs", 0, nullptr) != 0) {
+            verdict = std::string("skip ") + std::strerror(errno);
+        } else {
+            const bool scanned = Scan();
+            verdict = "scanned " + std::to_string(scanned) + " noProc " +
+                      std::to_string(failure.noProc) + " entries " + std::to_string(tree.size()) +
+                      " lines " + std::to_string(log.size());
+        }
+        (void)!write(channel[1], verdict.data(), verdict.size());
+        _exit(0);
+    }
+    close(channel[1]);
+    std::string verdict;
+    char buffer[256];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        verdict.append(buffer, static_cast<size_t>(n));
+    close(channel[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (verdict.rfind("skip ", 0) == 0) GTEST_SKIP() << "no mount namespace: " << verdict;
+    EXPECT_EQ(verdict, "scanned 0 noProc 1 entries 0 lines 0");
+}
+
+// The scan keeps to the remote walk's bounds, read from the path the run would send: the remote
+// root, "/", and the names below the local root. A folder more than 64 levels down, and a folder or
+// file whose path on the server would pass 4,096 bytes, are opaque and named in the log; nothing
+// below them is scanned. The local paths pass PATH_MAX, which the scan must not mind.
+TEST_F(LocalScanTest, KeepsToTheRemoteWalksBounds) {
+    std::string deep;
+    for (int level = 1; level <= 66; ++level) {
+        deep += "d/";
+        ASSERT_TRUE(testsupport::MakeDeep(root, deep + "f.txt"));
+    }
+    const std::string at64 = deep.substr(0, 64 * 2), at65 = deep.substr(0, 65 * 2);
+    // 250-byte names down to a folder whose path below "/site" is 4,021 bytes long, and in it
+    // files and folders whose paths come to 4,096 bytes and to one more.
+    std::string at = "";
+    for (int level = 1; level <= 16; ++level) at += std::string(250, 'a' + level) + "/";
+    ASSERT_EQ(std::string("/site/").size() + at.size() - 1, 4021u);
+    const std::string file4096 = at + std::string(74, 'k'), file4097 = at + std::string(75, 'p');
+    const std::string folder4096 = at + std::string(74, 'K') + "/";
+    const std::string folder4097 = at + std::string(75, 'P') + "/";
+    const std::string folder4272 = at + std::string(250, 'z') + "/";
+    for (const std::string& file : {file4096, file4097})
+        ASSERT_TRUE(testsupport::MakeDeep(root, file));
+    for (const std::string& folder : {folder4096, folder4097, folder4272})
+        ASSERT_TRUE(testsupport::MakeDeep(root, folder + "x"));
+
+    const struct {
+        const char* remoteRoot;
+        std::vector<std::string> kept;
+        std::vector<std::string> tooLong;
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"/site",
+         {file4096, folder4096},
+         {file4097, folder4097, folder4096 + "x", folder4272},
+         {folder4097 + "x", folder4272 + "x"}},
+        // A remote root one byte longer takes the 4,096 bytes' entries past the bound.
+        {"/site2",
+         {at},
+         {file4096, file4097, folder4096, folder4097, folder4272},
+         {folder4096 + "x", folder4097 + "x", folder4272 + "x"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.remoteRoot);
+        remoteRoot = c.remoteRoot;
+        ASSERT_TRUE(Scan());
+        for (const std::string& path : c.kept) {
+            ASSERT_NE(Find(path), nullptr) << path.size();
+            EXPECT_FALSE(Find(path)->opaque) << path.size();
+        }
+        for (const std::string& path : c.tooLong) {
+            ASSERT_NE(Find(path), nullptr) << path.size();
+            EXPECT_TRUE(Find(path)->opaque) << path.size();
+            EXPECT_TRUE(Logged(TooLongText(root + path))) << path.size();
+        }
+        for (const std::string& path : c.absent) EXPECT_EQ(Find(path), nullptr) << path.size();
+
+        ASSERT_NE(Find(at64), nullptr);
+        EXPECT_FALSE(Find(at64)->opaque);
+        EXPECT_NE(Find(at64 + "f.txt"), nullptr);
+        ASSERT_NE(Find(at65), nullptr);
+        EXPECT_TRUE(Find(at65)->opaque);
+        EXPECT_TRUE(Logged(TooDeepText(root + at65)));
+        EXPECT_EQ(Find(at65 + "f.txt"), nullptr);
+        EXPECT_EQ(log.size(), c.tooLong.size() + 1);
+    }
 }
 
 // readdir, with a change of the disk made once, when the given folder is first read: a moment

@@ -44,70 +44,71 @@ TEST_F(FolderItemIdentity, OpensOnlyTheFileItWasWhileItLiesInsideTheFolder) {
         // After the look: the file's path, and where its things beside the folder go.
         std::function<void(const std::string& path, const std::string& outside)> change;
         bool opened;
-        bool replaced;
+        fw::OpenRefusal refusal;
     };
     const Case cases[] = {
-        {"unchanged", [](const std::string&, const std::string&) {}, true, false},
+        {"unchanged", [](const std::string&, const std::string&) {}, true, fw::OpenRefusal::None},
         {"written-in-place",
          [](const std::string& path, const std::string&) {
              std::ofstream(path, std::ios::app) << " more";
          },
-         true, false},
+         true, fw::OpenRefusal::None},
         // The same file inside the folder, reached through a link now.
         {"reached-through-a-link-inside",
          [](const std::string& path, const std::string&) {
              fs::rename(path, path + ".real");
              fs::create_symlink(path + ".real", path);
          },
-         true, false},
+         true, fw::OpenRefusal::None},
         {"replaced-by-a-link-elsewhere",
          [](const std::string& path, const std::string& outside) {
              Put(outside + "/other", "private");
              fs::remove(path);
              fs::create_symlink(outside + "/other", path);
          },
-         false, true},
-        // The very file, moved out of the folder: a link to it, or to its folder, is left.
+         false, fw::OpenRefusal::Replaced},
+        // The very file, moved out of the folder: a link to it, or to its folder, is left. It is
+        // told from a file replaced.
         {"moved-out-a-link-left",
          [](const std::string& path, const std::string& outside) {
              fs::rename(path, outside + "/moved");
              fs::create_symlink(outside + "/moved", path);
          },
-         false, true},
+         false, fw::OpenRefusal::MovedOut},
         {"its-folder-moved-out-a-link-left",
          [](const std::string& path, const std::string& outside) {
              const std::string folder = fs::path(path).parent_path().string();
              fs::rename(folder, outside + "/moved-folder");
              fs::create_directory_symlink(outside + "/moved-folder", folder);
          },
-         false, true},
+         false, fw::OpenRefusal::MovedOut},
         {"replaced-by-another-file",
          [](const std::string& path, const std::string&) {
              std::ofstream(path + ".new") << "new";
              fs::rename(path + ".new", path);
          },
-         false, true},
+         false, fw::OpenRefusal::Replaced},
         {"replaced-by-a-folder",
          [](const std::string& path, const std::string&) {
              fs::remove(path);
              fs::create_directory(path);
          },
-         false, true},
+         false, fw::OpenRefusal::Replaced},
         // Neither is opened for reading: nothing waits on the pipe, nothing touches the device.
         {"replaced-by-a-pipe",
          [](const std::string& path, const std::string&) {
              fs::remove(path);
              ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
          },
-         false, true},
+         false, fw::OpenRefusal::Replaced},
         {"replaced-by-a-link-to-a-device",
          [](const std::string& path, const std::string&) {
              fs::remove(path);
              fs::create_symlink("/dev/zero", path);
          },
-         false, true},
+         false, fw::OpenRefusal::Replaced},
         {"gone", [](const std::string& path, const std::string&) { fs::remove(path); }, false,
-         false},
+         fw::OpenRefusal::Unreadable},
     };
     // The folder as the file's path names it, and as the folder handed to the open names it.
     const std::pair<const char*, const char*> namings[] = {
@@ -126,11 +127,12 @@ TEST_F(FolderItemIdentity, OpensOnlyTheFileItWasWhileItLiesInsideTheFolder) {
             Put(path, "scanned");
             const fw::FileIdentity identity = IdentityOf(path);
             c.change(path, outside);
-            bool replaced = !c.replaced;
+            fw::OpenRefusal refusal = c.refusal == fw::OpenRefusal::None ? fw::OpenRefusal::Replaced
+                                                                         : fw::OpenRefusal::None;
             std::unique_ptr<fw::BinaryStream> in = fw::FolderItem(path).OpenAsBinaryFile(
-                identity, fw::FolderItem(base_ + "/" + within), replaced);
+                identity, fw::FolderItem(base_ + "/" + within), refusal);
             EXPECT_EQ(in != nullptr, c.opened);
-            EXPECT_EQ(replaced, c.replaced);
+            EXPECT_EQ(static_cast<int>(refusal), static_cast<int>(c.refusal));
             if (in) {
                 EXPECT_EQ(in->ReadUpTo(7), "scanned");
             }

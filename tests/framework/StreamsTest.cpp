@@ -151,7 +151,8 @@ TEST_F(StreamsTest, ClosedBinaryStreamRaises) {
 
 // What happens to a file while a stream reads it, half-way through: whether the stream then
 // takes it as changed. The change time is the only trace of a rewrite whose date was put back,
-// whatever happens to the file's names meanwhile; a file another is saved over keeps its bytes.
+// whatever happens to the file's names meanwhile; a name lost moves it too, and can't be told from
+// a rewrite before it, so a file removed or saved over counts as changed.
 struct ChangeWhileReadCase {
     const char* name;
     std::function<void(const std::string& path)> change;
@@ -178,6 +179,17 @@ void WaitForTheClockToPass(const struct timespec& time) {
          clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 &&
          (now.tv_sec < time.tv_sec || (now.tv_sec == time.tv_sec && now.tv_nsec <= time.tv_nsec));)
         sched_yield();
+}
+
+// Another file of the same size renamed over the file, with the file's own date.
+void SaveOver(const std::string& path) {
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    const std::string other = path + ".new";
+    std::ofstream(other, std::ios::binary) << std::string(static_cast<size_t>(before.st_size), 'n');
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, other.c_str(), times, 0), 0);
+    ASSERT_EQ(rename(other.c_str(), path.c_str()), 0);
 }
 
 void Link(const std::string& path, const std::string& name) {
@@ -228,12 +240,22 @@ INSTANTIATE_TEST_SUITE_P(
                             },
                             true},
         // An editor's save: the new file renamed over the one being read, which has no name left.
-        ChangeWhileReadCase{"saved over by another file",
+        ChangeWhileReadCase{"saved over by another file", SaveOver, true},
+        ChangeWhileReadCase{
+            "removed", [](const std::string& path) { ASSERT_EQ(unlink(path.c_str()), 0); }, true},
+        // The bytes read are the old ones up to the rewrite and the new ones after it.
+        ChangeWhileReadCase{"rewritten in place keeping its date, then removed",
                             [](const std::string& path) {
-                                std::ofstream(path + ".new") << std::string(256 * 1024, 'n');
-                                ASSERT_EQ(rename((path + ".new").c_str(), path.c_str()), 0);
+                                RewriteKeepingTheDate(path);
+                                ASSERT_EQ(unlink(path.c_str()), 0);
                             },
-                            false}),
+                            true},
+        ChangeWhileReadCase{"rewritten in place keeping its date, then saved over",
+                            [](const std::string& path) {
+                                RewriteKeepingTheDate(path);
+                                SaveOver(path);
+                            },
+                            true}),
     [](const testing::TestParamInfo<ChangeWhileReadCase>& info) {
         return testsupport::CaseName(info.param.name);
     });

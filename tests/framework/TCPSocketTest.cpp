@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -125,5 +126,59 @@ INSTANTIATE_TEST_SUITE_P(
                     PeerEndCase{"ResetBeforeTheBytesWereRead", true, false, fw::kSocketPeerReset},
                     PeerEndCase{"ResetAfterTheBytesWereRead", true, true, fw::kSocketPeerReset}),
     [](const testing::TestParamInfo<PeerEndCase>& info) { return std::string(info.param.what); });
+
+// This end stops sending and waits for the peer's end: the peer reads every byte and the end of
+// them, and its own end (in order or with a reset) is told apart, as on an open connection. The
+// peer is a bare descriptor, so that it ends only when the test ends it.
+class PeerEndAfterOurs : public TCPSocketTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(PeerEndAfterOurs, IsReportedAsItHappened) {
+    const bool reset = GetParam();
+    const int peerFd = ::dup(static_cast<int>(peer->socketDescriptor()));
+    ASSERT_GE(peerFd, 0);
+    peer->abort();  // its descriptor only: the connection lives on in peerFd
+    int32_t endCode = 0;
+    socket.Error = [&](fw::TCPSocket& s) { endCode = s.LastErrorCode(); };
+    const std::string bytes(3000000, 'e');
+    socket.Write(bytes);
+    bool ended = false;
+    bool endRead = false;
+    const auto drain = [&] {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::recv(peerFd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0) received.append(buffer, static_cast<size_t>(n));
+            if (n == 0) endRead = true;
+            if (n <= 0) return;
+        }
+    };
+    ASSERT_TRUE(fw::RunEventLoopUntil(
+        [&] {
+            drain();
+            if (completes == 1 && !ended) {
+                ended = socket.EndSending();
+                EXPECT_TRUE(ended);
+            }
+            return endRead;
+        },
+        20000));
+    EXPECT_FALSE(socket.IsConnected());
+    EXPECT_TRUE(received == bytes) << received.size() << " bytes read";
+    fw::ProcessPendingEvents();
+    EXPECT_EQ(endCode, 0) << "the end is the peer's to make";
+
+    if (reset) {
+        linger hard{1, 0};
+        setsockopt(peerFd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    }
+    ::close(peerFd);
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return endCode != 0; }, 5000));
+    EXPECT_EQ(endCode, reset ? fw::kSocketPeerReset : fw::kSocketPeerClosed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, PeerEndAfterOurs, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Reset" : "InOrder");
+                         });
 
 }  // namespace

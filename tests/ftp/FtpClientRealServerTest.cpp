@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "ftp/FtpErrorCodes.h"
 #include "ftp/UploadThread.h"
 #include "tests/ftp/FtpClientHarness.h"
 #include "tests/ftp/RealFtpServer.h"
@@ -95,15 +96,19 @@ TEST_P(FtpClientOnRealServer, UploadsABinaryFileByteForByte) {
     EXPECT_EQ(std::filesystem::file_size(server->Local("empty.bin")), 0u);
 }
 
-// The file is opened once, when the upload is asked for, and that open file is what goes out: a
-// file put in its place before the server accepts STOR is not the one sent.
-TEST_P(FtpClientOnRealServer, SendsTheFileAsItWasWhenTheUploadWasAskedFor) {
+// The file is opened once, when the upload is asked for, and only that open file can go out: a
+// file put in its place before the server accepts STOR is never sent. The file asked for lost its
+// name meanwhile, which can't be told from a rewrite, so the upload ends as for a file changed
+// while it was sent.
+TEST_P(FtpClientOnRealServer, NeverSendsAFilePutInPlaceOfTheOneAskedFor) {
     const std::string local = LocalFile("asked.bin", "the file that was asked for");
     const std::string other = LocalFile("other.bin", "another file in its place");
     client.command.storFile(local, server->Remote("asked.bin"), "I");
     std::filesystem::rename(other, local);
-    ASSERT_TRUE(client.WaitFor([&] { return client.transfersComplete == 1; }));
-    EXPECT_EQ(testsupport::ReadFile(server->Local("asked.bin")), "the file that was asked for");
+    ASSERT_TRUE(client.WaitFor([&] { return !client.dataErrors.empty(); }));
+    EXPECT_EQ(client.dataErrors[0], FtpLocalFileChanged);
+    EXPECT_EQ(client.transfersComplete, 0);
+    EXPECT_NE(testsupport::ReadFile(server->Local("asked.bin")), "another file in its place");
 }
 
 // Several of the largest pieces and a short one at the end.

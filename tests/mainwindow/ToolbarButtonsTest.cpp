@@ -24,6 +24,7 @@
 #include "shell/CommonModule.h"
 #include "tests/framework/ToolbarDriver.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/ToolbarButtons.h"
 
 namespace {
 
@@ -92,15 +93,8 @@ protected:
         };
     }
 
-    fw::ToolbarItem* Button(int32_t tag) const {
-        for (fw::ToolbarItem* item : bar->VisibleItems())
-            if (Tag(item) == tag) return item;
-        return nullptr;
-    }
-    static int32_t Tag(fw::ToolbarItem* item) {
-        auto* control = dynamic_cast<fw::ToolbarSegmentedControl*>(item->View());
-        return control ? control->TagForSegment(0) : 0;
-    }
+    fw::ToolbarItem* Button(int32_t tag) const { return testsupport::ToolbarButton(*w, tag); }
+    static int32_t Tag(fw::ToolbarItem* item) { return testsupport::ToolbarTag(item); }
     QToolButton* Widget(int32_t tag) const { return ButtonOf(*bar, Button(tag)); }
     // Enabled state of every button on the bar, by its place.
     std::vector<bool> States() const {

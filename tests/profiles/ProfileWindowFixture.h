@@ -20,10 +20,10 @@
 #include "framework/ModalHost.h"
 #include "framework/Toolbar.h"
 #include "framework/ToolbarItem.h"
-#include "framework/ToolbarSegmentedControl.h"
 #include "mainwindow/Window1.h"
 #include "tests/framework/ToolbarDriver.h"
 #include "tests/shell/ShellTestFixture.h"
+#include "tests/support/ToolbarButtons.h"
 
 namespace profiletest {
 
@@ -146,22 +146,13 @@ protected:
 
     // --- The toolbar
 
-    static fw::ToolbarItem* ToolbarButton(Window1& w, int32_t tag) {
-        fw::Toolbar* bar = fw::Toolbar::Of(w);
-        if (!bar) return nullptr;
-        for (fw::ToolbarItem* item : bar->VisibleItems()) {
-            auto* control = dynamic_cast<fw::ToolbarSegmentedControl*>(item->View());
-            if (control && control->TagForSegment(0) == tag) return item;
-        }
-        return nullptr;
-    }
     static bool ConnectEnabled(Window1& w) {
-        fw::ToolbarItem* button = ToolbarButton(w, TagConnect);
+        fw::ToolbarItem* button = testsupport::ToolbarButton(w, TagConnect);
         EXPECT_NE(button, nullptr) << "no Connect button";
         return button && button->Enabled();
     }
     static void ClickToolbarButton(Window1& w, int32_t tag) {
-        fw::ToolbarItem* button = ToolbarButton(w, tag);
+        fw::ToolbarItem* button = testsupport::ToolbarButton(w, tag);
         ASSERT_NE(button, nullptr) << tag;
         QTest::mouseClick(toolbartest::ButtonOf(*fw::Toolbar::Of(w), button), Qt::LeftButton);
         fw::ProcessPendingEvents();

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -123,6 +124,11 @@ ProgramCopy::ProgramCopy(const Options& options) {
         setrlimit(RLIMIT_CORE, &unlimited);
     }
     if (!options.workingFolder.empty() && chdir(options.workingFolder.c_str()) != 0) _exit(126);
+    // Root regains every capability when it runs a program, but none left out of its bounding set:
+    // the copy runs without those that pass over a file's permissions.
+    if (options.asAnOrdinaryUser)
+        for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            if (prctl(PR_CAPBSET_DROP, cap, 0, 0, 0) != 0) _exit(125);
     execve(QUILLOMAR_PROGRAM, argv, envp.data());
     _exit(127);
 }
@@ -147,6 +153,12 @@ bool ProgramCopy::WaitUntilItHoldsTheLock(int timeoutMs) {
     return testsupport::WaitUntil(
                [&] { return !Reap() && HoldsFlock(pid_, folder) && HoldsFlock(pid_, lockFile); },
                timeoutMs) &&
+           !exited_;
+}
+
+bool ProgramCopy::WaitUntilItLocksTheFolder(int timeoutMs) {
+    const std::string folder = SettingsFolder().Path();
+    return testsupport::WaitUntil([&] { return !Reap() && HoldsFlock(pid_, folder); }, timeoutMs) &&
            !exited_;
 }
 

@@ -18,11 +18,18 @@ public:
         // that does, so a test can press a key in the copy's message box (PressReturn).
         bool answerableOverVnc = false;
         bool coreFilesAllowed = false;  // RLIMIT_CORE unlimited before the program starts
-        std::string workingFolder;      // empty: the test's
+        // The copy meets file permissions as an ordinary user does (see AsAnOrdinaryUser.h).
+        bool asAnOrdinaryUser = false;
+        std::string workingFolder;  // empty: the test's
 
         static Options AnswerableOverVnc() {
             Options o;
             o.answerableOverVnc = true;
+            return o;
+        }
+        static Options AsAnOrdinaryUser() {
+            Options o;
+            o.asAnOrdinaryUser = true;
             return o;
         }
         static Options CoreFilesAllowedIn(std::string folder) {
@@ -42,6 +49,8 @@ public:
     // Runs the event loop until this copy holds the settings folder's locks, the folder's and its
     // lock file's (it has started and taken the folder), it exits, or the time is up.
     bool WaitUntilItHoldsTheLock(int timeoutMs = 20000);
+    // The same until it holds the folder's own lock, the first it takes, while it is starting.
+    bool WaitUntilItLocksTheFolder(int timeoutMs = 20000);
     // Presses Return in the copy's active window over VNC until it exits or the time is up;
     // answers whether it exited.
     bool PressReturnUntilItExits(int timeoutMs = 20000);

@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <string.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -269,6 +271,80 @@ INSTANTIATE_TEST_SUITE_P(LockFiles, RemovedLockFileTest, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& info) {
                              return info.param ? "TakenByAnotherCopy" : "TakenByNone";
                          });
+
+// What stands at ".lock" never holds start-up: a pipe there that the user may only read, which,
+// opened for reading, would wait for a writer that never comes. The built program, run as an
+// ordinary user, starts and takes the lock (the pipe's as well), and SIGTERM ends it, whether it
+// comes once the copy runs or while it starts (between the folder's lock and the lock file's).
+class PipeAtTheLockFileTest : public TwoCopiesTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(PipeAtTheLockFileTest, ACopyStartsAndEndsOnSigterm) {
+    const bool whileStarting = GetParam();
+    SeedSettings();
+    const std::string lockFile = PathOf(kSettingsLockFileName);
+    fs::remove(lockFile);
+    ASSERT_EQ(mkfifo(lockFile.c_str(), 0444), 0) << strerror(errno);
+
+    ProgramCopy copy(ProgramCopy::Options::AsAnOrdinaryUser());
+    ASSERT_TRUE(whileStarting ? copy.WaitUntilItLocksTheFolder() : copy.WaitUntilItHoldsTheLock())
+        << "the copy did not get so far\n"
+        << copy.ErrorOutput();
+    copy.Signal(SIGTERM);
+    ASSERT_TRUE(copy.WaitForExit()) << "the copy still runs\n" << copy.ErrorOutput();
+    EXPECT_TRUE(WIFEXITED(copy.Status()) && WEXITSTATUS(copy.Status()) == 0) << copy.Status();
+    EXPECT_EQ(ProfileNames(), std::vector<std::string>{"before"});
+    EXPECT_EQ(fs::status(lockFile).type(), fs::file_type::fifo);
+}
+
+INSTANTIATE_TEST_SUITE_P(LockFiles, PipeAtTheLockFileTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "WhileItStarts" : "OnceItRuns";
+                         });
+
+// A lease another program holds on ".lock" (a file server sharing the home folder, say) holds
+// start-up neither, nor is it taken for another copy: the lock file can't be opened without
+// waiting, and the folder's own lock holds.
+TEST_F(TwoCopiesTest, ALeaseOnTheLockFileNeitherHoldsNorRefusesTheStart) {
+    SeedSettings();
+    const std::string lockFile = PathOf(kSettingsLockFileName);
+    const int made = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(made, 0);
+    close(made);
+    int ready[2];
+    ASSERT_EQ(pipe2(ready, O_CLOEXEC), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        // Only async-signal-safe calls in the child of a process with threads. Told when a copy
+        // opens the file, it keeps the lease until the kernel breaks it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGIO, &ignore, nullptr);
+        const int fd = open(lockFile.c_str(), O_RDONLY);
+        const char leased = fd >= 0 && fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+        if (write(ready[1], &leased, 1) != 1) _exit(1);
+        for (;;) pause();
+    }
+    ASSERT_GT(holder, 0);
+    close(ready[1]);
+    char leased = 0;
+    const bool told = read(ready[0], &leased, 1) == 1;
+    close(ready[0]);
+    const auto endHolder = [holder] {
+        kill(holder, SIGKILL);
+        waitpid(holder, nullptr, 0);
+    };
+    if (!told || !leased) {
+        endHolder();
+        GTEST_SKIP() << "no lease can be taken here";
+    }
+
+    StartApp();
+    endHolder();
+    EXPECT_TRUE(fw::ModalHost::Shown().empty());
+    EXPECT_FALSE(app().HasQuit());
+    EXPECT_NE(MainWindow(), nullptr);
+}
 
 // A refused copy whose message nobody answers still ends when the session does (SIGTERM), as any
 // copy does: a logout must not wait on it.

@@ -35,8 +35,11 @@ std::vector<std::string> ScriptArguments(const PyFtpServerOptions& o) {
         args.insert(args.end(), {"--abort-stor-after", std::to_string(o.abortStorAfterBytes),
                                  "--abort-stor-times", std::to_string(o.abortStorTimes)});
     }
+    if (o.earlyFinalReply) args.push_back("--early-final-reply");
     if (o.port > 0) args.insert(args.end(), {"--port", std::to_string(o.port)});
     if (o.logCommands) args.push_back("--log-commands");
+    if (o.maxCommandLineBytes > 0)
+        args.insert(args.end(), {"--max-command-line", std::to_string(o.maxCommandLineBytes)});
     if (!o.masqueradeAddress.empty()) {
         args.insert(args.end(), {"--masquerade-address", o.masqueradeAddress});
     }

@@ -25,10 +25,16 @@ struct PyFtpServerOptions {
     // When > 0 the server closes a STOR's data connection once that many bytes arrived (the file
     // keeps them) and answers 426. APPE is never broken, so a resume can complete.
     int64_t abortStorAfterBytes = 0;
-    int abortStorTimes = 0;         // how many STORs to break; 0: every one
+    int abortStorTimes = 0;  // how many STORs to break; 0: every one
+    // When set the server confirms a STOR (226) right after accepting it (150), before the data
+    // has come, and then reads and stores the data as usual.
+    bool earlyFinalReply = false;
     std::string masqueradeAddress;  // non-empty: the address the 227 reply names
     int port = 0;              // the port to listen on (21 in a private network namespace); 0: any
     bool logCommands = false;  // every command received in the log, as "<- COMMAND argument"
+    // The longest command line taken (longer ones get "500 Command too long."); 0: pyftpdlib's
+    // own 2,048 bytes.
+    int maxCommandLineBytes = 0;
 };
 
 // pyftpdlib (Debian's python3-pyftpdlib) on 127.0.0.1 and a port of its own choosing (or the one

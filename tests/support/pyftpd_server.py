@@ -56,6 +56,40 @@ class AbortingDTPHandler(DTPHandler):
 class TestFTPHandler(FTPHandler):
     banner_text = None
     login_text = {}
+    max_command_line = 0  # 0: pyftpdlib's own bound (2,048 bytes)
+
+    def collect_incoming_data(self, data):
+        if not self.max_command_line:
+            return FTPHandler.collect_incoming_data(self, data)
+        # pyftpdlib's own, with another bound.
+        self._in_buffer.append(data)
+        self._in_buffer_len += len(data)
+        if self._in_buffer_len > self.max_command_line:
+            self.respond_w_warning('500 Command too long.')
+            self._in_buffer = []
+            self._in_buffer_len = 0
+
+    early_final_reply = False  # STOR's 226 right after its 150, before the data has come
+    _early_replied = False
+    _accepting_stor = False
+
+    def ftp_STOR(self, file, mode="w"):
+        self._accepting_stor = True
+        try:
+            return FTPHandler.ftp_STOR(self, file, mode)
+        finally:
+            self._accepting_stor = False
+
+    def respond(self, resp, logfun=logging.debug):
+        if not self.early_final_reply:
+            return FTPHandler.respond(self, resp, logfun)
+        if self._early_replied and resp.startswith("226 "):
+            self._early_replied = False  # said already; the data is stored all the same
+            return
+        FTPHandler.respond(self, resp, logfun)
+        if self._accepting_stor and resp[:4] in ("150 ", "125 "):
+            self._early_replied = True
+            FTPHandler.respond(self, "226 Transfer complete.", logfun)
 
     def handle(self):
         reply = multiline_reply(220, self.banner_text) if self.banner_text else None
@@ -93,8 +127,10 @@ def parse_args():
     p.add_argument("--passive-ports", help="MIN-MAX")
     p.add_argument("--abort-stor-after", type=int, default=0)
     p.add_argument("--abort-stor-times", type=int, default=0)
+    p.add_argument("--early-final-reply", action="store_true")
     p.add_argument("--masquerade-address")
     p.add_argument("--log-commands", action="store_true")
+    p.add_argument("--max-command-line", type=int, default=0)
     return p.parse_args()
 
 
@@ -118,12 +154,14 @@ def main():
     # A refused login is answered at once: pyftpdlib waits seconds before it, against password
     # guessing, which only slows the tests down.
     handler.auth_failed_timeout = 0
+    handler.max_command_line = args.max_command_line
     handler.banner_text = args.banner
     if args.banner is not None:
         handler.banner = args.banner
     if args.passive_ports:
         low, high = (int(x) for x in args.passive_ports.split("-"))
         handler.passive_ports = range(low, high + 1)
+    handler.early_final_reply = args.early_final_reply
     if args.masquerade_address:
         handler.masquerade_address = args.masquerade_address
     if args.abort_stor_after > 0:

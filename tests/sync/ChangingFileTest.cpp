@@ -1,6 +1,7 @@
 // A file written to while it is sent, against real servers on 127.0.0.1:21: that file is passed
 // over, the run goes on with the files after it, and the journal keeps the file for the next
-// comparison, which ticks it again.
+// comparison, which ticks what stands at its name then. No copy spliced from the old bytes and the
+// new stays on the server, whatever became of the file's name.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -35,6 +36,7 @@ std::string LogBytes(char mark = 'a') {
 struct Change {
     const char* name;
     std::function<bool(const std::string& path, int changesSoFar)> apply;
+    bool leavesAFile = true;  // a file stands at its name afterwards
 };
 
 // A log being written: a line more at every piece sent.
@@ -65,6 +67,27 @@ bool RewriteInPlaceKeepingTheDateWhileLinked(const std::string& path, int change
     return link(path.c_str(), snapshot.c_str()) == 0;
 }
 
+// The rewrite, then the file removed before its upload ends: what was sent is the old bytes up to
+// the rewrite and the new after it, and the file that was read has no name left.
+bool RewriteInPlaceKeepingTheDateThenRemove(const std::string& path, int changesSoFar) {
+    return RewriteInPlaceKeepingTheDate(path, changesSoFar) && unlink(path.c_str()) == 0;
+}
+
+// The rewrite, then another file saved over it (renamed onto its name) with the same size and the
+// original date: only the journal can tick it at the next comparison.
+bool RewriteInPlaceKeepingTheDateThenSaveOver(const std::string& path, int changesSoFar) {
+    struct stat before {};
+    if (changesSoFar > 0 || stat(path.c_str(), &before) != 0) return false;
+    if (!RewriteInPlaceKeepingTheDate(path, changesSoFar)) return false;
+    const std::string saved = path + ".saved";
+    if (!testsupport::WriteFile(saved,
+                                LogBytes('c').substr(0, static_cast<size_t>(before.st_size))))
+        return false;
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    return utimensat(AT_FDCWD, saved.c_str(), times, 0) == 0 &&
+           rename(saved.c_str(), path.c_str()) == 0;
+}
+
 void PrintTo(const Change& c, std::ostream* os) {
     *os << c.name;
 }
@@ -74,6 +97,10 @@ const Change kChanges[] = {
     {"rewritten in place keeping its date", RewriteInPlaceKeepingTheDate},
     {"rewritten in place keeping its date while it gains a name",
      RewriteInPlaceKeepingTheDateWhileLinked},
+    {"rewritten in place keeping its date, then removed", RewriteInPlaceKeepingTheDateThenRemove,
+     false},
+    {"rewritten in place keeping its date, then saved over",
+     RewriteInPlaceKeepingTheDateThenSaveOver},
 };
 
 class ChangingFile : public SyncWindowTest,
@@ -115,9 +142,18 @@ TEST_P(ChangingFile, IsPassedOverAndTheRunGoesOnAndTheNextComparisonTicksIt) {
     EXPECT_EQ(Get("uploading.txt"),
               "127.0.0.1\t" + server->User() + "\t" + server->RemoteRoot() + "/log.bin\n");
 
-    // A newer copy on the server would keep it from being ticked by its date: the journal ticks it.
+    // A newer copy on the server would keep it from being ticked by its date: the journal ticks
+    // what stands at its name, if anything does.
     w->dataSocket.bytesTransfered = reportBytes;
     ASSERT_TRUE(Click(TagDiscon));
+    if (!change.leavesAFile) {
+        ExpectPress("実行");
+        ASSERT_TRUE(ConnectAndCompare()) << LogText();
+        EXPECT_TRUE(LogLines(kUnfinishedLine).empty()) << LogText();
+        for (const SyncEntry& e : w->pSyncL) EXPECT_FALSE(e.check) << e.path;
+        EXPECT_EQ(TreeOf(server->LocalRoot()), (Tree{{"a.txt", "a\n"}, {"z.txt", "z\n"}}));
+        return;
+    }
     server->Put("log.bin", "newer, and not the file");
     ExpectPress("実行");  // the results of the earlier connection are cleared
     ASSERT_TRUE(ConnectAndCompare()) << LogText();

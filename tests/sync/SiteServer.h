@@ -21,8 +21,11 @@ struct SiteServerOptions {
     std::string permissions = "elradfmwMT";  // pyftpdlib's
     int64_t abortStorAfterBytes = 0;  // pyftpdlib: break STOR uploads (see PyFtpServerOptions)
     int abortStorTimes = 0;
+    bool earlyFinalReply =
+        false;  // pyftpdlib: STOR confirmed before its data (see PyFtpServerOptions)
     std::vector<std::string> vsftpdConfig = {};  // vsftpd: "key=value" lines over the defaults
     std::string pyftpdlibRoot = "";              // pyftpdlib: the folder it serves (a restart)
+    int pyftpdlibCommandLineBytes = 0;           // pyftpdlib: the longest command line (0: its own)
 };
 
 class SiteServer {
@@ -44,8 +47,10 @@ public:
             o.permissions = options.permissions;
             o.abortStorAfterBytes = options.abortStorAfterBytes;
             o.abortStorTimes = options.abortStorTimes;
+            o.earlyFinalReply = options.earlyFinalReply;
             o.logCommands = true;
             o.root = options.pyftpdlibRoot;
+            o.maxCommandLineBytes = options.pyftpdlibCommandLineBytes;
             py_ = std::make_unique<testsupport::PyFtpServer>(o);
             remoteRoot_ = "/site";
             beside_ = "";

@@ -20,11 +20,11 @@
 #include "framework/Strings.h"
 #include "framework/Toolbar.h"
 #include "framework/ToolbarItem.h"
-#include "framework/ToolbarSegmentedControl.h"
 #include "mainwindow/Window1.h"
 #include "sync/SyncListDlg.h"
 #include "tests/framework/ToolbarDriver.h"
 #include "tests/shell/ShellTestFixture.h"
+#include "tests/support/ToolbarButtons.h"
 #include "tests/sync/PrivateNetwork.h"
 #include "tests/sync/SiteServer.h"
 
@@ -119,22 +119,13 @@ protected:
         ASSERT_TRUE(Enabled(TagConnect));
     }
 
-    fw::ToolbarItem* Button(int32_t tag) const {
-        fw::Toolbar* bar = fw::Toolbar::Of(*w);
-        if (!bar) return nullptr;
-        for (fw::ToolbarItem* item : bar->VisibleItems()) {
-            auto* control = dynamic_cast<fw::ToolbarSegmentedControl*>(item->View());
-            if (control && control->TagForSegment(0) == tag) return item;
-        }
-        return nullptr;
-    }
     bool Enabled(int32_t tag) const {
-        fw::ToolbarItem* item = Button(tag);
+        fw::ToolbarItem* item = testsupport::ToolbarButton(*w, tag);
         return item && item->Enabled();
     }
     // A click on the button, as the user makes it; false when the button can't be clicked.
     bool Click(int32_t tag) {
-        fw::ToolbarItem* item = Button(tag);
+        fw::ToolbarItem* item = testsupport::ToolbarButton(*w, tag);
         if (!item) return false;
         QToolButton* button = toolbartest::ButtonOf(*fw::Toolbar::Of(*w), item);
         if (!button || !button->isEnabled()) return false;
