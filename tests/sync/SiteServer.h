@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -105,6 +106,25 @@ public:
         for (size_t at = log.find(needle); at != std::string::npos; at = log.find(needle, at + 1))
             ++count;
         return count;
+    }
+    // Every command the server received, in order, as "VERB argument".
+    std::vector<std::string> Commands() const {
+        const std::string log = Log();
+        // vsftpd: FTP command: Client "127.0.0.1", "MKD /x"; pyftpdlib: ...-[user] <- MKD /x
+        const std::string marker = vs_ ? "FTP command: Client \"" : "<- ";
+        std::vector<std::string> commands;
+        for (size_t at = log.find(marker); at != std::string::npos; at = log.find(marker, at)) {
+            at += marker.size();
+            const size_t end = std::min(log.find('\n', at), log.size());
+            std::string line = log.substr(at, end - at);
+            if (vs_) {
+                const size_t start = line.find("\", \"");
+                line = start == std::string::npos ? line : line.substr(start + 4);
+                if (!line.empty() && line.back() == '"') line.pop_back();
+            }
+            commands.push_back(line);
+        }
+        return commands;
     }
 
 private:
