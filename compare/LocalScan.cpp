@@ -1,10 +1,5 @@
 #include "compare/LocalScan.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -14,6 +9,7 @@
 
 #include "compare/SizeText.h"
 #include "compare/TreeBounds.h"
+#include "framework/LocalOpen.h"
 #include "framework/RealPath.h"
 
 std::string LocalDateText(int64_t unixSeconds) {
@@ -46,46 +42,6 @@ std::string LocalScan::ReplacedText(const std::string& path) {
     return "比較中に移動または置き換えられたため比較から除外しました: " + path;
 }
 
-// A folder being scanned, open until everything below it has been: its listing, read through
-// the descriptor the scan opened it by, which the folders below it are opened from.
-class LocalScan::OpenFolder {
-public:
-    OpenFolder() = default;
-    ~OpenFolder() { Close(); }
-    OpenFolder(const OpenFolder&) = delete;
-    OpenFolder& operator=(const OpenFolder&) = delete;
-
-    // Takes the descriptor: what the folder is is read from it.
-    bool Take(int fd) {
-        Close();
-        fd_ = fd;
-        struct stat st;
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
-        id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-        return true;
-    }
-    // The listing, from its start; the descriptor is the listing's from then on.
-    DIR* List() {
-        if (!dir_ && fd_ >= 0) dir_ = ::fdopendir(fd_);
-        return dir_;
-    }
-    int Descriptor() const { return fd_; }
-    void Close() {
-        if (dir_)
-            ::closedir(dir_);
-        else if (fd_ >= 0)
-            ::close(fd_);
-        dir_ = nullptr;
-        fd_ = -1;
-    }
-
-    FolderId id{};
-
-private:
-    int fd_ = -1;
-    DIR* dir_ = nullptr;
-};
-
 void LocalScan::Note(const std::string& line) {
     if (log) log(line);
 }
@@ -97,8 +53,8 @@ void LocalScan::Yield() {
 namespace {
 
 // The error number of a failed call (a hook that reports a failure without one: EIO).
-int LastError() {
-    return errno != 0 ? errno : EIO;
+int ErrorOrEio(int error) {
+    return error != 0 ? error : EIO;
 }
 
 }  // namespace
@@ -110,14 +66,16 @@ bool LocalScan::Scan(const std::string& folderPath) {
     rootFailure_ = {};
     // The root's own path may pass through links; links below it are judged against the folder
     // it leads to, as its descriptor tells.
-    OpenFolder root;
-    realRoot_.clear();
-    if (!root.Take(::open(rootPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))) {
-        rootFailure_.error = LastError();
+    root_ = {};
+    int error = 0;
+    fw::FileDescriptor rootFd = fw::OpenFolderAt(rootPath_, &error);
+    const std::optional<fw::Look> look = fw::LookAt(rootFd, &error);
+    if (!look) {
+        rootFailure_.error = ErrorOrEio(error);
         return false;
     }
-    realRoot_ = fw::RealPathOf(root.Descriptor());
-    if (realRoot_.empty()) {
+    root_ = fw::ResolvedFolder::Of(rootFd);
+    if (!root_.Known()) {
         // Without /proc no link could be judged; with it, the folder has lost its name since.
         if (fw::RealPathsKnown())
             rootFailure_.error = ENOENT;
@@ -125,6 +83,7 @@ bool LocalScan::Scan(const std::string& folderPath) {
             rootFailure_.noProc = true;
         return false;
     }
+    OpenFolder root{fw::FolderReader(std::move(rootFd)), look->identity};
     rootFailure_.error = ScanFolder(root, rootPath_, 0);
     return rootFailure_.error == 0;
 }
@@ -133,27 +92,26 @@ bool LocalScan::Scan(const std::string& folderPath) {
 // item in it examined.
 int LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
                           std::vector<SyncEntry>& batch) {
-    DIR* dir = folder.List();
-    if (!dir) return LastError();
     std::vector<std::string> names;
     while (true) {
-        errno = 0;
-        struct dirent* item = readItem ? readItem(dir) : ::readdir(dir);
-        if (!item) {
-            if (errno != 0) return errno;
+        fw::FolderRead item = readItem ? readItem(folder.reader) : folder.reader.ReadNext();
+        if (!item.name) {
+            if (item.error != 0) return item.error;
             break;
         }
-        std::string name = item->d_name;
+        std::string& name = *item.name;
         if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden items
         names.push_back(std::move(name));
     }
-    const int fd = folder.Descriptor();
+    const fw::FileDescriptor& fd = folder.reader.Descriptor();
     for (std::string& name : names) {
         SyncEntry entry;
-        struct stat st;
-        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT) continue;  // gone since it was listed
-            return LastError();  // listed but not examinable (no search permission, EIO): not read
+        int error = 0;
+        std::optional<fw::Look> look = fw::LookAtItem(fd, name, &error);
+        if (!look) {
+            if (error == ENOENT) continue;  // gone since it was listed
+            return ErrorOrEio(
+                error);  // listed but not examinable (no search permission, EIO): not read
         }
         // A link leads wherever it points: one whose target lies outside the local root must
         // not bring what it points at into the comparison, nor onto the server. What it is and
@@ -161,21 +119,27 @@ int LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
         // elsewhere between two looks can't give one look's verdict to the other's file.
         bool reachable = true;
         bool outside = false;
-        if (S_ISLNK(st.st_mode)) {
+        if (look->kind == fw::LookedKind::Link) {
             entry.link = true;
-            const int target = ::openat(fd, name.c_str(), O_PATH | O_CLOEXEC);
-            const std::string real = fw::RealPathOf(target);
-            if (real.empty() || ::fstat(target, &st) != 0)
-                reachable = false;
-            else
-                outside = !fw::LiesWithin(real, realRoot_);
-            if (target >= 0) ::close(target);
+            fw::Look target;
+            switch (fw::Judge(fw::ReachItemIn(fd, name), std::nullopt, &root_, &target)) {
+                case fw::LookVerdict::Unreadable:
+                    reachable = false;
+                    break;
+                case fw::LookVerdict::Outside:
+                    outside = true;
+                    look = target;
+                    break;
+                case fw::LookVerdict::Same:
+                case fw::LookVerdict::Replaced:
+                    look = target;
+                    break;
+            }
         }
-        entry.device = static_cast<uint64_t>(st.st_dev);
-        entry.inode = static_cast<uint64_t>(st.st_ino);
+        entry.identity = look->identity;
         entry.group = groupCounter_;
-        entry.date = LocalDateText(static_cast<int64_t>(st.st_mtime));
-        if (reachable && S_ISDIR(st.st_mode)) {
+        entry.date = LocalDateText(look->modified);
+        if (reachable && look->kind == fw::LookedKind::Folder) {
             // assign(), not "=": GCC 12 warns falsely of overlapping copies for the latter.
             entry.kind.assign(1, 'd');
             entry.size.assign(1, '-');
@@ -186,7 +150,7 @@ int LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
             }
         } else {
             entry.kind.assign(1, 'f');
-            entry.size = SizeText(reachable ? static_cast<int64_t>(st.st_size) : 0);
+            entry.size = SizeText(reachable ? look->size : 0);
             entry.path = path + name;
             if (!reachable) {
                 entry.opaque = true;
@@ -194,7 +158,7 @@ int LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
             } else if (outside) {
                 entry.opaque = true;
                 Note(OutsideLinkText(entry.path));
-            } else if (!S_ISREG(st.st_mode)) {
+            } else if (look->kind != fw::LookedKind::File) {
                 entry.opaque = true;
                 Note(SpecialFileText(entry.path));
             }
@@ -206,32 +170,37 @@ int LocalScan::ReadFolder(OpenFolder& folder, const std::string& path,
     return 0;
 }
 
-// Opens the subfolder as its parent's listing saw it, from the parent's descriptor; false, with a
-// line in the log, when it is not that folder now. A plain folder is opened without following a
+// Opens the subfolder as its parent's listing saw it, from the parent's descriptor; nothing, with
+// a line in the log, when it is not that folder now. A plain folder is opened without following a
 // link, so it is the parent's own; a link only to the folder it was judged by, and judged again
 // on the descriptor read.
-bool LocalScan::OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, OpenFolder& sub) {
-    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (entry.link ? 0 : O_NOFOLLOW);
-    const int fd = ::openat(parent.Descriptor(), entry.name.c_str(), flags);
-    if (fd < 0) {
+std::optional<LocalScan::OpenFolder> LocalScan::OpenSubfolder(const OpenFolder& parent,
+                                                              const SyncEntry& entry) {
+    int error = 0;
+    fw::FileDescriptor fd =
+        fw::OpenFolderIn(parent.reader.Descriptor(), entry.name,
+                         entry.link ? fw::AtLink::Follow : fw::AtLink::Refuse, &error);
+    if (!fd) {
         // A folder made a link or a file since the listing, or one that can't be read.
-        Note(errno == ELOOP || errno == ENOTDIR ? ReplacedText(entry.path)
+        Note(error == ELOOP || error == ENOTDIR ? ReplacedText(entry.path)
                                                 : UnreadableText(entry.path));
-        return false;
+        return std::nullopt;
     }
-    const bool opened = sub.Take(fd);
-    const std::string real = opened && entry.link ? fw::RealPathOf(fd) : "";
-    if (!opened || (entry.link && real.empty())) {
-        Note(UnreadableText(entry.path));
-    } else if (sub.id != FolderId{entry.device, entry.inode}) {
-        Note(ReplacedText(entry.path));
-    } else if (entry.link && !fw::LiesWithin(real, realRoot_)) {
-        Note(OutsideLinkText(entry.path));  // the link's folder has been moved out of the root
-    } else {
-        return true;
+    const fw::Look looked{entry.identity, fw::LookedKind::Folder};
+    switch (fw::Judge(fd, looked, entry.link ? &root_ : nullptr)) {
+        case fw::LookVerdict::Same:
+            return OpenFolder{fw::FolderReader(std::move(fd)), entry.identity};
+        case fw::LookVerdict::Unreadable:
+            Note(UnreadableText(entry.path));
+            break;
+        case fw::LookVerdict::Replaced:
+            Note(ReplacedText(entry.path));
+            break;
+        case fw::LookVerdict::Outside:
+            Note(OutsideLinkText(entry.path));  // the link's folder has been moved out of the root
+            break;
     }
-    sub.Close();
-    return false;
+    return std::nullopt;
 }
 
 // Whether an entry lies past the remote walk's bounds, as the run would send it: a folder more
@@ -259,7 +228,7 @@ int LocalScan::ScanFolder(OpenFolder& folder, const std::string& path, int32_t d
     std::vector<SyncEntry> batch;
     ++groupCounter_;
     if (const int error = ReadFolder(folder, path, batch); error != 0) return error;
-    ancestors_.push_back(folder.id);
+    ancestors_.push_back(folder.identity);
     const int32_t group = groupCounter_;
     const size_t first = tree_.size();
     if (appendRun)
@@ -272,17 +241,17 @@ int LocalScan::ScanFolder(OpenFolder& folder, const std::string& path, int32_t d
         if (tree_[k].kind == "d") {
             tree_[k].child = static_cast<int32_t>(tree_.size());
             if (!tree_[k].opaque) {
-                const FolderId id{tree_[k].device, tree_[k].inode};
+                const fw::FileIdentity& id = tree_[k].identity;
                 if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) {
                     tree_[k].opaque = true;
                     Note(LinkCycleText(tree_[k].path));
                 } else {
                     // The tree grows during the descent: the entry is copied, not referred to.
                     const std::string subPath = tree_[k].path;
-                    OpenFolder sub;
-                    if (!OpenSubfolder(folder, tree_[k], sub)) {
+                    std::optional<OpenFolder> sub = OpenSubfolder(folder, tree_[k]);
+                    if (!sub) {
                         tree_[k].opaque = true;
-                    } else if (ScanFolder(sub, subPath, depth + 1) != 0) {
+                    } else if (ScanFolder(*sub, subPath, depth + 1) != 0) {
                         tree_[k].opaque = true;
                         Note(UnreadableText(subPath));
                     }

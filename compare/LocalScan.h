@@ -1,14 +1,15 @@
 #pragma once
 
-#include <dirent.h>
-
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "compare/CompareRuns.h"
 #include "compare/SyncEntry.h"
+#include "framework/FolderReader.h"
+#include "framework/LocalLook.h"
 
 // The comparison's date text of a file's modification time: yyyy/MM/dd HH:mm in local time.
 std::string LocalDateText(int64_t unixSeconds);
@@ -39,9 +40,9 @@ public:
     std::function<void(std::vector<SyncEntry>& batch, int32_t group)> appendRun;
     std::function<void(const std::string& line)> log;
     std::function<void()> giveWay;
-    // Reads a folder's next item, as readdir does (nothing and errno 0 at the end, nothing and an
-    // errno on a failure); unset: readdir.
-    std::function<struct dirent*(DIR* folder)> readItem;
+    // Reads a folder's next item (nothing and error 0 at the end, nothing and an error number on
+    // a failure); unset: the folder's own ReadNext.
+    std::function<fw::FolderRead(fw::FolderReader& folder)> readItem;
 
     // The remote folder the run sends the local root's entries into: an entry's path on the
     // server is this, "/" and its names below the local root.
@@ -66,15 +67,15 @@ public:
     static std::string ReplacedText(const std::string& path);
 
 private:
-    struct FolderId {
-        uint64_t device;
-        uint64_t inode;
-        bool operator==(const FolderId&) const = default;
+    // A folder being scanned, open until everything below it has been: its items are read, looked
+    // at and the folders below it opened through the descriptor the scan opened it by.
+    struct OpenFolder {
+        fw::FolderReader reader;
+        fw::FileIdentity identity;
     };
-    class OpenFolder;
     int ScanFolder(OpenFolder& folder, const std::string& path, int32_t depth);
     int ReadFolder(OpenFolder& folder, const std::string& path, std::vector<SyncEntry>& batch);
-    bool OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry, OpenFolder& sub);
+    std::optional<OpenFolder> OpenSubfolder(const OpenFolder& parent, const SyncEntry& entry);
     bool PastTheBounds(const SyncEntry& entry, int32_t depth);
     void Note(const std::string& line);
     void Yield();
@@ -82,8 +83,8 @@ private:
     std::vector<SyncEntry>& tree_;
     std::vector<GroupRun>& runs_;
     int32_t& groupCounter_;
-    std::vector<FolderId> ancestors_;  // the folders being scanned, root first
-    std::string realRoot_;             // the root with its links resolved, without a final "/"
-    std::string rootPath_;             // the root as scanned, with a final "/"
+    std::vector<fw::FileIdentity> ancestors_;  // the folders being scanned, root first
+    fw::ResolvedFolder root_;                  // the root with its links resolved
+    std::string rootPath_;                     // the root as scanned, with a final "/"
     Failure rootFailure_;
 };

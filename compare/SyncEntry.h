@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "framework/FileIdentity.h"
+
 // One file or folder of a compared tree (local or remote), flattened so that a folder's own
 // entries stand together after it.
 struct SyncEntry {
@@ -25,6 +27,5 @@ struct SyncEntry {
     // is a link. The scan goes into that very folder and the upload sends that very file, or
     // nothing.
     bool link = false;
-    uint64_t device = 0;
-    uint64_t inode = 0;
+    fw::FileIdentity identity;
 };

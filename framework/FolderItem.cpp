@@ -12,7 +12,8 @@
 #include <QStandardPaths>
 #include <algorithm>
 
-#include "RealPath.h"
+#include "LocalLook.h"
+#include "LocalOpen.h"
 #include "Streams.h"
 
 namespace fw {
@@ -56,20 +57,6 @@ int OpenForReading(const std::string& path, struct stat& st) {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
-}
-
-// Whether st is the regular file identified.
-bool IsFile(const struct stat& st, const FileIdentity& identity) {
-    return S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_dev) == identity.device &&
-           static_cast<uint64_t>(st.st_ino) == identity.inode;
-}
-
-// Where a folder lies now, every link of its path resolved; "" when it can't be told.
-std::string RealPathOfFolder(const std::string& path) {
-    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    std::string real = RealPathOf(fd);
-    if (fd >= 0) ::close(fd);
-    return real;
 }
 
 std::string HomeFolder() {
@@ -247,37 +234,39 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(const FileIdentity& i
                                                            OpenRefusal& refusal) const {
     refusal = OpenRefusal::Unreadable;
     if (path_.empty()) return nullptr;
-    // A descriptor that only names the file: taking it reads nothing, never waits on a pipe and
-    // never touches a device, so what the file is can be known before it is opened for reading.
-    const int look = ::open(path_.c_str(), O_PATH | O_CLOEXEC);
-    if (look < 0) {
+    // A descriptor that only names the file, so what the file is can be known before it is
+    // opened for reading.
+    int error = 0;
+    const FileDescriptor look = ReachItemAt(path_, &error);
+    if (!look) {
         // A loop of links, a folder made a file.
-        if (errno == ELOOP || errno == ENOTDIR) refusal = OpenRefusal::Replaced;
+        if (error == ELOOP || error == ENOTDIR) refusal = OpenRefusal::Replaced;
         return nullptr;
     }
-    struct stat st;
-    int fd = -1;
-    if (::fstat(look, &st) != 0 || !IsFile(st, identity)) {
+    const Look looked{identity, LookedKind::File};
+    if (Judge(look, looked, nullptr) != LookVerdict::Same) {
         refusal = OpenRefusal::Replaced;
-    } else {
-        // Opened through that descriptor: the very file looked at, not what the path names now.
-        const std::string looked = "/proc/self/fd/" + std::to_string(look);
-        fd = ::open(looked.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        return nullptr;
     }
-    ::close(look);
-    if (fd < 0) return nullptr;
-    // Where the file read lies, from the descriptor that reads it.
-    const std::string real = RealPathOf(fd);
-    const std::string folder = RealPathOfFolder(within.path_);
-    if (::fstat(fd, &st) != 0 || !IsFile(st, identity)) {
-        refusal = OpenRefusal::Replaced;
-    } else if (!real.empty() && !folder.empty() && !LiesWithin(real, folder)) {
-        refusal = OpenRefusal::MovedOut;
-    } else if (!real.empty() && !folder.empty()) {
-        refusal = OpenRefusal::None;
-        return std::make_unique<BinaryStream>(fd, static_cast<int64_t>(st.st_size));
+    // Opened through that descriptor: the very file looked at, not what the path names now; and
+    // judged again on the descriptor that reads it, against the folder as it resolves now.
+    FileDescriptor fd = ReopenForReading(look);
+    if (!fd) return nullptr;
+    Look seen;
+    const ResolvedFolder folder = ResolvedFolder::AtPath(within.path_);
+    switch (Judge(fd, looked, &folder, &seen)) {
+        case LookVerdict::Same:
+            refusal = OpenRefusal::None;
+            return std::make_unique<BinaryStream>(fd.Release(), seen.size);
+        case LookVerdict::Replaced:
+            refusal = OpenRefusal::Replaced;
+            break;
+        case LookVerdict::Outside:
+            refusal = OpenRefusal::MovedOut;
+            break;
+        case LookVerdict::Unreadable:
+            break;
     }
-    ::close(fd);
     return nullptr;
 }
 

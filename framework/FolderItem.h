@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Date.h"
+#include "FileIdentity.h"
 
 namespace fw {
 
@@ -17,13 +18,6 @@ class TextOutputStream;
 
 // Permissions for a file that the program creates.
 enum class FileAccess { Normal, Private };  // Private: 0600 files, 0700 folders
-
-// Which file an item was when it was looked at (a link's target), so that what is later opened
-// can be held to it.
-struct FileIdentity {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-};
 
 // Why a file held to its identity was not opened.
 enum class OpenRefusal {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/FileDescriptor.h"
+
 // One copy of the program at a time per settings folder: each reads the settings at start and
 // writes them whole at quit, so a second copy would undo what the first saved. The lock is an
 // flock on the settings folder itself, held open for the whole run: the folder is always there
@@ -31,16 +33,16 @@ public:
     int Error() const { return error_; }
     // This copy holds the lock of a folder that has since been replaced: the folder there now was
     // made while it ran, and what it holds another copy may have saved.
-    bool HeldOnAReplacedFolder() const { return folder_ >= 0 && !HoldsCurrentFolder(); }
+    bool HeldOnAReplacedFolder() const { return folder_ && !HoldsCurrentFolder(); }
 
 private:
     bool HoldsCurrentFolder() const;
     bool HoldsCurrentLock() const;
     void Release();
 
-    int folder_ = -1;            // the settings folder
-    bool folderLocked_ = false;  // folder_ locked itself; else only the lock file is
-    int lockFile_ = -1;          // ".lock", locked, or -1 where it can't be opened
+    fw::FileDescriptor folder_;    // the settings folder
+    bool folderLocked_ = false;    // folder_ locked itself; else only the lock file is
+    fw::FileDescriptor lockFile_;  // ".lock", locked, or none where it can't be opened
     int error_ = 0;
 };
 

@@ -92,9 +92,8 @@ void Window1::SyncUpload2() {
         std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(entry.path);
         fw::OpenRefusal refusal = fw::OpenRefusal::Unreadable;
         std::unique_ptr<fw::BinaryStream> opened =
-            file && pLocalFolder
-                ? file->OpenAsBinaryFile({entry.device, entry.inode}, *pLocalFolder, refusal)
-                : nullptr;
+            file && pLocalFolder ? file->OpenAsBinaryFile(entry.identity, *pLocalFolder, refusal)
+                                 : nullptr;
         if (!opened) {
             updateStatus(PassedOverUnopenedLine(refusal) + LoggableName(relative));
             continue;

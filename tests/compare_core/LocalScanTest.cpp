@@ -36,7 +36,7 @@ protected:
     void Folder(const std::string& relative) {
         std::filesystem::create_directories(root + relative);
     }
-    bool Scan(std::function<struct dirent*(DIR*)> readItem = {}) {
+    bool Scan(std::function<fw::FolderRead(fw::FolderReader&)> readItem = {}) {
         tree.clear();
         runs.clear();
         log.clear();
@@ -269,22 +269,31 @@ TEST_F(LocalScanTest, SpecialFilesAndUnreadableFoldersAreOpaque) {
     EXPECT_EQ(log.size(), 3u);
 }
 
-// readdir as a flaky network or FUSE mount gives it: the folder's first item, then EIO.
-std::function<struct dirent*(DIR*)> FailingPartWayIn(const std::string& folder) {
-    struct stat target;
-    if (stat(folder.c_str(), &target) != 0) return {};
+// Whether a folder being read is the one identified.
+bool Reading(fw::FolderReader& folder, const fw::FileIdentity& target) {
+    const std::optional<fw::Look> look = fw::LookAt(folder.Descriptor());
+    return look && look->identity == target;
+}
+
+fw::FileIdentity IdentityOf(const std::string& path) {
+    const std::optional<fw::Look> look = fw::LookAtPath(path);
+    return look ? look->identity : fw::FileIdentity{};
+}
+
+// A folder read as a flaky network or FUSE mount gives it: the folder's first item, then EIO.
+std::function<fw::FolderRead(fw::FolderReader&)> FailingPartWayIn(const std::string& folder) {
+    const fw::FileIdentity target = IdentityOf(folder);
     auto itemsRead = std::make_shared<int>(0);
-    return [ target, itemsRead ](DIR * dir) -> struct dirent* {
-        struct stat st;
-        fstat(dirfd(dir), &st);
-        if (st.st_ino != target.st_ino || st.st_dev != target.st_dev) return readdir(dir);
-        while (struct dirent* item = readdir(dir)) {
-            if (item->d_name[0] == '.') continue;
+    return [target, itemsRead](fw::FolderReader& dir) -> fw::FolderRead {
+        if (!Reading(dir, target)) return dir.ReadNext();
+        while (true) {
+            fw::FolderRead item = dir.ReadNext();
+            if (!item.name) break;
+            if ((*item.name)[0] == '.') continue;
             if (++*itemsRead == 1) return item;
             break;
         }
-        errno = EIO;
-        return nullptr;
+        return {std::nullopt, EIO};
     };
 }
 
@@ -480,21 +489,18 @@ TEST_F(LocalScanTest, KeepsToTheRemoteWalksBounds) {
     }
 }
 
-// readdir, with a change of the disk made once, when the given folder is first read: a moment
-// after its parent was listed and before the folders after it are opened.
-std::function<struct dirent*(DIR*)> ChangingWhileReading(const std::string& folder,
-                                                         std::function<void()> change) {
-    struct stat target;
-    if (stat(folder.c_str(), &target) != 0) return {};
+// A folder read as the system gives it, with a change of the disk made once, when the given folder
+// is first read: a moment after its parent was listed and before the folders after it are opened.
+std::function<fw::FolderRead(fw::FolderReader&)> ChangingWhileReading(
+    const std::string& folder, std::function<void()> change) {
+    const fw::FileIdentity target = IdentityOf(folder);
     auto done = std::make_shared<bool>(false);
-    return [ target, done, change = std::move(change) ](DIR * dir) -> struct dirent* {
-        struct stat st;
-        if (!*done && fstat(dirfd(dir), &st) == 0 && st.st_ino == target.st_ino &&
-            st.st_dev == target.st_dev) {
+    return [target, done, change = std::move(change)](fw::FolderReader& dir) -> fw::FolderRead {
+        if (!*done && Reading(dir, target)) {
             *done = true;
             change();
         }
-        return readdir(dir);
+        return dir.ReadNext();
     };
 }
 
@@ -624,7 +630,8 @@ TEST_F(LocalScanTest, ALinkSwappedDuringTheScanIsJudgedAndIdentifiedOnOneLook) {
         for (const SyncEntry& e : tree) {
             if (e.path.find("id_rsa") != std::string::npos) ++mistaken;
             if (e.name[0] != 'l' || e.kind != "f" || e.opaque) continue;
-            if (e.inode != static_cast<uint64_t>(page.st_ino) || e.size != "10 bytes") ++mistaken;
+            if (e.identity.inode != static_cast<uint64_t>(page.st_ino) || e.size != "10 bytes")
+                ++mistaken;
         }
     }
     const unsigned swapsWhileScanning = flipper.Swaps() - swapsBefore;  // not Stop's own

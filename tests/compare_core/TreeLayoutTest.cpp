@@ -28,8 +28,7 @@ TEST(BatchSort, AppendsOneRunInNameOrderWithOnlyItsOwnValues) {
     batch[0].check = true;
     batch[0].opaque = true;  // the scan's own values come along, every one of them
     batch[0].link = true;
-    batch[0].device = 7;
-    batch[0].inode = 9;
+    batch[0].identity = {7, 9};
     batch[1].child = 42;  // keys beyond the run's own do not come along
     batch[1].childCount = 3;
     batch[1].sync = true;
@@ -50,8 +49,7 @@ TEST(BatchSort, AppendsOneRunInNameOrderWithOnlyItsOwnValues) {
     EXPECT_EQ(tree[3].group, 1);
     EXPECT_TRUE(tree[3].opaque);
     EXPECT_TRUE(tree[3].link);
-    EXPECT_EQ(tree[3].device, 7u);
-    EXPECT_EQ(tree[3].inode, 9u);
+    EXPECT_EQ(tree[3].identity, (fw::FileIdentity{7, 9}));
     EXPECT_FALSE(tree[1].opaque);
     EXPECT_EQ(RunOf(runs, 1).first, 1);
     EXPECT_EQ(RunOf(runs, 1).count, 3);

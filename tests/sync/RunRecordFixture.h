@@ -254,6 +254,7 @@ protected:
 
 private:
     bool Take(const std::string& line) {
+        MoveUpload();  // an upload whose data has ended is stored before the next command
         if (holdReplyTo.empty() || line != holdReplyTo) return Keep(line);
         held_ = std::exchange(holdReplyTo, "");
         return true;
