@@ -38,7 +38,7 @@ public:
         RemoveFolder,  // an RMD: its final reply
         PassOver,      // a file passed over: the final reply to the DELE of its partial copy
     };
-    // What the window does about a reply, a refusal or the end of a transfer.
+    // What a reply, a refusal or the end of a transfer does to the pending step.
     enum class Call {
         Ignore,       // not the run's: handled as it would be without a run
         Hold,         // taken by the run; nothing follows yet
@@ -50,6 +50,8 @@ public:
 
     SyncRun(int32_t& upload, bool& remove, bool& finished, std::vector<int32_t>& list,
             int32_t& cursor);
+    SyncRun(const SyncRun&) = delete;
+    SyncRun& operator=(const SyncRun&) = delete;
 
     // --- What the window does for the run, bound once.
     std::function<void()> takeUploadStep;   // the next upload step (SyncUpload2)
@@ -69,8 +71,6 @@ public:
     std::function<bool()> partialCopyDeletable;
     std::function<std::optional<int64_t>()> deletePartialCopy;
     std::function<std::string(int32_t)> uploadName;  // an upload entry's name below the root
-    SyncRun(const SyncRun&) = delete;
-    SyncRun& operator=(const SyncRun&) = delete;
 
     // --- Where the run stands
     bool Active() const;  // a phase's list is being built, confirmed or worked through
@@ -154,8 +154,10 @@ public:
     void OnTransferFailed(int32_t error, const std::string& text);
     // A data connection has closed: a step deferred meanwhile is taken now.
     void OnDataConnectionClosed();
-    // The user cancels the run (declined a question, or disconnected).
+    // The user cancels the run (declined a question).
     void OnCancel();
+    // The user disconnects: a run under way is cancelled, and a reply still due takes no step.
+    void OnDisconnect();
     // The control connection is lost: the run stops with the reason; after a stopped run the
     // reason is only logged; with no run it is shown. logged: the reason goes to the log as well.
     void OnConnectionLost(const std::string& reason, bool logged = false);

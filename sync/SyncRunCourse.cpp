@@ -74,6 +74,10 @@ void SyncRun::OnCancel() {
     Finish(Ending::Stopped, "同期を中止しました。", "");
 }
 
+void SyncRun::OnDisconnect() {
+    if (Active()) OnCancel();
+}
+
 // The server refused the pending step, or its transfer broke off: the log names the step, a
 // partial upload goes, and the run stops with the reason.
 void SyncRun::StepFailed(const std::string& reason) {

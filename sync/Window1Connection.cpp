@@ -108,8 +108,7 @@ void Window1::CloseConnection() {
     ShowDisconnected();
     ProgressBar1->SetMaximum(1);  // at rest: a listing that was on its way will not come
     pMode = ConnectClosed;
-    const bool runEnded = SyncRunActive();
     closing = true;
     commandSocket.sendQUIT();
-    if (runEnded) pRun.OnCancel();  // a reply still due takes no step any more
+    pRun.OnDisconnect();
 }

@@ -89,6 +89,8 @@ public:
             run_.OnDataConnectionClosed();
         } else if (verb == "cancel") {
             run_.OnCancel();
+        } else if (verb == "disconnect") {
+            run_.OnDisconnect();
         } else if (verb == "lost") {
             std::string logged;
             in >> logged;
@@ -621,8 +623,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {"removals", ""},
                  {"list 5", ""},
                  {"built", "runs removal; dele 5 as 8"},
-                 {"cancel", "settle; tell 同期を中止しました。|"},
-                 {"on-reply 8 250", ""}}},
+                 {"disconnect", "settle; tell 同期を中止しました。|"},
+                 {"on-reply 8 250", ""},
+                 {"disconnect", ""}}},  // no run under way: nothing to cancel
         RunCase{"a lost connection stops a run then is only logged",
                 {{"lost", "alert lost"},
                  {"begin 1", "settle"},
