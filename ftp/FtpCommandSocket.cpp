@@ -109,16 +109,22 @@ void FtpCommandSocket::sendPASV() {
     Expect("227", "PASV", "", false);
 }
 
-void FtpCommandSocket::deleteFile(const std::string& name) {
-    if (Expect("250", "DELE", name)) status = "dele";
+std::optional<int64_t> FtpCommandSocket::deleteFile(const std::string& name) {
+    if (!Expect("250", "DELE", name)) return std::nullopt;
+    status = "dele";
+    return commandsWritten_;
 }
 
-void FtpCommandSocket::makeDirectory(const std::string& name) {
-    if (Expect("257", "MKD", name)) status = "mkd";
+std::optional<int64_t> FtpCommandSocket::makeDirectory(const std::string& name) {
+    if (!Expect("257", "MKD", name)) return std::nullopt;
+    status = "mkd";
+    return commandsWritten_;
 }
 
-void FtpCommandSocket::deleteDirectory(const std::string& name) {
-    if (Expect("250", "RMD", name)) status = "rmd";
+std::optional<int64_t> FtpCommandSocket::deleteDirectory(const std::string& name) {
+    if (!Expect("250", "RMD", name)) return std::nullopt;
+    status = "rmd";
+    return commandsWritten_;
 }
 
 void FtpCommandSocket::SendDataPortCommand() {
@@ -191,19 +197,21 @@ void FtpCommandSocket::getFile(const std::string& remoteName, const std::string&
     StartTransfer("retr-type", "retr-port", type);
 }
 
-void FtpCommandSocket::storFile(const std::string& localPath, const std::string& remoteName,
-                                const std::string& transferType) {
+std::optional<int64_t> FtpCommandSocket::storFile(const std::string& localPath,
+                                                  const std::string& remoteName,
+                                                  const std::string& transferType) {
     std::optional<fw::FolderItem> file = fw::FolderItem::FromAbsolutePath(localPath);
-    storFile(file ? file->OpenAsBinaryFile() : nullptr, localPath, remoteName, transferType);
+    return storFile(file ? file->OpenAsBinaryFile() : nullptr, localPath, remoteName, transferType);
 }
 
-void FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
-                                const std::string& localPath, const std::string& remoteName,
-                                const std::string& transferType) {
+std::optional<int64_t> FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
+                                                  const std::string& localPath,
+                                                  const std::string& remoteName,
+                                                  const std::string& transferType) {
     // A file that can't be read is never uploaded as an empty one: nothing is sent at all.
     if (!localFile) {
         dataPort->ReportSetupError(FtpLocalFileUnreadable);
-        return;
+        return std::nullopt;
     }
     type = transferType;
     fileName = remoteName;
@@ -212,7 +220,10 @@ void FtpCommandSocket::storFile(std::unique_ptr<fw::BinaryStream> localFile,
     dataPort->remoteFileName = remoteName;
     dataPort->path = localPath;
     dataPort->uploadFile = std::move(localFile);
+    const int64_t before = commandsWritten_;
     StartTransfer("stor-type", "stor-port", UploadRepresentation(type));
+    if (commandsWritten_ == before) return std::nullopt;  // no data port, or an unsafe argument
+    return before + 1;
 }
 
 void FtpCommandSocket::storString(const std::string& text, const std::string& remoteName,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/Streams.h"
@@ -108,9 +109,10 @@ public:
     void sendSYST();
     void sendNLST();
     void sendPASV();
-    void deleteFile(const std::string& name);
-    void makeDirectory(const std::string& name);
-    void deleteDirectory(const std::string& name);
+    // These answer the number of the command written, or nothing when none could be.
+    std::optional<int64_t> deleteFile(const std::string& name);
+    std::optional<int64_t> makeDirectory(const std::string& name);
+    std::optional<int64_t> deleteDirectory(const std::string& name);
 
     // Composite operations.
     void getList();
@@ -119,12 +121,16 @@ public:
     void getFile(const std::string& remoteName, const std::string& localPath,
                  const std::string& transferType, const std::string& fileMacType,
                  const std::string& fileMacCreator);
-    void storFile(const std::string& localPath, const std::string& remoteName,
-                  const std::string& transferType);
+    // An upload answers the number of its first command (TYPE, or PASV or PORT when the server has
+    // the type already), or nothing when no command could be written (the reason is reported as
+    // an error of the data connection or of this one).
+    std::optional<int64_t> storFile(const std::string& localPath, const std::string& remoteName,
+                                    const std::string& transferType);
     // The same with the local file already open (localFile, read from its start): it is handed to
     // the upload as it is, not opened again.
-    void storFile(std::unique_ptr<fw::BinaryStream> localFile, const std::string& localPath,
-                  const std::string& remoteName, const std::string& transferType);
+    std::optional<int64_t> storFile(std::unique_ptr<fw::BinaryStream> localFile,
+                                    const std::string& localPath, const std::string& remoteName,
+                                    const std::string& transferType);
     void storString(const std::string& text, const std::string& remoteName,
                     const std::string& transferType);
     void UploadOneFile(const std::string& host, const std::string& user, const std::string& pass,

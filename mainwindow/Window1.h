@@ -123,7 +123,8 @@ public:
     std::optional<fw::FolderItem> pThreadFI;
     int64_t pThreadLength = 0;  // pThreadFI's length when it was opened for the upload
     std::string pSyncResult;
-    SyncRun pRun{pUpload, pRemove, pFin2, pSyncList, pSyncListIdx};  // moves those flags on
+    // Moves those flags on; bound to the window's effects by SyncRunBind.
+    SyncRun pRun{pUpload, pRemove, pFin2, pSyncList, pSyncListIdx};
     bool pCompared = false;  // this connection's comparison is complete: Sync may run
     int64_t pLoginCwd = 0;   // the CWD sent after the login, until it is answered
 
@@ -282,35 +283,35 @@ public:
     void SyncRemoveSort();
     std::string SyncRemove2Path(int32_t index);
     bool ShowSyncDlg(const std::string& title);
-    // The run's course (sync/): whether a run is under way; its three ends; the next step after
-    // the pending one has completed; the end of a phase; the window's switch to disconnected.
+    // The run's course (sync/): whether a run is under way; what its start and end leave in the
+    // window; the effects through which the run's decisions are carried out; the window's switch
+    // to disconnected.
     bool SyncRunActive() const;
-    void SyncRunEnd(SyncRun::Ending ending);
+    void SyncRunBind();
     void SyncRunSettle();
-    void SyncRunDone(const std::string& marker);
-    void SyncRunStop(const std::string& reason);
-    void SyncRunCancel();
-    void SyncRunContinue();
-    void SyncRunTakeDeferred();
     void SyncCheckCompared();
-    void SyncUploadPhaseEnd(const std::string& marker);
     void SyncRunEnableSync();
     bool DataConnectionOpen() const;
     bool ConnectionsQuiet() const;
     void ShowDisconnected();
-    void ConnectionLost(const std::string& reason);
-    // A run's faults (sync/): the local root's depth as the comparison scanned it; a failed step
-    // named in the log; a partial upload deleted by one rule, in a stopped run and at quit; a file
-    // that changed while it was sent passed over; the journal of uploads under way, and the marks
-    // it adds after a comparison.
+    // logged: the reason goes to the log as well.
+    void ConnectionLost(const std::string& reason, bool logged = false);
+    // The transfer display and Timer3's mailbox (sync/).
+    void SyncResetTransferDisplay();
+    void SyncDisplayAtRest();
+    void SyncShowUploadStarted(const fw::FolderItem& file, int64_t length);
+    void SyncEndPhaseLater();
+    // A run's faults (sync/): the local root's depth as the comparison scanned it; a partial
+    // upload deleted by one rule, in a stopped run, a passed-over file and at quit; the journal of
+    // uploads under way, and the marks it adds after a comparison.
     size_t SyncLocalDepth() const;
-    void SyncRunStepFailed(const std::string& reason);
-    bool SyncPartialUploadDeletable() const;  // a DELE of the broken-off upload may go
-    void SyncDeletePartialUpload();
-    bool SyncPassOverChangedUpload();
+    bool SyncPartialUploadDeletable() const;           // a DELE of the broken-off upload may go
+    std::optional<int64_t> SyncDeletePartialUpload();  // the DELE's number, if one went
     void SyncLetUploadGo();
     UploadJournal::Entry SyncJournalEntry(const std::string& remotePath) const;
     std::vector<UploadJournal::Entry> SyncJournalAhead() const;
+    void SyncJournalEnter(const std::string& remotePath);
+    void SyncJournalLeave(const std::string& remotePath);
     void SyncMarkUnfinishedUploads();
     void SyncSettleJournal();
     // Profiles, file types and dialogs (profiles/).

@@ -397,6 +397,7 @@ void Window1::_CreateControls1() {
     Timer3.SetPeriod(50);
     Timer3.SetMode(fw::Timer::kModeOff);
     Timer3.Action = [this](fw::Timer& t) { Timer3_Action(t); };
+    SyncRunBind();
 
     Rectangle2 = AddControl<fw::Rectangle>("Rectangle2");
     Rectangle2->Place(

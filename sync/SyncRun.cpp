@@ -1,5 +1,5 @@
-// The course of a sync run: its phases, each from a list built and confirmed afresh, and the
-// steps through that list, one at a time, each taken only once the step before it has completed.
+// Where a sync run stands: its phases, each from a list built and confirmed afresh, and the steps
+// through that list, one at a time, each taken only once the step before it has completed.
 #include "sync/SyncRun.h"
 
 #include <algorithm>
@@ -21,7 +21,7 @@ bool SyncRun::UploadPending() const {
 void SyncRun::Reset(State state) {
     state_ = state;
     step_ = Step{};
-    Await(StepKind::None, 0);
+    Complete();
     deferred_ = false;
     finished_ = false;
 }
@@ -32,6 +32,7 @@ void SyncRun::Begin(int32_t mode) {
     mode_ = mode;
     list_.clear();
     cursor_ = 0;
+    settle();
 }
 
 void SyncRun::BeginRemovals() {
@@ -51,6 +52,7 @@ void SyncRun::Proceed() {
 
 void SyncRun::End(Ending ending) {
     Reset(ending == Ending::Done ? State::Idle : State::Stopped);
+    settle();
 }
 
 bool SyncRun::TakeFinished() {
@@ -64,7 +66,7 @@ void SyncRun::DropStep() {
 }
 
 // The window's flags follow the pending step's kind.
-void SyncRun::Await(StepKind kind, int64_t firstCommand) {
+void SyncRun::Await(StepKind kind, std::optional<int64_t> firstCommand) {
     step_.kind = kind;
     step_.firstCommand = firstCommand;
     upload_ = kind == StepKind::Folder ? UploadFolder
@@ -96,14 +98,14 @@ std::span<const int32_t> SyncRun::Ahead() const {
     return std::span<const int32_t>(list_).subspan(from);
 }
 
-void SyncRun::Sent(StepKind kind, int64_t firstCommand, const std::string& path) {
+void SyncRun::Sent(StepKind kind, std::optional<int64_t> firstCommand, const std::string& path) {
     // A run that ended while the command went out waits for nothing.
     if (state_ != State::Uploading && state_ != State::Removing) return;
     step_.path = path;
     Await(kind, firstCommand);
 }
 
-void SyncRun::PassOver(int64_t deleCommand) {
+void SyncRun::PassOver(std::optional<int64_t> deleCommand) {
     Await(StepKind::PassOver, deleCommand);
 }
 

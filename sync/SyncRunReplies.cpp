@@ -14,10 +14,15 @@ bool SyncRun::AwaitsReply() const {
             (step_.kind == StepKind::RemoveFile || step_.kind == StepKind::RemoveFolder));
 }
 
+bool SyncRun::AnswersStepOrLater(int64_t answers) const {
+    return step_.firstCommand && answers >= *step_.firstCommand;
+}
+
 // A file passed over takes every reply, whatever its code (a refused DELE leaves the file to the
-// journal), and goes on once the DELE has its answer, the STOR's own reply having come before it.
+// journal), and goes on once the DELE has its answer, the STOR's own reply having come before it;
+// with no DELE written, on the STOR's own reply.
 SyncRun::Call SyncRun::PassedOverReply(int64_t answers) {
-    if (answers < step_.firstCommand) return Call::Hold;
+    if (step_.firstCommand && answers < *step_.firstCommand) return Call::Hold;
     Complete();
     return Call::Next;
 }
@@ -51,7 +56,7 @@ SyncRun::Call SyncRun::Refusal(int64_t answers, int32_t code,
         return PassedOverReply(answers);
     const bool uploadStep = state_ == State::Uploading &&
                             (step_.kind == StepKind::Folder || step_.kind == StepKind::File);
-    if ((!uploadStep && !AwaitsReply()) || answers < step_.firstCommand) return Call::Ignore;
+    if ((!uploadStep && !AwaitsReply()) || !AnswersStepOrLater(answers)) return Call::Ignore;
     if (step_.kind == StepKind::Folder && answers == step_.firstCommand &&
         FolderThere(code, remoteTree)) {
         Complete();

@@ -53,7 +53,7 @@ void Window1::makeConnection() {
     // step or comparison of it is taken for this one's.
     closing = false;
     pCompared = false;
-    SyncRunEnd(SyncRun::Ending::Done);
+    pRun.End(SyncRun::Ending::Done);
     pLoginCwd = 0;
     pRun.NewConnection();
     makeConnection2(password);
@@ -108,9 +108,7 @@ void Window1::CloseConnection() {
     ShowDisconnected();
     ProgressBar1->SetMaximum(1);  // at rest: a listing that was on its way will not come
     pMode = ConnectClosed;
-    const bool runEnded = SyncRunActive();
-    if (runEnded) SyncRunEnd(SyncRun::Ending::Stopped);  // a reply still due takes no step any more
     closing = true;
     commandSocket.sendQUIT();
-    if (runEnded) ShowMsgOK("同期を中止しました。", "", this);
+    pRun.OnDisconnect();
 }

@@ -3,15 +3,13 @@
 #include <cstdint>
 
 #include "compare/ListingLine.h"
-#include "framework/MessageDialog.h"
 #include "framework/Strings.h"
-#include "ftp/FtpErrorCodes.h"
 #include "mainwindow/Window1.h"
 #include "sync/Timer3Requests.h"
 
 // The events of the data connection, the transfer rate, and Timer3, which carries what the upload
-// reports over to the main thread: the progress display, the next step of the run after each
-// uploaded file, and the end of the upload phase.
+// reports over to the main thread: the progress display and the end of the upload phase. The
+// mailbox pThreadStep (with pThreadFI, the file being uploaded) is written here only.
 
 namespace {
 
@@ -19,25 +17,6 @@ constexpr int64_t kKilobyte = 1024;
 
 int32_t ToBar(int64_t v) {
     return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX));
-}
-
-void ResetTransferDisplay(Window1& w) {
-    w.ProgressBar1->SetMaximum(1);
-    w.ProgressBar1->SetValue(0);
-    w.tBytesText->SetText("0");
-    w.bpsText->SetText("0");
-}
-
-// The end of a transfer: the display back to idle and, after an upload of the run, its next step
-// (or, when the list has run out, the end of the phase through Timer3).
-void TransferDone(Window1& w) {
-    ResetTransferDisplay(w);
-    if (w.pRun.TransferEnded() != SyncRun::Call::Next) return;
-    w.SyncUpload2();
-    if (w.pRun.PhaseFinished()) {
-        w.pThreadStep = StepPhaseDone;
-        ArmForStep(w.Timer3);
-    }
 }
 
 }  // namespace
@@ -55,15 +34,16 @@ void Window1::dataSocket_bytesTransfered(FtpDataSocket&, int32_t n) {
 }
 
 // Raised on the main thread once the upload's data has all gone and the server has confirmed it
-// (or a download has been written): the next step is taken here and now. A progress request still
+// (or a download has been written): the display goes back to idle and the run takes its next step
+// here and now. The mailbox holds the transfer's end, acted on already: a progress request still
 // pending would move the bar after the reset, so it is dropped.
 void Window1::dataSocket_FileTransferComplete(FtpDataSocket& socket) {
-    if (socket.Carries(FtpDataSocket::Transfer::Upload))
-        pRun.Journal().Leave(SyncJournalEntry(socket.remoteFileName));
+    if (socket.Carries(FtpDataSocket::Transfer::Upload)) SyncJournalLeave(socket.remoteFileName);
     dataConnected = false;
     pThreadStep = StepTransferDone;
     Timer3.SetMode(fw::Timer::kModeOff);
-    TransferDone(*this);
+    SyncResetTransferDisplay();
+    pRun.OnTransferEnded();
 }
 
 void Window1::dataSocket_Error(FtpDataSocket& socket) {
@@ -78,24 +58,7 @@ void Window1::dataSocket_Error(FtpDataSocket& socket) {
         "An error " + std::to_string(socket.LastErrorCode()) + "occurred in the data port!";
     dataConnected = false;
     ProgressBar1->SetMaximum(1);
-    if (pRun.UploadPending()) {
-        // That file only: the run goes on.
-        if (socket.LastErrorCode() == FtpLocalFileChanged && SyncPassOverChangedUpload()) return;
-        updateStatus(text);
-        if (socket.LastErrorCode() == FtpUploadCancelled) {
-            SyncDeletePartialUpload();
-            SyncRunCancel();
-        } else {
-            SyncRunStepFailed(text);
-        }
-        return;
-    }
-    if (pRun.Stopped()) {
-        updateStatus(text);  // the run has stopped already, with its message
-        return;
-    }
-    fw::MsgBox(text);
-    SyncRunTakeDeferred();
+    pRun.OnTransferFailed(socket.LastErrorCode(), text);
 }
 
 // A whole listing: its lines go to listData from element 1 on; while the remote walk collects,
@@ -108,7 +71,7 @@ void Window1::dataSocket_gotList(FtpDataSocket&, const std::string& text) {
     ProgressBar1->SetMaximum(1);
     if (pSyncRFlg) GetCompareList2r();
     SyncCheckCompared();
-    SyncRunTakeDeferred();
+    pRun.OnDataConnectionClosed();
 }
 
 void Window1::statusTimer_Action(fw::Timer&) {
@@ -118,6 +81,33 @@ void Window1::statusTimer_Action(fw::Timer&) {
     bpsText->SetText(std::to_string(bps));
 }
 
+void Window1::SyncResetTransferDisplay() {
+    ProgressBar1->SetMaximum(1);
+    ProgressBar1->SetValue(0);
+    tBytesText->SetText("0");
+    bpsText->SetText("0");
+}
+
+// A run starts or ends: the display at rest, and a request still waiting in the mailbox belongs
+// to the run that has ended.
+void Window1::SyncDisplayAtRest() {
+    pThreadStep = 0;
+    SyncResetTransferDisplay();
+}
+
+// An upload step has opened its file: Timer3 sets the bar's scale and the size label.
+void Window1::SyncShowUploadStarted(const fw::FolderItem& file, int64_t length) {
+    pThreadFI = file;
+    pThreadLength = length;
+    pThreadStep = StepUploadStarted;
+    ArmForStep(Timer3);
+}
+
+void Window1::SyncEndPhaseLater() {
+    pThreadStep = StepPhaseDone;
+    ArmForStep(Timer3);
+}
+
 void Window1::Timer3_Action(fw::Timer&) {
     switch (pThreadStep) {
         case StepProgress: {
@@ -125,9 +115,6 @@ void Window1::Timer3_Action(fw::Timer&) {
             ProgressBar1->SetValue(ToBar(byBytes ? totalBytes : totalBytes / kKilobyte));
             break;
         }
-        case StepTransferDone:
-            TransferDone(*this);
-            break;
         case StepUploadStarted: {
             if (!pThreadFI) break;
             const int64_t length = pThreadLength;
@@ -139,10 +126,10 @@ void Window1::Timer3_Action(fw::Timer&) {
             break;
         }
         case StepPhaseDone:
-            ResetTransferDisplay(*this);
-            if (pRun.Uploading() && pRun.TakeFinished()) SyncUploadPhaseEnd("[dat]");
+            SyncResetTransferDisplay();
+            pRun.OnPhaseEndDue();
             break;
-        default:
+        default:  // StepTransferDone: acted on when the transfer ended
             break;
     }
 }

@@ -25,7 +25,7 @@ void Window1::ClearLog() {
     ClearVal();
     pMode = ConnectCleared;
     pCompared = false;
-    SyncRunEnd(SyncRun::Ending::Done);
+    pRun.End(SyncRun::Ending::Done);
 }
 
 void Window1::SetSyncResult(const std::string& text) {

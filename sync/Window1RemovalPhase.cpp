@@ -3,7 +3,6 @@
 #include "shell/CommonModule.h"
 #include "sync/SyncLoops.h"
 #include "sync/SyncPaths.h"
-#include "sync/WorkListOrder.h"
 
 // The removal phase of a sync run (upload-and-delete mode): the ticked remote entries, everything
 // inside a ticked folder with them, removed one DELE or RMD per step in descending path order, so
@@ -32,7 +31,7 @@ void Window1::SyncRemove() {
                                        inside.name, this);
                         if (!pRun.Building()) return;  // ended while the question was open
                         if (answer != MsgDlgAction) {
-                            SyncRunCancel();
+                            pRun.OnCancel();
                             return;
                         }
                         inside.check = true;
@@ -49,27 +48,12 @@ void Window1::SyncRemove() {
         }
     }
     SyncRemoveSort();
-
-    if (gPref[PrefConfirmSync] == 1) {
-        pRun.AwaitConfirmation();
-        const bool go = ShowSyncDlg("remove");
-        if (!pRun.Confirming()) return;
-        if (!go) {
-            SyncRunCancel();
-            return;
-        }
-    }
-
-    ToolbarItemStatus(TagSyncList, true);
-    SetSyncResult("削除対象");
-    pRun.Proceed();
-    SyncRunContinue();  // nothing to remove: the run is over now, not at some later reply
+    pRun.ListBuilt(gPref[PrefConfirmSync] == 1);  // nothing to remove: the run is over now
 }
 
 // Descending byte order of the remote paths.
 void Window1::SyncRemoveSort() {
-    SortWorkList(
-        pSyncList, [this](int32_t index) { return pSyncR[index].path; }, WorkListOrder::Descending);
+    pRun.SortList([this](int32_t index) { return pSyncR[index].path; });
 }
 
 // One step: a DELE or an RMD, or, when the list has run out, pFin2.
@@ -84,13 +68,12 @@ void Window1::SyncRemove2() {
             continue;
         }
         SetSyncResult(SyncRemove2Path(*index));
-        const bool folder = entry.kind == "d";
-        if (folder)
-            commandSocket.deleteDirectory(entry.path);
+        if (entry.kind == "d")
+            pRun.Sent(SyncRun::StepKind::RemoveFolder, commandSocket.deleteDirectory(entry.path),
+                      entry.path);
         else
-            commandSocket.deleteFile(entry.path);
-        pRun.Sent(folder ? SyncRun::StepKind::RemoveFolder : SyncRun::StepKind::RemoveFile,
-                  commandSocket.CommandsWritten(), entry.path);
+            pRun.Sent(SyncRun::StepKind::RemoveFile, commandSocket.deleteFile(entry.path),
+                      entry.path);
         return;
     }
 }

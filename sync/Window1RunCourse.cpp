@@ -1,10 +1,9 @@
+#include "framework/MessageDialog.h"
 #include "mainwindow/Window1.h"
 #include "shell/CommonModule.h"
 
-// The course of a sync run as a whole: whether one is under way, how it moves on once a step has
-// completed, and its three ends (done, stopped with the reason, cancelled), each told with one
-// message. A run takes a step only while its phase runs, from that phase's confirmed list, and
-// only when the step before it has completed.
+// The window's side of a sync run: whether one is under way, what its start and end leave in the
+// window, and the effects through which the run's decisions are carried out (sync/SyncRun*).
 
 bool Window1::SyncRunActive() const {
     return pRun.Active();
@@ -26,63 +25,37 @@ void Window1::SyncRunEnableSync() {
     if (ready) ToolbarItemStatus(TagSync, true);
 }
 
-void Window1::SyncRunEnd(SyncRun::Ending ending) {
-    pRun.End(ending);
-    SyncRunSettle();
-}
-
 // What every end of a run leaves, and every start drops: the journal settled, the display at
 // rest, and Sync on again when it may run.
 void Window1::SyncRunSettle() {
     SyncSettleJournal();  // what the run broke off stays; what it only meant to send goes
-    // A display request still waiting in the mailbox belongs to the run that has ended.
-    pThreadStep = 0;
-    ProgressBar1->SetMaximum(1);
-    ProgressBar1->SetValue(0);
-    tBytesText->SetText("0");
-    bpsText->SetText("0");
+    SyncDisplayAtRest();
     SyncRunEnableSync();
 }
 
-void Window1::SyncRunDone(const std::string& marker) {
-    SyncRunEnd(SyncRun::Ending::Done);
-    ShowMsgOK("同期が終了しました。 " + marker, "", this);
-}
-
-void Window1::SyncRunStop(const std::string& reason) {
-    SyncRunEnd(SyncRun::Ending::Stopped);
-    ShowMsgOK("同期を中断しました。", reason, this);
-}
-
-void Window1::SyncRunCancel() {
-    SyncRunEnd(SyncRun::Ending::Stopped);
-    ShowMsgOK("同期を中止しました。", "", this);
-}
-
-// The upload work list has run out (or had nothing to send): the removal phase follows in the
-// upload-and-delete mode.
-void Window1::SyncUploadPhaseEnd(const std::string& marker) {
-    if (pRun.RemovalFollows())
-        SyncRemove();
-    else
-        SyncRunDone(marker);
-}
-
-// The first step of a phase, the next one after the pending step of a control command has
-// completed, or a deferred step. The one place besides Timer3 that acts on the end of a phase.
-void Window1::SyncRunContinue() {
-    if (pRun.Uploading()) {
-        SyncUpload2();
-        if (pRun.TakeFinished()) SyncUploadPhaseEnd("[cmd]");
-    } else if (pRun.Removing()) {
-        SyncRemove2();
-        if (pRun.TakeFinished()) SyncRunDone("[cmd]");
-    }
-}
-
-// A step that fell due while a data connection was open, once it has closed.
-void Window1::SyncRunTakeDeferred() {
-    if (pRun.DeferredTurn(DataConnectionOpen())) SyncRunContinue();
+// The run decides what follows each event; the window does what it asks for.
+void Window1::SyncRunBind() {
+    pRun.takeUploadStep = [this] { SyncUpload2(); };
+    pRun.takeRemovalStep = [this] { SyncRemove2(); };
+    pRun.buildRemovals = [this] { SyncRemove(); };
+    pRun.askConfirmation = [this](SyncRun::Phase phase) {
+        return ShowSyncDlg(phase == SyncRun::Phase::Upload ? "upload" : "remove");
+    };
+    pRun.phaseRuns = [this](SyncRun::Phase phase) {
+        ToolbarItemStatus(TagSyncList, true);
+        SetSyncResult(phase == SyncRun::Phase::Upload ? "アップロード対象" : "削除対象");
+    };
+    pRun.endPhaseLater = [this] { SyncEndPhaseLater(); };
+    pRun.settle = [this] { SyncRunSettle(); };
+    pRun.tell = [this](const std::string& message, const std::string& detail) {
+        ShowMsgOK(message, detail, this);
+    };
+    pRun.log = [this](const std::string& text) { updateStatus(text); };
+    pRun.alert = [](const std::string& text) { fw::MsgBox(text); };
+    pRun.dataConnectionOpen = [this] { return DataConnectionOpen(); };
+    pRun.partialCopyDeletable = [this] { return SyncPartialUploadDeletable(); };
+    pRun.deletePartialCopy = [this] { return SyncDeletePartialUpload(); };
+    pRun.uploadName = [this](int32_t index) { return SyncUpload2Path(index, "underRoot"); };
 }
 
 // The comparison of this connection has ended, whole: from now on Sync may run.

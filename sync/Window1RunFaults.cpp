@@ -3,19 +3,10 @@
 #include "mainwindow/Window1.h"
 #include "sync/SyncPaths.h"
 
-// What a run does about its faults: a failed step is named in the log; an upload that the server
-// had begun to take is deleted there when the connection still allows it; and every upload that
-// did not get its final reply stays in the journal, so that the next comparison against the same
-// server ticks the file again, whatever ended the upload.
-
-// The server refused the pending step, or its transfer broke off: the log names the step, a
-// partial upload goes, and the run stops with the reason.
-void Window1::SyncRunStepFailed(const std::string& reason) {
-    const std::string step = pRun.StepLine();
-    if (!step.empty()) updateStatus("失敗した処理: " + step);
-    SyncDeletePartialUpload();
-    SyncRunStop(reason);
-}
+// The window's part in a run's faults: an upload that the server had begun to take is deleted
+// there when the connection still allows it; and every upload that did not get its final reply
+// stays in the journal, so that the next comparison against the same server ticks the file again,
+// whatever ended the upload.
 
 // An upload that the server had begun to take (its STOR was accepted) and that broke off leaves a
 // partial file there. It is deleted while the connection allows it; the reply only reaches the
@@ -25,25 +16,11 @@ bool Window1::SyncPartialUploadDeletable() const {
     return commandSocket.UploadAccepted() && commandSocket.IsConnected();
 }
 
-void Window1::SyncDeletePartialUpload() {
-    if (!SyncPartialUploadDeletable()) return;
+std::optional<int64_t> Window1::SyncDeletePartialUpload() {
+    if (!SyncPartialUploadDeletable()) return std::nullopt;
     const std::string remote = dataSocket.remoteFileName;
     updateStatus("途中で切れたアップロードをサーバーから削除します: " + remote);
-    commandSocket.deleteFile(remote);
-}
-
-// A file cut short or written to while it was sent (a log being written) is passed over, not the
-// run: the log names it, its partial file on the server goes as in a stopped run, and its journal
-// entry stays, so that the next comparison ticks it again. The run goes on once the server has
-// answered the DELE, the STOR's own final reply having come before it. Answers false when no DELE
-// could go: no reply would then move the run on.
-bool Window1::SyncPassOverChangedUpload() {
-    if (!SyncPartialUploadDeletable()) return false;  // the run stops at its STOR
-    updateStatus("送信中に変更されたため飛ばしました: " +
-                 LoggableName(SyncUpload2Path(pRun.CurrentEntry(), "underRoot")));
-    SyncDeletePartialUpload();
-    pRun.PassOver(commandSocket.CommandsWritten());
-    return true;
+    return commandSocket.deleteFile(remote);
 }
 
 // The window is going: the transfer is broken off, not ended (the upload thread stops and the data
@@ -62,6 +39,18 @@ void Window1::SyncSettleJournal() {
         updateStatus("アップロード中の記録を書き込めませんでした: " +
                      LoggableName(UploadJournal::FilePath()) + "（" +
                      pRun.Journal().WriteFailure() + "）");
+}
+
+// The upload is entered before its first command goes (with the uploads that follow it), and
+// leaves once the server has confirmed it.
+void Window1::SyncJournalEnter(const std::string& remotePath) {
+    if (!pRun.Journal().Enter(SyncJournalEntry(remotePath), SyncJournalAhead()))
+        updateStatus("アップロード中の記録を書き込めませんでした: " + remotePath + "（" +
+                     pRun.Journal().WriteFailure() + "）");
+}
+
+void Window1::SyncJournalLeave(const std::string& remotePath) {
+    pRun.Journal().Leave(SyncJournalEntry(remotePath));
 }
 
 UploadJournal::Entry Window1::SyncJournalEntry(const std::string& remotePath) const {

@@ -1,4 +1,3 @@
-#include "framework/MessageDialog.h"
 #include "framework/Strings.h"
 #include "ftp/FtpErrorCodes.h"
 #include "mainwindow/Window1.h"
@@ -49,16 +48,7 @@ void Window1::commandSocket_gotResponse(FtpCommandSocket& socket, const std::str
     if (socket.ReplyAnswers() == pLoginCwd) pLoginCwd = 0;
 
     // The final reply to the pending MKD, DELE or RMD completes its step.
-    switch (pRun.Reply(socket.ReplyAnswers(), socket.ReplyCode())) {
-        case SyncRun::Call::Next:
-            SyncRunContinue();
-            break;
-        case SyncRun::Call::Fail:
-            SyncRunStepFailed("An error occurred: " + line);
-            break;
-        default:
-            break;
-    }
+    pRun.OnReply(socket.ReplyAnswers(), socket.ReplyCode(), line);
 }
 
 void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::string& text) {
@@ -98,30 +88,7 @@ void Window1::commandSocket_gotServerError(FtpCommandSocket& socket, const std::
 
     dataConnected = DataConnectionOpen();  // the client has abandoned a transfer it refused
     ProgressBar1->SetMaximum(1);
-    const SyncRun::Call call = pRun.Refusal(answers, code, pSyncR);
-    if (call != SyncRun::Call::Ignore) updateStatus(flat);
-    switch (call) {
-        case SyncRun::Call::Ignore:
-            break;
-        case SyncRun::Call::Hold:
-            return;
-        case SyncRun::Call::FolderThere:
-            updateStatus("フォルダは既にあります: " + pRun.StepPath());
-            [[fallthrough]];
-        case SyncRun::Call::Next:
-            SyncRunContinue();
-            return;
-        case SyncRun::Call::Fail:
-            SyncRunStepFailed("An error occurred: " + flat);
-            return;
-    }
-    if (pRun.Stopped()) {
-        updateStatus(flat);  // the run has stopped already, with its message
-        return;
-    }
-    fw::MsgBox("An error occurred: " + flat);
-    updateStatus(flat);
-    SyncRunTakeDeferred();  // a refused transfer has closed its data connection
+    pRun.OnRefusal(answers, code, pSyncR, flat);
 }
 
 // After the login, the remote folder as typed is changed into (the login folder itself is
@@ -157,27 +124,19 @@ void Window1::commandSocket_Error(FtpCommandSocket& socket) {
         return;
     }
     if (socket.LastErrorCode() == FtpReplyTooLong) {
-        const std::string why = "サーバーの応答が長すぎるため、接続を切断しました。";
-        if (!pRun.Stopped()) updateStatus(why);  // a stopped run's end logs it itself
-        ConnectionLost(why);
+        ConnectionLost("サーバーの応答が長すぎるため、接続を切断しました。", true);
         return;
     }
     ConnectionLost("Error: " + std::to_string(socket.LastErrorCode()));
 }
 
 // The control connection has failed or the server has closed it: nothing can go on over it, so
-// the window shows the connection as ended, and a run as stopped, with one message.
-void Window1::ConnectionLost(const std::string& reason) {
+// the window shows the connection as ended, and the run decides what it tells.
+void Window1::ConnectionLost(const std::string& reason, bool logged) {
     if (dataSocket.TransferRunning()) dataSocket.AbandonTransfer();
     dataConnected = false;
     ProgressBar1->SetMaximum(1);
     ShowDisconnected();
     pMode = ConnectClosed;
-    if (SyncRunActive()) {
-        SyncRunStop(reason);
-    } else if (pRun.Stopped()) {
-        updateStatus(reason);
-    } else {
-        fw::MsgBox(reason);
-    }
+    pRun.OnConnectionLost(reason, logged);
 }

@@ -6,8 +6,6 @@
 #include "shell/CommonModule.h"
 #include "sync/SyncLoops.h"
 #include "sync/SyncPaths.h"
-#include "sync/Timer3Requests.h"
-#include "sync/WorkListOrder.h"
 
 // The upload phase of a sync run: the work list from the ticked local entries, in the order of
 // their remote paths, confirmed, then one MKD or one upload per step.
@@ -27,7 +25,6 @@ void Window1::SyncUpload() {
     // (between runs, or during the removals) is not this run's.
     fw::ClearUserCancelled();
     pRun.Begin(PopupMenu1->ListIndex());
-    SyncRunSettle();
     ToolbarItemStatus(TagSync, false);
 
     for (SyncEntry& entry : pSyncL) entry.sync.reset();
@@ -45,29 +42,7 @@ void Window1::SyncUpload() {
         }
     }
     SyncUploadSort();
-
-    if (gPref[PrefConfirmSync] == 1) {
-        pRun.AwaitConfirmation();
-        const bool go = ShowSyncDlg("upload");
-        if (!pRun.Confirming()) return;
-        if (!go) {
-            // Declining the uploads still leads to the removals in the upload-and-delete mode.
-            if (pRun.RemovalFollows())
-                SyncRemove();
-            else
-                SyncRunCancel();
-            return;
-        }
-    }
-
-    if (pSyncList.empty()) {
-        SyncUploadPhaseEnd("[cmd]");
-        return;
-    }
-    ToolbarItemStatus(TagSyncList, true);
-    SetSyncResult("アップロード対象");
-    pRun.Proceed();
-    SyncRunContinue();  // the first step, or the end of the phase when nothing could be sent
+    pRun.ListBuilt(gPref[PrefConfirmSync] == 1);
 }
 
 namespace {
@@ -89,9 +64,7 @@ std::string PassedOverUnopenedLine(fw::OpenRefusal refusal) {
 // Ascending byte order of the remote target paths, so that a folder's MKD comes before
 // everything that goes into it.
 void Window1::SyncUploadSort() {
-    SortWorkList(
-        pSyncList, [this](int32_t index) { return SyncUpload2Path(index, "full"); },
-        WorkListOrder::Ascending);
+    pRun.SortList([this](int32_t index) { return SyncUpload2Path(index, "full"); });
 }
 
 // One step: the MKD of a folder or the upload of a file, or, when the list has run out, pFin2.
@@ -110,8 +83,7 @@ void Window1::SyncUpload2() {
         const std::string remote = JoinPiecesUnder(pRootR, pieces, depth);
 
         if (entry.kind == "d") {
-            commandSocket.makeDirectory(remote);
-            pRun.Sent(SyncRun::StepKind::Folder, commandSocket.CommandsWritten(), remote);
+            pRun.Sent(SyncRun::StepKind::Folder, commandSocket.makeDirectory(remote), remote);
             SetSyncResult(relative);
             return;
         }
@@ -129,22 +101,16 @@ void Window1::SyncUpload2() {
             updateStatus(PassedOverUnopenedLine(refusal) + LoggableName(relative));
             continue;
         }
-        pThreadFI = file;
-        pThreadLength = opened->Length();
-        pThreadStep = StepUploadStarted;
-        ArmForStep(Timer3);
+        SyncShowUploadStarted(*file, opened->Length());
         const std::string type = ChkFileType(file->Name());
         if (!pRun.Uploading()) return;  // ended while the question was open
         if (type == "C") {
-            SyncRunCancel();
+            pRun.OnCancel();
             return;
         }
-        if (!pRun.Journal().Enter(SyncJournalEntry(remote), SyncJournalAhead()))
-            updateStatus("アップロード中の記録を書き込めませんでした: " + remote + "（" +
-                         pRun.Journal().WriteFailure() + "）");
-        // The step's first command: TYPE when the server has another type, else PASV or PORT.
-        pRun.Sent(SyncRun::StepKind::File, commandSocket.CommandsWritten() + 1, remote);
-        commandSocket.storFile(std::move(opened), entry.path, remote, type);
+        SyncJournalEnter(remote);
+        pRun.Sent(SyncRun::StepKind::File,
+                  commandSocket.storFile(std::move(opened), entry.path, remote, type), remote);
         SetSyncResult(relative);
         return;
     }

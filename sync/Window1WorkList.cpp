@@ -13,7 +13,7 @@ void Window1::SyncAppend(const std::string& side, int32_t index) {
     // refused folder) is never sent or removed, even when a ticked folder brings it along.
     if (entry.opaque) return;
     if (entry.sync.value_or(false)) return;
-    pSyncList.push_back(index);
+    pRun.Add(index);
     entry.sync = true;
 }
 

@@ -130,12 +130,11 @@ TEST(ReplyNumbering, FinalRepliesAnswerTheCommandsInTheOrderTheyWereWritten) {
     };
     ASSERT_TRUE(s.ConnectAndLogIn());
     // The connection 1, USER 2, PASS 3 (refused), USER 4, PASS 5, PWD 6.
-    const int64_t mkdA = s.client.command.CommandsWritten() + 1;
-    s.client.command.makeDirectory("/a");
-    s.client.command.makeDirectory("/b");
-    s.client.command.deleteFile("/c");
+    // Each command answers its own number, the one its final reply will carry.
+    EXPECT_EQ(s.client.command.makeDirectory("/a"), 7);
+    EXPECT_EQ(s.client.command.makeDirectory("/b"), 8);
+    EXPECT_EQ(s.client.command.deleteFile("/c"), 9);
     ASSERT_TRUE(s.client.WaitForReply(250));
-    EXPECT_EQ(mkdA, 7);
     using A = ReplyNumbers::Answer;
     EXPECT_EQ(numbers.answered, (std::vector<A>{{"220", 1},
                                                 {"331", 2},
@@ -165,8 +164,7 @@ TEST_P(RealServerReplies, FolderAndRemovalRepliesLeaveTheWorkingFolderAlone) {
     ASSERT_TRUE(client.ChangeDir(server->RemoteDir()));
     const size_t changes = client.dirChanges.size();
 
-    const int64_t mkd = client.command.CommandsWritten() + 1;
-    client.command.makeDirectory(server->Remote("made"));
+    const int64_t mkd = client.command.makeDirectory(server->Remote("made")).value_or(0);
     ASSERT_TRUE(client.WaitForReply(257));
     client.command.sendCWD(server->Remote("nowhere"));
     ASSERT_TRUE(client.WaitFor([&] { return client.serverErrors.size() == 1; }));
@@ -190,11 +188,11 @@ TEST_P(RealServerReplies, AnUploadIsAnsweredByItsFinalReplyNotByThePreliminaryOn
     ReplyNumbers numbers(client);
     const std::string local = testsupport::TempFolder("replies").Path() + "-file.bin";
     ASSERT_TRUE(testsupport::WriteFile(local, std::string(5000, 'q')));
-    const int64_t type = client.command.CommandsWritten() + 1;
+    const int64_t written = client.command.CommandsWritten();
     ASSERT_TRUE(client.Store(local, server->Remote("up.bin"), "I"));
     using A = ReplyNumbers::Answer;
     EXPECT_EQ(numbers.answered,
-              (std::vector<A>{{"200", type}, {"227", type + 1}, {"226", type + 2}}));
+              (std::vector<A>{{"200", written + 1}, {"227", written + 2}, {"226", written + 3}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServerReplies,

@@ -89,8 +89,9 @@ TEST_F(TransferEnd, AReplyToPasvWithoutAUsablePortSendsNoTransferCommand) {
 
 TEST_F(TransferEnd, ALocalFileThatCantBeReadSendsNothing) {
     const std::string received = s.server.Received();
-    s.client.command.storFile(root + "/not-there.txt", "/x.txt", "A");
-    s.client.command.storFile(root, "/folder.txt", "A");  // a folder is no file to send
+    EXPECT_EQ(s.client.command.storFile(root + "/not-there.txt", "/x.txt", "A"), std::nullopt);
+    // A folder is no file to send.
+    EXPECT_EQ(s.client.command.storFile(root, "/folder.txt", "A"), std::nullopt);
     ASSERT_TRUE(s.client.WaitFor([&] { return s.client.dataErrors.size() == 2; }));
     EXPECT_EQ(s.client.dataErrors[0], FtpLocalFileUnreadable);
     EXPECT_EQ(s.client.dataErrors[1], FtpLocalFileUnreadable);

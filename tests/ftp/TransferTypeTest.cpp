@@ -170,10 +170,12 @@ TEST(RefusedType, IsAskedForAgainByTheNextTransfer) {
     };
     ASSERT_TRUE(s.ConnectAndLogIn());
     const std::string file = LocalFile("r.bin", "r");
-    s.client.command.storFile(file, "/r.bin", "I");
+    // An upload answers the number of its first command, the TYPE.
+    const int64_t written = s.client.command.CommandsWritten();
+    EXPECT_EQ(s.client.command.storFile(file, "/r.bin", "I"), written + 1);
     ASSERT_TRUE(s.client.WaitFor([&] { return !s.client.serverErrors.empty(); }));
     EXPECT_EQ(s.client.command.ServerType(), "");
-    s.client.command.storFile(file, "/r.bin", "I");
+    EXPECT_EQ(s.client.command.storFile(file, "/r.bin", "I"), written + 2);
     ASSERT_TRUE(s.server.WaitForLine("PASV"));
     EXPECT_EQ(s.client.command.ServerType(), "I");
     std::vector<std::string> types;

@@ -1,9 +1,11 @@
 // The sync run's state machine alone, without a window or a socket: each case is a script of
 // what the window tells the run, line by line, with what the run answers (an entry, a call, the
-// window's flags as the run leaves them). The window's own part (building the list, sending the
-// commands) is played by the script.
+// window's flags as the run leaves them) or the effects it asks the window for, in order. The
+// window's own part is played by the driver: its upload step sends an MKD for an entry below 10
+// and an upload for any other, its removal step a DELE, each taking the next command number.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,6 +37,7 @@ public:
     Driver(const std::vector<std::string>& folders, const std::vector<std::string>& files) {
         for (const std::string& path : folders) tree_.push_back(Remote(path, "d"));
         for (const std::string& path : files) tree_.push_back(Remote(path, "f"));
+        Bind();
     }
 
     std::string Do(const std::string& line) {
@@ -48,8 +51,50 @@ public:
         } else if (verb == "removals") {
             run_.BeginRemovals();
         } else if (verb == "list") {
-            pSyncList.clear();
-            for (int32_t index; in >> index;) pSyncList.push_back(index);
+            for (int32_t index; in >> index;) run_.Add(index);
+        } else if (verb == "built") {
+            std::string confirm;
+            in >> confirm;
+            run_.ListBuilt(confirm == "confirm");
+        } else if (verb == "user") {
+            std::string answer;
+            in >> answer;
+            userGoesOn_ = answer == "yes";
+        } else if (verb == "data") {
+            std::string open;
+            in >> open;
+            dataOpen_ = open == "open";
+        } else if (verb == "accepted") {
+            std::string accepted;
+            in >> accepted;
+            accepted_ = accepted == "yes";
+        } else if (verb == "on-reply" || verb == "on-refuse") {
+            int64_t answers = 0;
+            int32_t code = 0;
+            in >> answers >> code;
+            const std::string text = std::to_string(code) + " text";
+            if (verb == "on-reply")
+                run_.OnReply(answers, code, text);
+            else
+                run_.OnRefusal(answers, code, tree_, text);
+        } else if (verb == "on-ended") {
+            run_.OnTransferEnded();
+        } else if (verb == "phase-due") {
+            run_.OnPhaseEndDue();
+        } else if (verb == "failed") {
+            int32_t error = 0;
+            in >> error;
+            run_.OnTransferFailed(error, "data error");
+        } else if (verb == "closed") {
+            run_.OnDataConnectionClosed();
+        } else if (verb == "cancel") {
+            run_.OnCancel();
+        } else if (verb == "disconnect") {
+            run_.OnDisconnect();
+        } else if (verb == "lost") {
+            std::string logged;
+            in >> logged;
+            run_.OnConnectionLost("lost", logged == "logged");
         } else if (verb == "confirm") {
             run_.AwaitConfirmation();
         } else if (verb == "proceed") {
@@ -62,9 +107,11 @@ public:
                                open == "open");
             return entry ? std::to_string(*entry) : "none";
         } else if (verb == "mkd" || verb == "stor" || verb == "dele" || verb == "rmd") {
-            int64_t command = 0;
-            std::string path;
-            in >> command >> path;
+            std::string number, path;
+            in >> number >> path;
+            // "-": the connection could write no command of the step.
+            const std::optional<int64_t> command =
+                number == "-" ? std::nullopt : std::optional<int64_t>(std::stoll(number));
             run_.Sent(verb == "mkd"    ? SyncRun::StepKind::Folder
                       : verb == "stor" ? SyncRun::StepKind::File
                       : verb == "dele" ? SyncRun::StepKind::RemoveFile
@@ -79,9 +126,10 @@ public:
         } else if (verb == "ended") {
             return Name(run_.TransferEnded());
         } else if (verb == "passover") {
-            int64_t command = 0;
-            in >> command;
-            run_.PassOver(command);
+            std::string number;
+            in >> number;
+            run_.PassOver(number == "-" ? std::nullopt
+                                        : std::optional<int64_t>(std::stoll(number)));
         } else if (verb == "turn") {
             std::string open;
             in >> open;
@@ -112,7 +160,7 @@ public:
         } else {
             return "unknown event " + verb;
         }
-        return "";
+        return TakeEffects();
     }
 
 private:
@@ -137,6 +185,59 @@ private:
         }
         return "?";
     }
+    // The effects the run asked for since the last line, in order.
+    std::string TakeEffects() {
+        std::string all;
+        for (const std::string& effect : effects_) all += (all.empty() ? "" : "; ") + effect;
+        effects_.clear();
+        return all;
+    }
+    void Bind() {
+        run_.takeUploadStep = [this] {
+            const auto entry = run_.NextEntry(SyncRun::Phase::Upload, dataOpen_);
+            if (!entry) return effects_.push_back("upload step none");
+            const bool folder = *entry < 10;
+            run_.Sent(folder ? SyncRun::StepKind::Folder : SyncRun::StepKind::File, nextCommand_,
+                      "/www/" + std::to_string(*entry));
+            effects_.push_back((folder ? "mkd " : "stor ") + std::to_string(*entry) + " as " +
+                               std::to_string(nextCommand_++));
+        };
+        run_.takeRemovalStep = [this] {
+            const auto entry = run_.NextEntry(SyncRun::Phase::Removal, dataOpen_);
+            if (!entry) return effects_.push_back("removal step none");
+            run_.Sent(SyncRun::StepKind::RemoveFile, nextCommand_,
+                      "/www/" + std::to_string(*entry));
+            effects_.push_back("dele " + std::to_string(*entry) + " as " +
+                               std::to_string(nextCommand_++));
+        };
+        run_.buildRemovals = [this] {
+            effects_.push_back("build removals");
+            run_.BeginRemovals();
+        };
+        run_.askConfirmation = [this](SyncRun::Phase phase) {
+            effects_.push_back(phase == SyncRun::Phase::Upload ? "ask upload" : "ask remove");
+            return userGoesOn_;
+        };
+        run_.phaseRuns = [this](SyncRun::Phase phase) {
+            effects_.push_back(phase == SyncRun::Phase::Upload ? "runs upload" : "runs removal");
+        };
+        run_.endPhaseLater = [this] { effects_.push_back("phase end later"); };
+        run_.settle = [this] { effects_.push_back("settle"); };
+        run_.tell = [this](const std::string& message, const std::string& detail) {
+            effects_.push_back("tell " + message + "|" + detail);
+        };
+        run_.log = [this](const std::string& text) { effects_.push_back("log " + text); };
+        run_.alert = [this](const std::string& text) { effects_.push_back("alert " + text); };
+        run_.dataConnectionOpen = [this] { return dataOpen_; };
+        run_.partialCopyDeletable = [this] { return accepted_; };
+        run_.deletePartialCopy = [this]() -> std::optional<int64_t> {
+            if (!accepted_) return std::nullopt;
+            effects_.push_back("delete partial as " + std::to_string(nextCommand_));
+            return nextCommand_++;
+        };
+        run_.uploadName = [](int32_t index) { return "name" + std::to_string(index); };
+    }
+
     std::string State() const {
         const std::string where = run_.Building()     ? "building"
                                   : run_.Confirming() ? "confirming"
@@ -156,6 +257,11 @@ private:
     int32_t pSyncListIdx = 0;
     SyncRun run_{pUpload, pRemove, pFin2, pSyncList, pSyncListIdx};
     std::vector<SyncEntry> tree_;
+    std::vector<std::string> effects_;
+    int64_t nextCommand_ = 7;
+    bool userGoesOn_ = true;
+    bool dataOpen_ = false;
+    bool accepted_ = false;  // the server has accepted the pending upload's STOR
 };
 
 class SyncRunSteps : public testing::TestWithParam<RunCase> {};
@@ -170,8 +276,11 @@ TEST_P(SyncRunSteps, AnswerEachEventOfTheScript) {
 }
 
 // The start of an upload phase with the entries 0 and 1, and its first entry's MKD as command 7.
-const std::vector<Line> kFolderSent = {
-    {"begin 0", ""}, {"list 0 1", ""}, {"proceed", ""}, {"next upload", "0"}, {"mkd 7 /www/a", ""}};
+const std::vector<Line> kFolderSent = {{"begin 0", "settle"},
+                                       {"list 0 1", ""},
+                                       {"proceed", ""},
+                                       {"next upload", "0"},
+                                       {"mkd 7 /www/a", ""}};
 
 std::vector<Line> After(const std::vector<Line>& start, const std::vector<Line>& rest) {
     std::vector<Line> script = start;
@@ -183,7 +292,7 @@ INSTANTIATE_TEST_SUITE_P(
     Scripts, SyncRunSteps,
     testing::Values(
         RunCase{"a run of uploads folders and removals",
-                {{"begin 1", ""},
+                {{"begin 1", "settle"},
                  {"follows", "yes"},
                  {"list 0 1 2", ""},
                  {"state", "building active upload=0 remove=0 fin=0 cursor=0"},
@@ -232,18 +341,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {"next removal", "none"},
                  {"state", "removing active upload=0 remove=0 fin=1 cursor=2"},
                  {"take", "yes"},
-                 {"end done", ""},
+                 {"end done", "settle"},
                  {"state", "idle upload=0 remove=0 fin=0 cursor=2"},
                  {"next removal", "none"}}},
         RunCase{"the upload only mode has no removal phase after it",
-                {{"begin 0", ""},
+                {{"begin 0", "settle"},
                  {"follows", "no"},
-                 {"end done", ""},
+                 {"end done", "settle"},
                  {"state", "idle upload=0 remove=0 fin=0 cursor=0"}}},
         RunCase{"a refused MKD fails the step and the run stops there",
                 After(kFolderSent, {{"refuse 7 550", "fail"},
                                     {"line", "MKD /www/a"},  // the log names the failed step
-                                    {"end stopped", ""},
+                                    {"end stopped", "settle"},
                                     {"state", "stopped upload=0 remove=0 fin=0 cursor=1"},
                                     {"line", ""},
                                     {"refuse 8 550", "ignore"},
@@ -263,15 +372,15 @@ INSTANTIATE_TEST_SUITE_P(
                 {"/www/a"}},
         RunCase{"an MKD refused with 550 for a folder made earlier on the connection",
                 After(kFolderSent, {{"reply 7 257", "next"},
-                                    {"end done", ""},
-                                    {"begin 0", ""},
+                                    {"end done", "settle"},
+                                    {"begin 0", "settle"},
                                     {"list 0", ""},
                                     {"proceed", ""},
                                     {"next upload", "0"},
                                     {"mkd 20 /www/a", ""},
                                     {"refuse 20 550", "folder there"},
                                     {"connection", ""},  // not known on a new connection
-                                    {"begin 0", ""},
+                                    {"begin 0", "settle"},
                                     {"list 0", ""},
                                     {"proceed", ""},
                                     {"next upload", "0"},
@@ -286,7 +395,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     {"reply 7 257", "next"},
                                     {"reply 7 257", "ignore"}})},
         RunCase{"a refusal of a later command of an upload fails it",
-                {{"begin 0", ""},
+                {{"begin 0", "settle"},
                  {"list 0", ""},
                  {"proceed", ""},
                  {"next upload", "0"},
@@ -295,7 +404,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"refuse 10 425", "fail"},
                  {"line", "STOR /www/f"}}},
         RunCase{"a removal answered for an earlier command takes no step",
-                {{"begin 1", ""},
+                {{"begin 1", "settle"},
                  {"removals", ""},
                  {"list 3", ""},
                  {"proceed", ""},
@@ -305,7 +414,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"refuse 10 550", "fail"},
                  {"line", "RMD /www/old"}}},
         RunCase{"a deferral while a data connection is open",
-                {{"begin 0", ""},
+                {{"begin 0", "settle"},
                  {"list 0 1", ""},
                  {"proceed", ""},
                  {"turn", "no"},  // nothing was deferred
@@ -316,10 +425,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"turn", "no"},  // once
                  {"next upload", "0"},
                  {"next upload open", "none"},
-                 {"end stopped", ""},  // an ended run has no deferred step
+                 {"end stopped", "settle"},  // an ended run has no deferred step
                  {"turn", "no"}}},
         RunCase{"a file passed over waits for the DELE of its partial copy",
-                {{"begin 0", ""},
+                {{"begin 0", "settle"},
                  {"list 0 1", ""},
                  {"proceed", ""},
                  {"next upload", "0"},
@@ -336,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"reply 12 250", "ignore"},
                  {"next upload", "1"}}},
         RunCase{"a file passed over goes on when its DELE is refused",
-                {{"begin 0", ""},
+                {{"begin 0", "settle"},
                  {"list 0 1", ""},
                  {"proceed", ""},
                  {"next upload", "0"},
@@ -345,12 +454,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {"refuse 12 550", "next"},
                  {"next upload", "1"}}},
         RunCase{"a stop ends the pending step",
-                {{"begin 0", ""},
+                {{"begin 0", "settle"},
                  {"list 0 1", ""},
                  {"proceed", ""},
                  {"next upload", "0"},
                  {"stor 8 /www/f", ""},
-                 {"end stopped", ""},
+                 {"end stopped", "settle"},
                  {"state", "stopped upload=0 remove=0 fin=0 cursor=1"},
                  {"ended", "ignore"},
                  {"reply 10 226", "ignore"},
@@ -359,8 +468,193 @@ INSTANTIATE_TEST_SUITE_P(
                  {"line", ""},
                  {"stor 11 /www/g", ""},  // a command that went out as the run ended
                  {"state", "stopped upload=0 remove=0 fin=0 cursor=1"},
-                 {"begin 0", ""},  // a new run starts from its own list
+                 {"begin 0", "settle"},  // a new run starts from its own list
                  {"state", "building active upload=0 remove=0 fin=0 cursor=0"}}},
+        RunCase{"an upload only run ending on a transfer says dat",
+                {{"begin 0", "settle"},
+                 {"list 1 12", ""},
+                 {"built", "runs upload; mkd 1 as 7"},
+                 {"on-reply 7 257", "stor 12 as 8"},
+                 {"on-reply 8 200", ""},  // TYPE: a file waits for its transfer
+                 {"on-ended", "upload step none; phase end later"},
+                 {"state", "uploading active upload=0 remove=0 fin=1 cursor=2"},
+                 {"phase-due", "settle; tell 同期が終了しました。 [dat]|"},
+                 {"state", "idle upload=0 remove=0 fin=0 cursor=2"},
+                 {"phase-due", ""}}},
+        RunCase{"an upload only run ending on a reply says cmd",
+                {{"begin 0", "settle"},
+                 {"list 1 2", ""},
+                 {"built", "runs upload; mkd 1 as 7"},
+                 {"on-reply 7 257", "mkd 2 as 8"},
+                 {"on-reply 8 257", "upload step none; settle; tell 同期が終了しました。 [cmd]|"},
+                 {"state", "idle upload=0 remove=0 fin=0 cursor=2"}}},
+        RunCase{"the removals follow the uploads and end on a reply",
+                {{"begin 1", "settle"},
+                 {"list 12", ""},
+                 {"user yes", ""},
+                 {"built confirm", "ask upload; runs upload; stor 12 as 7"},
+                 {"on-ended", "upload step none; phase end later"},
+                 {"phase-due", "build removals"},
+                 {"list 5 6", ""},
+                 {"built confirm", "ask remove; runs removal; dele 5 as 8"},
+                 {"on-reply 8 250", "dele 6 as 9"},
+                 {"on-reply 9 250", "removal step none; settle; tell 同期が終了しました。 [cmd]|"},
+                 {"state", "idle upload=0 remove=0 fin=0 cursor=2"}}},
+        RunCase{"an empty upload list ends its phase at once",
+                {{"begin 0", "settle"},
+                 {"built", "settle; tell 同期が終了しました。 [cmd]|"},
+                 {"begin 1", "settle"},
+                 {"built", "build removals"},
+                 {"built",
+                  "runs removal; removal step none; settle; tell 同期が終了しました。 [cmd]|"}}},
+        RunCase{"a declined upload list leads to the removals a declined removal list cancels",
+                {{"begin 1", "settle"},
+                 {"list 12", ""},
+                 {"user no", ""},
+                 {"built confirm", "ask upload; build removals"},
+                 {"list 5", ""},
+                 {"built confirm", "ask remove; settle; tell 同期を中止しました。|"},
+                 {"state", "stopped upload=0 remove=0 fin=0 cursor=0"},
+                 {"begin 0", "settle"},
+                 {"list 12", ""},
+                 {"built confirm", "ask upload; settle; tell 同期を中止しました。|"}}},
+        RunCase{"a refused MKD names the step and stops the run with the reply",
+                {{"begin 0", "settle"},
+                 {"list 1 2", ""},
+                 {"built", "runs upload; mkd 1 as 7"},
+                 {"on-refuse 6 550", "alert An error occurred: 550 text; log 550 text"},
+                 {"on-refuse 7 550",
+                  "log 550 text; log 失敗した処理: MKD /www/1; settle; "
+                  "tell 同期を中断しました。|An error occurred: 550 text"},
+                 {"state", "stopped upload=0 remove=0 fin=0 cursor=1"},
+                 {"on-refuse 8 550", "log 550 text"},  // only logged after a stopped run
+                 {"on-reply 8 257", ""}}},
+        RunCase{"a final reply other than 2xx stops the run with its line",
+                {{"begin 1", "settle"},
+                 {"removals", ""},
+                 {"list 5", ""},
+                 {"built", "runs removal; dele 5 as 7"},
+                 {"on-reply 7 350",
+                  "log 失敗した処理: DELE /www/5; settle; tell 同期を中断しました。|"
+                  "An error occurred: 350 text"}}},
+        RunCase{"an MKD whose folder is there goes on with the next step",
+                {{"begin 0", "settle"},
+                 {"list 1 12", ""},
+                 {"built", "runs upload; mkd 1 as 7"},
+                 {"on-refuse 7 521",
+                  "log 521 text; log フォルダは既にあります: /www/1; stor 12 as 8"}}},
+        RunCase{
+            "a file changed while sent is passed over and its partial copy deleted",
+            {{"begin 0", "settle"},
+             {"list 12 13", ""},
+             {"built", "runs upload; stor 12 as 7"},
+             {"accepted yes", ""},
+             {"failed 209", "log 送信中に変更されたため飛ばしました: name12; delete partial as 8"},
+             {"on-reply 7 226", ""},               // the STOR's own reply
+             {"on-refuse 7 451", "log 451 text"},  // or its refusal, logged
+             {"on-reply 8 250", "stor 13 as 9"}}},
+        RunCase{"a file changed while sent stops the run when no DELE may go",
+                {{"begin 0", "settle"},
+                 {"list 12 13", ""},
+                 {"built", "runs upload; stor 12 as 7"},
+                 {"failed 209",
+                  "log data error; log 失敗した処理: STOR /www/12; settle; "
+                  "tell 同期を中断しました。|data error"}}},
+        RunCase{"a passed over file with no DELE written goes on at the next reply",
+                {{"begin 0", "settle"},
+                 {"list 12", ""},
+                 {"proceed", ""},
+                 {"next upload", "12"},
+                 {"stor 7 /www/12", ""},
+                 {"passover -", ""},
+                 {"reply 7 226", "next"}}},
+        RunCase{"the cancel key deletes the partial copy and cancels the run",
+                {{"begin 0", "settle"},
+                 {"list 12 13", ""},
+                 {"built", "runs upload; stor 12 as 7"},
+                 {"accepted yes", ""},
+                 {"failed 207",
+                  "log data error; delete partial as 8; settle; tell 同期を中止しました。|"},
+                 {"state", "stopped upload=0 remove=0 fin=0 cursor=1"},
+                 {"failed 205", "log data error"},
+                 {"on-ended", ""}}},
+        RunCase{"a broken transfer names the step deletes its partial copy and stops",
+                {{"begin 0", "settle"},
+                 {"list 12", ""},
+                 {"built", "runs upload; stor 12 as 7"},
+                 {"accepted yes", ""},
+                 {"failed 205",
+                  "log data error; log 失敗した処理: STOR /www/12; delete partial as 8; settle; "
+                  "tell 同期を中断しました。|data error"}}},
+        RunCase{"a data error of no run is shown and a deferred step taken after it",
+                {{"failed 205", "alert data error"},
+                 {"begin 0", "settle"},
+                 {"list 1", ""},
+                 {"data open", ""},
+                 {"built", "runs upload; upload step none"},
+                 {"closed", ""},  // still open
+                 {"data closed", ""},
+                 {"failed 205", "alert data error; mkd 1 as 7"},
+                 {"closed", ""}}},
+        RunCase{"a step deferred while data flows is taken once the connection closes",
+                {{"begin 0", "settle"},
+                 {"list 1", ""},
+                 {"data open", ""},
+                 {"built", "runs upload; upload step none"},
+                 {"data closed", ""},
+                 {"closed", "mkd 1 as 7"},
+                 {"closed", ""}}},
+        RunCase{
+            "a refusal of no step takes a deferred step",
+            {{"begin 0", "settle"},
+             {"list 1", ""},
+             {"data open", ""},
+             {"built", "runs upload; upload step none"},
+             {"data closed", ""},
+             {"on-refuse 3 425", "alert An error occurred: 425 text; log 425 text; mkd 1 as 7"}}},
+        RunCase{"a cancel in each phase ends the run and its pending step",
+                {{"begin 1", "settle"},
+                 {"list 1", ""},
+                 {"built", "runs upload; mkd 1 as 7"},
+                 {"cancel", "settle; tell 同期を中止しました。|"},
+                 {"state", "stopped upload=0 remove=0 fin=0 cursor=1"},
+                 {"on-reply 7 257", ""},
+                 {"begin 1", "settle"},
+                 {"removals", ""},
+                 {"list 5", ""},
+                 {"built", "runs removal; dele 5 as 8"},
+                 {"disconnect", "settle; tell 同期を中止しました。|"},
+                 {"on-reply 8 250", ""},
+                 {"disconnect", ""}}},  // no run under way: nothing to cancel
+        RunCase{"a lost connection stops a run then is only logged",
+                {{"lost", "alert lost"},
+                 {"begin 1", "settle"},
+                 {"removals", ""},
+                 {"list 5", ""},
+                 {"built", "runs removal; dele 5 as 7"},
+                 {"lost", "settle; tell 同期を中断しました。|lost"},
+                 {"lost", "log lost"},
+                 {"lost logged", "log lost"},
+                 {"on-refuse 7 421", "log 421 text"}}},
+        RunCase{"a lost connection logged by the window is logged once",
+                {{"lost logged", "log lost; alert lost"},
+                 {"begin 0", "settle"},
+                 {"list 12", ""},
+                 {"built", "runs upload; stor 12 as 7"},
+                 {"lost logged", "log lost; settle; tell 同期を中断しました。|lost"},
+                 {"state", "stopped upload=0 remove=0 fin=0 cursor=1"}}},
+        RunCase{"a step whose command could not be written waits for no reply",
+                {{"begin 0", "settle"},
+                 {"list 1 12", ""},
+                 {"proceed", ""},
+                 {"next upload", "1"},
+                 {"mkd - /www/1", ""},
+                 {"reply 6 257", "ignore"},  // the previous command's reply
+                 {"refuse 6 550", "ignore"},
+                 {"next upload", "12"},
+                 {"stor - /www/12", ""},
+                 {"refuse 9 425", "ignore"},
+                 {"ended", "next"}}},
         RunCase{"the window's lists cleared drop the pending step",
                 After(kFolderSent, {{"drop", ""},
                                     {"state", "uploading active upload=0 remove=0 fin=0 cursor=1"},
