@@ -122,12 +122,9 @@ TEST_P(ChangingFile, IsPassedOverAndTheRunGoesOnAndTheNextComparisonTicksIt) {
     // Changed from the upload's progress event, while it is sent.
     const Change& change = std::get<1>(GetParam());
     int changes = 0;
-    const auto reportBytes = w->dataSocket.bytesTransfered;
-    w->dataSocket.bytesTransfered = [&](FtpDataSocket& socket, int32_t n) {
-        reportBytes(socket, n);
-        if (socket.remoteFileName.find("log.bin") == std::string::npos) return;
+    ChangeWhileSent("log.bin", [&] {
         if (change.apply(localRoot + "log.bin", changes)) ++changes;
-    };
+    });
     ExpectConfirmation("アップロード対象", {"a.txt", "log.bin", "z.txt"});
     ExpectMessage("同期が終了しました。 [dat]");
     ASSERT_TRUE(Click(TagSync));
@@ -144,7 +141,7 @@ TEST_P(ChangingFile, IsPassedOverAndTheRunGoesOnAndTheNextComparisonTicksIt) {
 
     // A newer copy on the server would keep it from being ticked by its date: the journal ticks
     // what stands at its name, if anything does.
-    w->dataSocket.bytesTransfered = reportBytes;
+    StopChangingWhileSent();
     ASSERT_TRUE(Click(TagDiscon));
     if (!change.leavesAFile) {
         ExpectPress("実行");
@@ -177,12 +174,7 @@ TEST_F(ChangingFileUndeletable, TheRunGoesOnPastARefusedDeleteOfThePartialFile) 
     MakeTree(localRoot, {{"log.bin", LogBytes()}, {"z.txt", "z\n"}});
     FillEditPage(*server, true);
     ASSERT_TRUE(ConnectAndCompare()) << LogText();
-    const auto reportBytes = w->dataSocket.bytesTransfered;
-    w->dataSocket.bytesTransfered = [&](FtpDataSocket& socket, int32_t n) {
-        reportBytes(socket, n);
-        if (socket.remoteFileName.find("log.bin") != std::string::npos)
-            std::ofstream(localRoot + "log.bin", std::ios::app) << "one more line\n";
-    };
+    GrowWhileSent("log.bin");
     ExpectConfirmation("アップロード対象", {"log.bin", "z.txt"});
     ExpectMessage("同期が終了しました。 [dat]");
     ASSERT_TRUE(Click(TagSync));

@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -162,6 +164,25 @@ protected:
         return WaitForScript(timeoutMs);
     }
 
+    // change runs at every piece of the named file's upload, from the upload's progress event,
+    // while the file is sent; until StopChangingWhileSent.
+    void ChangeWhileSent(const std::string& name, std::function<void()> change) {
+        if (!reportBytes_) reportBytes_ = w->dataSocket.bytesTransfered;
+        w->dataSocket.bytesTransfered = [this, name, change](FtpDataSocket& socket, int32_t n) {
+            reportBytes_(socket, n);
+            if (socket.remoteFileName.find(name) != std::string::npos) change();
+        };
+    }
+    // A line more at every piece sent, as a log being written.
+    void GrowWhileSent(const std::string& name) {
+        ChangeWhileSent(name, [this, name] {
+            std::ofstream(localRoot + name, std::ios::app) << "one more line\n";
+        });
+    }
+    void StopChangingWhileSent() {
+        if (reportBytes_) w->dataSocket.bytesTransfered = std::exchange(reportBytes_, nullptr);
+    }
+
     // --- Modal answers
 
     static std::vector<fw::ModalPrompt> Unexpected() { return fw::ModalHost::Unexpected(); }
@@ -251,6 +272,7 @@ protected:
     std::unique_ptr<SiteServer> server;
 
 private:
+    std::function<void(FtpDataSocket&, int32_t)> reportBytes_;  // the window's own handler
     std::unique_ptr<testsupport::TempFolder> local_;
 };
 

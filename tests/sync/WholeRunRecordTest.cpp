@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 #include "framework/UserCancel.h"
@@ -231,12 +230,7 @@ TEST_P(ChangedWhileSent, IsPassedOverAndTheRunGoesOn) {
     FillEditPage(*server, true);
     ASSERT_TRUE(ConnectAndCompare()) << LogText();
     // A line more at every piece sent, as a log being written.
-    const auto reportBytes = w->dataSocket.bytesTransfered;
-    w->dataSocket.bytesTransfered = [&](FtpDataSocket& socket, int32_t n) {
-        reportBytes(socket, n);
-        if (socket.remoteFileName.find("log.bin") != std::string::npos)
-            std::ofstream(localRoot + "log.bin", std::ios::app) << "one more line\n";
-    };
+    GrowWhileSent("log.bin");
 
     RunRecorder run = Recorder();
     run.AnswerPrompts(2);
