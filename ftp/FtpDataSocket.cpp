@@ -117,7 +117,6 @@ void FtpDataSocket::FinishIfComplete() {
         }
         saveFile.reset();
     }
-    if (Carries(Transfer::Upload)) Close();  // the server has closed its end: ours goes too
     // Raised as an event of its own, on the main thread, whoever noticed the completion.
     PostEvent([this] { fw::RaiseEvent(FileTransferComplete, *this); });
 }
