@@ -6,9 +6,12 @@ namespace fw {
 struct StreamError;
 }
 
-// Why a file could not be saved, as the program's messages give it: in Japanese for what a user
-// can see to (a full disk, a read-only disk, no permission, a quota, a failing disk, a missing
-// folder, a link in the way), the system's own text for the rest.
+// Why a file could not be saved, as the program's messages give it: always in Japanese, in words
+// of its own for what a user can see to (a full disk, a read-only disk, no permission, a quota, a
+// failing disk, a missing folder, a folder or a link in the way, a name too long, too many open
+// files, too little memory, a busy or too big file), and for the rest, the system's number for it
+// as the lock's reasons give it. A StreamError the system gave no number for keeps the writer's
+// own text.
 std::string SaveFailureReason(int error);
 std::string SaveFailureReason(const fw::StreamError& failure);
 
