@@ -50,15 +50,20 @@ size_t SendNow(qintptr fd, const std::string& bytes) {
     }
 }
 
+// The state of the system's connection on this descriptor (TCP_ESTABLISHED, ...), or -1.
+int ConnectionState(int fd) {
+    if (fd < 0) return -1;
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) return -1;
+    return info.tcpi_state;
+}
+
 // Whether the connection on this descriptor has ended in a reset rather than in the peer's orderly
 // close: the platform reports both as the peer's close. After a reset the system's connection is
 // closed outright; after the peer's close it waits for this end to close too.
 bool EndedInReset(int fd) {
-    if (fd < 0) return false;
-    tcp_info info{};
-    socklen_t length = sizeof info;
-    if (getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) return false;
-    return info.tcpi_state == TCP_CLOSE;
+    return ConnectionState(fd) == TCP_CLOSE;
 }
 
 std::string DottedIPv4(const QHostAddress& a) {
@@ -86,6 +91,11 @@ struct TCPSocket::Impl {
     // A second descriptor of the connection: the platform closes its own as soon as it sees the
     // end, and the system's connection, which tells how it ended, lasts as long as this one.
     int endWatch = -1;
+    // EndSending was asked for: this end goes once the bytes written have left and the connection
+    // is up. An end of the connection before it answers nothing: it is never the peer's close.
+    bool endAsked = false;
+    // The peer's end had come when this end went: its close is no answer to this end either.
+    bool peerEndedFirst = false;
 
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
@@ -111,10 +121,26 @@ struct TCPSocket::Impl {
     QSocketNotifier* peerEndWatch = nullptr;
 
     bool EndSending() {
+        if (!sock) return false;
+        endAsked = true;
+        SendEndIfDue();
+        return true;
+    }
+
+    // This end goes when it was asked for and every byte written has left. A connection that the
+    // peer has ended first, or that is gone (a reset the platform has not read yet), ends here
+    // with that, whatever the platform reports of it later.
+    void SendEndIfDue() {
         QTcpSocket* s = sock;
-        if (!s || s->state() != QAbstractSocket::ConnectedState || s->bytesToWrite() > 0 ||
-            endWatch < 0 || ::shutdown(endWatch, SHUT_WR) != 0)
-            return false;
+        if (!s || !endAsked || s->state() != QAbstractSocket::ConnectedState ||
+            s->bytesToWrite() > 0 || !pendingWrites.empty())
+            return;
+        if (ConnectionState(endWatch) != TCP_ESTABLISHED || ::shutdown(endWatch, SHUT_WR) != 0) {
+            ReportEnd(EndedInReset(endWatch) ? kSocketPeerReset : kSocketOtherError);
+            return;
+        }
+        // The peer's end may have come in between.
+        peerEndedFirst = ConnectionState(endWatch) == TCP_LAST_ACK;
         sock = nullptr;
         QObject::disconnect(s, nullptr, &context, nullptr);
         s->abort();  // its descriptor only: the connection lives on in endWatch
@@ -123,7 +149,6 @@ struct TCPSocket::Impl {
         peerEndWatch = new QSocketNotifier(endWatch, QSocketNotifier::Read);
         QObject::connect(peerEndWatch, &QSocketNotifier::activated, &context,
                          [this] { ReadToPeerEnd(); });
-        return true;
     }
 
     void ReadToPeerEnd() {
@@ -134,9 +159,9 @@ struct TCPSocket::Impl {
             if (n < 0 && errno == EINTR) continue;
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
             peerEndWatch->setEnabled(false);
-            const int32_t code = n == 0                ? kSocketPeerClosed
-                                 : errno == ECONNRESET ? kSocketPeerReset
-                                                       : kSocketOtherError;
+            const int32_t code = n == 0 && !peerEndedFirst       ? kSocketPeerClosed
+                                 : n != 0 && errno == ECONNRESET ? kSocketPeerReset
+                                                                 : kSocketOtherError;
             Post([this, code] {
                 owner->lastError_ = code;
                 const uint64_t gen = generation;
@@ -177,6 +202,7 @@ struct TCPSocket::Impl {
                 pendingWrites.clear();
             }
             Post([this] { owner->Event_Connected(); });
+            SendEndIfDue();
         });
         QObject::connect(s, &QTcpSocket::readyRead, &context, [this, s] {
             if (s == sock) QueueDataAvailable();
@@ -184,6 +210,7 @@ struct TCPSocket::Impl {
         QObject::connect(s, &QTcpSocket::bytesWritten, &context, [this, s](qint64) {
             if (s != sock || s->bytesToWrite() > 0) return;
             Post([this] { owner->Event_SendComplete(); });
+            SendEndIfDue();
         });
         QObject::connect(s, &QTcpSocket::errorOccurred, &context,
                          [this, s](QAbstractSocket::SocketError e) {
@@ -201,7 +228,8 @@ struct TCPSocket::Impl {
         if (code == kSocketPeerClosed && EndedInReset(endWatch)) code = kSocketPeerReset;
         if (sock && sock->bytesAvailable() > 0) QueueDataAvailable();
         Post([this, code] {
-            owner->lastError_ = code;
+            // Once this end was asked for, the peer's close before it answers nothing.
+            owner->lastError_ = endAsked && code == kSocketPeerClosed ? kSocketOtherError : code;
             QPointer<QTcpSocket> ended = sock;
             uint64_t gen = generation;
             owner->Event_Error();
@@ -231,6 +259,8 @@ struct TCPSocket::Impl {
         ++generation;
         pendingWrites.clear();
         dataQueued = false;
+        endAsked = false;
+        peerEndedFirst = false;
         StopWatchingEnd();
         if (server) {
             server->close();
@@ -371,6 +401,9 @@ void TCPSocket::Close() {
 }
 bool TCPSocket::EndSending() {
     return d->EndSending();
+}
+bool TCPSocket::EndAcknowledged() const {
+    return d->peerEndWatch && ConnectionState(d->endWatch) == TCP_FIN_WAIT2;
 }
 void TCPSocket::Abort() {
     d->Abort();

@@ -56,12 +56,17 @@ public:
     // Closes gracefully: bytes already written are still delivered, then the connection ends.
     // Raises nothing.
     void Close();
-    // Ends the sending once every byte written has left (the peer reads the end of what was
-    // sent) and waits for the peer's own end, which comes as Error with kSocketPeerClosed or
-    // kSocketPeerReset as usual; what the peer sends meanwhile is dropped, and IsConnected
-    // answers false. Answers false, and does nothing, when the connection is not up or still
-    // has bytes to send.
+    // Ends the sending: once every byte written has left (and a connection still being made is
+    // up), the peer reads the end of what was sent. Then the connection waits for the peer's own
+    // end, which comes as Error: kSocketPeerClosed only when the peer has closed its end in order
+    // after this one; any other end (a reset, the peer's end before this one's, the connection
+    // lost before its end could go) as kSocketPeerReset or kSocketOtherError. Once the end has
+    // gone, what the peer sends is dropped and IsConnected answers false. Answers false, and does
+    // nothing, when there is no connection to end.
     bool EndSending();
+    // The end of the sending has gone and the peer's system has acknowledged it, and with it
+    // every byte before it (whether the peer's program has read them is not known here).
+    bool EndAcknowledged() const;
     // Bulk sending: the system holds small writes back until a full segment can leave (or
     // bulk sending ends), instead of sending a segment for every write.
     void SetBulkSend(bool on);

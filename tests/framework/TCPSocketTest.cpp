@@ -127,58 +127,109 @@ INSTANTIATE_TEST_SUITE_P(
                     PeerEndCase{"ResetAfterTheBytesWereRead", true, true, fw::kSocketPeerReset}),
     [](const testing::TestParamInfo<PeerEndCase>& info) { return std::string(info.param.what); });
 
-// This end stops sending and waits for the peer's end: the peer reads every byte and the end of
-// them, and its own end (in order or with a reset) is told apart, as on an open connection. The
-// peer is a bare descriptor, so that it ends only when the test ends it.
-class PeerEndAfterOurs : public TCPSocketTest, public testing::WithParamInterface<bool> {};
+// This end stops sending and waits for the peer's end. Only the peer's close in order after this
+// end is reported as kSocketPeerClosed: then the peer has read every byte and the end of them. A
+// reset, or a peer's end that came before this one (one the platform has not read yet), is
+// reported as anything else, so that it is never taken for a complete transfer. Bytes still
+// waiting to leave go first, and the end follows them. The peer is a bare descriptor, so that it
+// reads and ends only when the test has it do so.
+struct OurEndCase {
+    const char* what;
+    bool peerEndsFirst;  // the peer ends its side before this end goes
+    bool bytesWaiting;   // this end is asked for while written bytes still wait to leave
+    bool peerResets;     // the peer's end is a reset (else in order)
+    int32_t code;
+};
 
-TEST_P(PeerEndAfterOurs, IsReportedAsItHappened) {
-    const bool reset = GetParam();
+void PrintTo(const OurEndCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class OurEnd : public TCPSocketTest, public testing::WithParamInterface<OurEndCase> {
+protected:
+    // Reads at the peer what has come; answers whether the end of the sending was read.
+    bool DrainAtThePeer(int fd) {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0) received.append(buffer, static_cast<size_t>(n));
+            if (n == 0) return true;
+            if (n < 0) return false;
+        }
+    }
+    static void EndAtThePeer(int fd, bool reset) {
+        if (reset) {
+            linger hard{1, 0};
+            setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        }
+        ::close(fd);
+    }
+};
+
+TEST_P(OurEnd, ThePeersEndIsAnAnswerOnlyInOrderAfterIt) {
+    const OurEndCase& c = GetParam();
     const int peerFd = ::dup(static_cast<int>(peer->socketDescriptor()));
     ASSERT_GE(peerFd, 0);
     peer->abort();  // its descriptor only: the connection lives on in peerFd
     int32_t endCode = 0;
     socket.Error = [&](fw::TCPSocket& s) { endCode = s.LastErrorCode(); };
-    const std::string bytes(3000000, 'e');
+    // Beyond what the loopback's buffers hold, or well within them.
+    std::string bytes(c.bytesWaiting ? 48 * 1024 * 1024 : 100000, 'e');
     socket.Write(bytes);
-    bool ended = false;
+    if (c.bytesWaiting) {
+        ASSERT_GT(socket.BytesLeftToSend(), 0);
+    } else {
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return completes == 1; }, 5000));
+    }
+
+    if (c.peerEndsFirst) {
+        // Every byte has reached the peer's system; the peer ends before it reads the end.
+        ASSERT_TRUE(fw::RunEventLoopUntil(
+            [&] {
+                DrainAtThePeer(peerFd);
+                return received.size() == bytes.size();
+            },
+            5000));
+        EndAtThePeer(peerFd, c.peerResets);
+        EXPECT_TRUE(socket.EndSending()) << "a connection that was up is there to be ended";
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return endCode != 0; }, 5000));
+        EXPECT_EQ(endCode, c.code);
+        EXPECT_FALSE(socket.IsConnected());
+        return;
+    }
+
+    EXPECT_TRUE(socket.EndSending());
+    if (!c.bytesWaiting) {
+        EXPECT_FALSE(socket.IsConnected());
+        // The peer's system takes the end without its program reading anything.
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return socket.EndAcknowledged(); }, 5000));
+        EXPECT_TRUE(received.empty());
+    } else {
+        EXPECT_FALSE(socket.EndAcknowledged());
+    }
     bool endRead = false;
-    const auto drain = [&] {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::recv(peerFd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (n > 0) received.append(buffer, static_cast<size_t>(n));
-            if (n == 0) endRead = true;
-            if (n <= 0) return;
-        }
-    };
-    ASSERT_TRUE(fw::RunEventLoopUntil(
-        [&] {
-            drain();
-            if (completes == 1 && !ended) {
-                ended = socket.EndSending();
-                EXPECT_TRUE(ended);
-            }
-            return endRead;
-        },
-        20000));
-    EXPECT_FALSE(socket.IsConnected());
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return endRead = DrainAtThePeer(peerFd); }, 20000));
     EXPECT_TRUE(received == bytes) << received.size() << " bytes read";
+    EXPECT_TRUE(socket.EndAcknowledged());
     fw::ProcessPendingEvents();
     EXPECT_EQ(endCode, 0) << "the end is the peer's to make";
 
-    if (reset) {
-        linger hard{1, 0};
-        setsockopt(peerFd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    }
-    ::close(peerFd);
+    EndAtThePeer(peerFd, c.peerResets);
     ASSERT_TRUE(fw::RunEventLoopUntil([&] { return endCode != 0; }, 5000));
-    EXPECT_EQ(endCode, reset ? fw::kSocketPeerReset : fw::kSocketPeerClosed);
+    EXPECT_EQ(endCode, c.code);
+    EXPECT_FALSE(socket.EndAcknowledged());
 }
 
-INSTANTIATE_TEST_SUITE_P(Ends, PeerEndAfterOurs, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "Reset" : "InOrder");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Ends, OurEnd,
+    testing::Values(OurEndCase{"InOrderAfterOurs", false, false, false, fw::kSocketPeerClosed},
+                    OurEndCase{"ResetAfterOurs", false, false, true, fw::kSocketPeerReset},
+                    OurEndCase{"InOrderAfterOursThatWaitedForItsBytes", false, true, false,
+                               fw::kSocketPeerClosed},
+                    OurEndCase{"ResetAfterOursThatWaitedForItsBytes", false, true, true,
+                               fw::kSocketPeerReset},
+                    OurEndCase{"ResetBeforeOurs", true, false, true, fw::kSocketPeerReset},
+                    OurEndCase{"InOrderBeforeOurs", true, false, false, fw::kSocketOtherError}),
+    [](const testing::TestParamInfo<OurEndCase>& info) { return std::string(info.param.what); });
 
 }  // namespace
