@@ -37,6 +37,7 @@ void FtpCommandSocket::Connect() {
     commandsWritten_ = 1;  // the greeting answers the connection
     finalReplies_ = 0;
     serverType_.clear();
+    if (dataPort) dataPort->NewServerConnection();
     fw::TCPSocket::Connect();
 }
 

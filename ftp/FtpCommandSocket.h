@@ -172,6 +172,7 @@ private:
     void ActOnReply(const std::string& code, const std::string& text);
     bool Confirms(const std::string& code) const;
     bool MovesTransferOn(const std::string& code) const;
+    bool ConfirmsUploadAtOnce(const std::string& code) const;
     void Transition(const std::string& code, const std::string& text);
     bool OpenPassiveDataConnection(const std::string& text);
     void SendDataPortCommand();

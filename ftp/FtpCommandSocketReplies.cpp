@@ -150,9 +150,15 @@ void FtpCommandSocket::HandleLine(const std::string& line) {
 }
 
 bool FtpCommandSocket::MovesTransferOn(const std::string& code) const {
-    const bool uploadAccepted = status == "stor" && Confirms(code);
+    const bool uploadAccepted = status == "stor" && (Confirms(code) || ConfirmsUploadAtOnce(code));
     const bool transferEnded = awaitingFinalReply_ && code.size() == 3 && code[0] == '2';
     return uploadAccepted || transferEnded;
+}
+
+// A final reply to STOR before its 150: the server has taken the upload and confirmed it in one,
+// and reads the data after its reply. The 150 that may follow confirms nothing more.
+bool FtpCommandSocket::ConfirmsUploadAtOnce(const std::string& code) const {
+    return status == "stor" && (code == "226" || code == "250");
 }
 
 bool FtpCommandSocket::TransferBeingSetUp() const {
@@ -194,6 +200,14 @@ void FtpCommandSocket::ActOnReply(const std::string& code, const std::string& te
         oneFile = false;
         dOneFile = false;
         sendQUIT();
+        return;
+    }
+    if (ConfirmsUploadAtOnce(code)) {
+        codeFound = false;
+        expectedCode.clear();
+        status = "storing";
+        dataPort->sendFile();
+        dataPort->FinalReply(CodeValue(code));
         return;
     }
     if (!codeFound) return;

@@ -11,6 +11,9 @@ namespace {
 constexpr size_t kDownloadBatch = 28000;
 constexpr size_t kStringChunk = 512;
 constexpr int32_t kCancelWatchMs = 100;
+// The acknowledgement of an upload's end usually is in when the final reply comes; until then it
+// is looked for this often.
+constexpr int32_t kAcknowledgementPollMs = 10;
 
 }  // namespace
 
@@ -18,6 +21,7 @@ FtpDataSocket::FtpDataSocket() {
     watchdog_.Action = [this](fw::Timer&) { Stalled(); };
     cancelWatch_.SetPeriod(kCancelWatchMs);
     cancelWatch_.Action = [this](fw::Timer&) { WatchCancelKey(); };
+    serverEndWatch_.Action = [this](fw::Timer&) { ServerEndWatchFired(); };
 }
 
 FtpDataSocket::~FtpDataSocket() {
@@ -41,6 +45,7 @@ void FtpDataSocket::TransferPrepared() {
 void FtpDataSocket::FinalReply(int32_t code) {
     finalReply_ = code;
     FinishIfComplete();
+    WatchServerEnd();
 }
 
 void FtpDataSocket::AbandonTransfer() {
@@ -85,6 +90,8 @@ void FtpDataSocket::EndTransfer() {
     finalReply_ = 0;
     watchdog_.SetMode(fw::Timer::kModeOff);
     cancelWatch_.SetMode(fw::Timer::kModeOff);
+    serverEndWatch_.SetMode(fw::Timer::kModeOff);
+    graceRunning_ = false;
 }
 
 void FtpDataSocket::StopUpload() {
@@ -248,16 +255,56 @@ void FtpDataSocket::RaiseBytesTransfered(int32_t n) {
 void FtpDataSocket::UploadSent() {
     uploadRunning_ = false;
     // The end of the sending tells the server that the file is complete; the data has all
-    // arrived once the server closes its end in turn. A connection that can't be half closed
-    // (not up, or an empty upload's still being made) is closed, and counts as done.
+    // arrived once the server closes its end in turn. Without a connection to end (an empty
+    // upload's that never came up) the final reply alone tells.
     if (EndSending()) {
         awaitingServerEnd_ = true;
+        WatchServerEnd();
     } else {
         Close();
         dataDone_ = true;
         FinishIfComplete();
     }
     if (transferActive_) cancelWatch_.SetMode(fw::Timer::kModeMultiple);
+}
+
+// After its final reply a server may keep its end of the connection open. Once its system has
+// acknowledged every byte and the end, it has a moment to close or reset it; then its word
+// stands, and on this control connection it stands at once from then on: the server has shown
+// that it keeps its end open.
+void FtpDataSocket::WatchServerEnd() {
+    if (!transferActive_ || !awaitingServerEnd_ || finalReply_ == 0 || graceRunning_) return;
+    if (!EndAcknowledged()) {
+        if (serverEndWatch_.GetMode() != fw::Timer::kModeMultiple) {
+            serverEndWatch_.SetPeriod(kAcknowledgementPollMs);
+            serverEndWatch_.SetMode(fw::Timer::kModeMultiple);
+        }
+        return;
+    }
+    if (serverKeepsEndOpen_) {
+        TakeServersWord();
+        return;
+    }
+    graceRunning_ = true;
+    serverEndWatch_.SetMode(fw::Timer::kModeOff);
+    serverEndWatch_.SetPeriod(kServerEndGraceMs);
+    serverEndWatch_.SetMode(fw::Timer::kModeSingle);
+}
+
+void FtpDataSocket::ServerEndWatchFired() {
+    if (!graceRunning_) {
+        WatchServerEnd();
+        return;
+    }
+    serverKeepsEndOpen_ = true;
+    TakeServersWord();
+}
+
+void FtpDataSocket::TakeServersWord() {
+    awaitingServerEnd_ = false;
+    Close();  // whatever the server's end does from now on answers nothing
+    dataDone_ = true;
+    FinishIfComplete();
 }
 
 void FtpDataSocket::UploadFailed(int32_t code) {

@@ -17,12 +17,17 @@ class UploadThread;
 // delivers it whole when the server closes the connection, writes a download into its local file,
 // and hands an upload to the upload thread.
 //
-// A download or an upload is complete only when the data connection has ended (for an upload:
-// every byte sent, the end of the file told, and the server's end closed after it, so that a
-// server that confirms the upload before reading it has still read it all) and the server's
+// A download or an upload is complete only when the data connection has ended and the server's
 // final reply to RETR or STOR has come (the control connection hands it over): then
-// FileTransferComplete is raised, on the main thread. Every other end of a transfer is reported
-// through Error, with LastErrorCode one of the socket codes or an FtpErrorCode.
+// FileTransferComplete is raised, on the main thread. An upload's connection ends when every byte
+// has been sent, the end of the file told, and the server has closed its end in order after it:
+// a server that closes with bytes unread resets the connection instead, so only that close shows
+// that it read the whole file, even one that confirmed the upload before reading it. A server
+// that keeps its end open after its final reply is taken at its word once every byte and the end
+// have been acknowledged, a moment later (kServerEndGraceMs), and on the same control connection
+// at once from then on. A reset, or a connection found gone when the sending ends, is a broken
+// upload whatever the final reply says. Every other end of a transfer is reported through Error,
+// with LastErrorCode one of the socket codes or an FtpErrorCode.
 class FtpDataSocket : public fw::TCPSocket {
 public:
     FtpDataSocket();
@@ -48,6 +53,9 @@ public:
 
     // A transfer that makes no progress for this long is aborted and reported.
     int32_t stallTimeoutMs = 120000;
+    // How long a server that keeps its end of an upload's connection open after its final reply,
+    // every byte acknowledged, may still close or reset it before its word is taken.
+    static constexpr int32_t kServerEndGraceMs = 2000;
 
     // Events.
     std::function<void(FtpDataSocket&, const std::string&)> gotList;
@@ -64,10 +72,12 @@ public:
     void FinalReply(int32_t code);        // the server's final reply to RETR or STOR (2xx)
     void AbandonTransfer();               // refused or given up: end it without events
     void ReportSetupError(int32_t code);  // the data connection could not be set up
+    // A new control connection: what the last server showed of its ends is forgotten.
+    void NewServerConnection() { serverKeepsEndOpen_ = false; }
 
     // From the upload thread.
     void RaiseBytesTransfered(int32_t n);
-    void UploadSent();                // every byte sent; closes the connection
+    void UploadSent();                // every byte handed over: the end of the sending follows them
     void UploadFailed(int32_t code);  // aborts the connection and reports the error
 
     bool TransferRunning() const { return transferActive_; }
@@ -94,6 +104,9 @@ private:
     void Progress();
     void Stalled();
     void WatchCancelKey();
+    void WatchServerEnd();
+    void ServerEndWatchFired();
+    void TakeServersWord();
 
     Transfer status_ = Transfer::None;
     fw::Timer watchdog_;
@@ -107,6 +120,12 @@ private:
     // The upload's data has all gone and its end been sent: the server has it all once it closes
     // its end of the data connection, whenever its final reply comes.
     bool awaitingServerEnd_ = false;
+    // Once the final reply has come: polls for the acknowledgement of the end, then times the
+    // grace (graceRunning_) before the server's word is taken.
+    fw::Timer serverEndWatch_;
+    bool graceRunning_ = false;
+    // This control connection's server has kept its end open after a final reply.
+    bool serverKeepsEndOpen_ = false;
     int32_t finalReply_ = 0;  // the final reply's code, 0 until it comes
     bool uploadRunning_ = false;
 };

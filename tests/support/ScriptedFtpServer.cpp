@@ -1,5 +1,6 @@
 #include "tests/support/ScriptedFtpServer.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 
 #include <QHostAddress>
@@ -249,6 +250,15 @@ void ScriptedFtpServer::AbortData() {
     setsockopt(static_cast<int>(impl_->data->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
                sizeof reset);
     impl_->DropData();
+}
+
+int ScriptedFtpServer::TakeData() {
+    if (!DataConnected()) return -1;
+    AppendAvailable(*impl_->data, impl_->dataReceived);
+    const int fd = ::fcntl(static_cast<int>(impl_->data->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    impl_->closingDataOurselves = true;
+    impl_->DropData();  // its descriptor only: the connection lives on in fd
+    return fd;
 }
 
 }  // namespace testsupport

@@ -61,8 +61,12 @@ public:
     bool DataClosedByClient() const;
     const std::string& DataReceived() const;
     void SendData(const std::string& bytes);
-    void CloseData();                                    // after what was sent has left
-    void AbortData();                                    // at once, with a reset
+    void CloseData();  // after what was sent has left
+    void AbortData();  // at once, with a reset
+    // Hands the connected data connection over as a descriptor of the caller's own (-1 when none
+    // is connected): the server lets go of it without closing the connection, so that the caller
+    // decides how much it reads and how its end goes.
+    int TakeData();
     void StreamData(std::function<std::string()> next);  // as Stream, on the data connection
 
 private:

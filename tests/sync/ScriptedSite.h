@@ -6,9 +6,11 @@
 // any command it wants through Intercept, and releases what it held with the Send functions.
 
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "tests/support/FtpServers.h"
 
@@ -47,11 +49,18 @@ public:
         } else if (verb == "TYPE") {
             server.Send("200 Type set\r\n");
         } else if (verb == "PASV") {
+            activePort_ = 0;
             server.Send(testsupport::ScriptedFtpServer::Pasv227Text(server.OpenPassiveDataPort()) +
                         "\r\n");
+        } else if (verb == "PORT") {
+            activePort_ = PortNamed(argument);
+            server.Send(activePort_ > 0 ? "200 PORT command successful\r\n"
+                                        : "501 Bad PORT argument\r\n");
         } else if (verb == "LIST") {
+            ConnectActiveData();
             listing_ = true;
         } else if (verb == "STOR") {
+            ConnectActiveData();
             storing_ = true;
             server.Send("150 Ok to send data\r\n");
         } else if (verb == "MKD") {
@@ -85,6 +94,12 @@ public:
         server.Send("226 Listing sent\r\n");
     }
 
+    // In active mode, the transfer's data connection: the site connects to the port the client's
+    // last PORT named (in passive mode the client connects itself).
+    void ConnectActiveData() {
+        if (activePort_ > 0) server.ConnectData(std::exchange(activePort_, 0));
+    }
+
     std::function<bool(const std::string& line)> Intercept;
     testsupport::ScriptedFtpServer server;
 
@@ -104,6 +119,15 @@ private:
                     e.path().filename().string() + "\r\n";
         }
         return text;
+    }
+
+    // The port of a PORT argument "h1,h2,h3,h4,p1,p2"; 0 when it names none.
+    static int PortNamed(const std::string& argument) {
+        const size_t last = argument.rfind(',');
+        const size_t before = last == std::string::npos ? last : argument.rfind(',', last - 1);
+        if (before == std::string::npos) return 0;
+        return std::atoi(argument.substr(before + 1, last - before - 1).c_str()) * 256 +
+               std::atoi(argument.substr(last + 1).c_str());
     }
 
     void MoveTransfers() {
@@ -133,6 +157,7 @@ private:
     bool listingHeld_ = false;
     bool storing_ = false;
     bool uploadHeld_ = false;
+    int activePort_ = 0;  // named by the last PORT, until its transfer starts
 };
 
 }  // namespace synctest
