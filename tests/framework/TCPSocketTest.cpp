@@ -210,7 +210,7 @@ TEST_P(OurEnd, ThePeersEndIsAnAnswerOnlyInOrderAfterIt) {
     bool endRead = false;
     ASSERT_TRUE(fw::RunEventLoopUntil([&] { return endRead = DrainAtThePeer(peerFd); }, 20000));
     EXPECT_TRUE(received == bytes) << received.size() << " bytes read";
-    EXPECT_TRUE(socket.EndAcknowledged());
+    EXPECT_TRUE(fw::RunEventLoopUntil([&] { return socket.EndAcknowledged(); }, 5000));
     fw::ProcessPendingEvents();
     EXPECT_EQ(endCode, 0) << "the end is the peer's to make";
 
