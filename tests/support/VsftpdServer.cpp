@@ -7,7 +7,9 @@
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -25,6 +27,49 @@ constexpr const char* kVsftpd = "/usr/sbin/vsftpd";
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kBindAttempts = 5;
 constexpr int kPollMs = 20;
+
+// The ports the program listens on for active-mode data connections, 1025-1124
+// (FtpCommandSocket::getPort); a server beside it must leave them free.
+constexpr int kProgramActivePortsEnd = 1124;
+constexpr int kLastPort = 65535;
+// Enough for the listeners of every session of every vsftpd the tests run at once, many times
+// over.
+constexpr int kEnoughPassivePorts = 1000;
+
+struct PortRange {
+    int first = 0;
+    int last = -1;
+    int Size() const { return last - first + 1; }
+};
+
+// The ports the system gives connect() and port 0, in this process's network namespace (each
+// has its own; the servers started from here share it). The kernel's default where unreadable.
+PortRange EphemeralPorts() {
+    PortRange range{32768, 60999};
+    std::ifstream file("/proc/sys/net/ipv4/ip_local_port_range");
+    PortRange read;
+    if (file >> read.first >> read.last && read.Size() > 0) range = read;
+    return range;
+}
+
+// Where vsftpd listens for PASV data connections; none when the ephemeral range leaves no room.
+// Left to itself it draws each port from all of 1024-65535 and ends the session (500 OOPS:
+// vsf_sysutil_bind) after a few draws in use, and in a busy run most ephemeral ports are: every
+// client connection, the program's and other tests' alike, holds one, and keeps it for a minute
+// in TIME_WAIT when the client closed first. Outside that range no client holds a port, and the
+// ports the tests pick come from port 0 (FreePort.h), inside it. The TIME_WAITs of vsftpd's own
+// data connections (the server closes a listing's first) do sit on its passive ports, but it
+// binds them with SO_REUSEADDR: only its listeners of the moment are in its way, a few among
+// the range's ports. Above the ephemeral range first, as the machine's services listen below.
+std::optional<PortRange> PassivePorts() {
+    const PortRange ephemeral = EphemeralPorts();
+    const PortRange above{std::max(ephemeral.last, kProgramActivePortsEnd) + 1, kLastPort};
+    const PortRange below{kProgramActivePortsEnd + 1, ephemeral.first - 1};
+    if (above.Size() >= kEnoughPassivePorts) return above;
+    const PortRange& larger = above.Size() >= below.Size() ? above : below;
+    if (larger.Size() <= 0) return std::nullopt;
+    return larger;
+}
 
 bool RunningAsRoot() {
     return geteuid() == 0;
@@ -156,6 +201,9 @@ bool VsftpdServer::StartOnce(std::string& failure, bool& portTaken) {
            << "xferlog_enable=NO\ndirmessage_enable=NO\nuse_localtime=NO\n"
            << "vsftpd_log_file=" << dir << "/vsftpd.log\n"
            << "secure_chroot_dir=/var/run/vsftpd/empty\n";
+    if (const std::optional<PortRange> passive = PassivePorts()) {
+        config << "pasv_min_port=" << passive->first << "\npasv_max_port=" << passive->last << "\n";
+    }
     if (!RunningAsRoot()) config << "run_as_launching_user=YES\n";
     if (options_.banner) {
         if (options_.banner->find('\n') == std::string::npos) {

@@ -24,9 +24,10 @@ struct VsftpdServerOptions {
 
 // vsftpd (Debian's /usr/sbin/vsftpd) on 127.0.0.1, for anonymous login ("ftp", any password). Its
 // root is read-only, as vsftpd requires of a chroot; the writable folder under it (/upload) takes
-// uploads, folders, renames and deletes. TYPE A uploads are stored as sent. The constructor
-// returns once the server answered a connection with 220; it throws std::runtime_error when the
-// server cannot start.
+// uploads, folders, renames and deletes. TYPE A uploads are stored as sent. Its PASV ports lie
+// outside the system's ephemeral range and the program's active-mode ports, where no client
+// connection can hold one however many there are. The constructor returns once the server
+// answered a connection with 220; it throws std::runtime_error when the server cannot start.
 class VsftpdServer {
 public:
     using Options = VsftpdServerOptions;

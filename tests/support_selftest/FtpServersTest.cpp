@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <fstream>
 #include <regex>
 #include <string>
 
@@ -54,15 +55,21 @@ public:
         return reply.rfind("230", 0) == 0;  // vsftpd takes "ftp" without asking a password
     }
 
-    // PASV, then the data connection to the port it names.
-    bool OpenPassiveData() {
+    // PASV: the port it names, or 0.
+    int PassivePort() {
         std::smatch m;
         std::string reply = Command("PASV");
         if (!std::regex_search(reply, m,
                                std::regex(R"(\((\d+),(\d+),(\d+),(\d+),(\d+),(\d+)\))"))) {
-            return false;
+            return 0;
         }
-        int port = std::stoi(m[5]) * 256 + std::stoi(m[6]);
+        return std::stoi(m[5]) * 256 + std::stoi(m[6]);
+    }
+
+    // PASV, then the data connection to the port it names.
+    bool OpenPassiveData() {
+        int port = PassivePort();
+        if (port == 0) return false;
         data_.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
         return WaitUntil([&] { return data_.state() == QAbstractSocket::ConnectedState; });
     }
@@ -175,6 +182,27 @@ TEST(VsftpdServerTest, GreetsWithTheGivenBannerAndServesSampleContent) {
         EXPECT_EQ(client.ReadReply(), c.greeting);
         client.Command("USER " + server.User());
         EXPECT_EQ(client.Command("SIZE " + server.RemotePath("/pub/data.bin")), "213 256\r\n");
+    }
+}
+
+// Client connections hold ports of the ephemeral range, thousands at once in a long run (each
+// for a minute in TIME_WAIT), and the program listens on 1025-1124 in active mode: a passive port
+// drawn among them can be in use, and vsftpd ends the session when a few draws in a row are.
+TEST(VsftpdServerTest, OpensPassivePortsOutsideTheEphemeralRangeAndTheActivePorts) {
+    int ephemeralFirst = 0, ephemeralLast = 0;
+    std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> ephemeralFirst >> ephemeralLast;
+    ASSERT_GT(ephemeralLast, 0);
+    testsupport::VsftpdServer server;
+    RawFtpClient client;
+    ASSERT_TRUE(client.Connect(server.Port()));
+    ASSERT_TRUE(client.LogIn(server.User(), server.Password()));
+    // Drawn from the whole port space, twenty in a row would miss the ephemeral range about once
+    // in 100,000 times.
+    for (int i = 0; i < 20; ++i) {
+        const int port = client.PassivePort();
+        EXPECT_GT(port, 1124);
+        EXPECT_TRUE(port < ephemeralFirst || port > ephemeralLast)
+            << port << " is in " << ephemeralFirst << "-" << ephemeralLast;
     }
 }
 
