@@ -139,7 +139,9 @@ struct TCPSocket::Impl {
             ReportEnd(EndedInReset(endWatch) ? kSocketPeerReset : kSocketOtherError);
             return;
         }
-        // The peer's end may have come in between.
+        // The peer's end may have come in between: LAST_ACK follows only the peer's end. (On
+        // loopback a peer that answers at once may have closed in order after this end already:
+        // then the state is past FIN_WAIT2, and that close is an answer.)
         peerEndedFirst = ConnectionState(endWatch) == TCP_LAST_ACK;
         sock = nullptr;
         QObject::disconnect(s, nullptr, &context, nullptr);
@@ -155,13 +157,14 @@ struct TCPSocket::Impl {
         char buffer[16384];
         for (;;) {
             const ssize_t n = ::recv(endWatch, buffer, sizeof buffer, MSG_DONTWAIT);
+            const int error = n < 0 ? errno : 0;
             if (n > 0) continue;
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+            if (error == EINTR) continue;
+            if (error == EAGAIN || error == EWOULDBLOCK) return;
             peerEndWatch->setEnabled(false);
-            const int32_t code = n == 0 && !peerEndedFirst       ? kSocketPeerClosed
-                                 : n != 0 && errno == ECONNRESET ? kSocketPeerReset
-                                                                 : kSocketOtherError;
+            const int32_t code = n == 0                ? PeerEnd()
+                                 : error == ECONNRESET ? kSocketPeerReset
+                                                       : kSocketOtherError;
             Post([this, code] {
                 owner->lastError_ = code;
                 const uint64_t gen = generation;
@@ -170,6 +173,20 @@ struct TCPSocket::Impl {
             });
             return;
         }
+    }
+
+    // The peer's end has been read after this one went: an answer to it only when the peer sent it
+    // after it had this end. A peer that ends while this end is on its way (the two ends cross,
+    // and this one waits in CLOSING for its acknowledgement) had not read it; a reset after the
+    // peer's end (its system meeting bytes its program did not read) is still a reset.
+    int32_t PeerEnd() const {
+        if (peerEndedFirst || ConnectionState(endWatch) == TCP_CLOSING) return kSocketOtherError;
+        int pending = 0;
+        socklen_t length = sizeof pending;
+        if (getsockopt(endWatch, SOL_SOCKET, SO_ERROR, &pending, &length) == 0 &&
+            pending == ECONNRESET)
+            return kSocketPeerReset;
+        return kSocketPeerClosed;
     }
 
     // A report bound to the connection is dropped when the connection is given up first; every
@@ -287,12 +304,14 @@ struct TCPSocket::Impl {
     }
 
     void Abort() {
+        // Closed with RST: the peer must not take this as a normal end. The option is the
+        // connection's, whichever descriptor sets it; once this end has gone only endWatch has it.
+        const qintptr fd = sock ? sock->socketDescriptor() : endWatch;
+        if (fd >= 0) {
+            linger reset{1, 0};
+            setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        }
         if (QTcpSocket* s = sock) {
-            qintptr fd = s->socketDescriptor();
-            if (fd >= 0) {
-                linger reset{1, 0};  // close with RST: the peer must not take this as a normal end
-                setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-            }
             QObject::disconnect(s, nullptr, &context, nullptr);
             s->abort();
         }

@@ -1,5 +1,7 @@
 #include "ftp/FtpDataSocket.h"
 
+#include <algorithm>
+
 #include "framework/Event.h"
 #include "framework/UserCancel.h"
 #include "ftp/FtpErrorCodes.h"
@@ -12,8 +14,10 @@ constexpr size_t kDownloadBatch = 28000;
 constexpr size_t kStringChunk = 512;
 constexpr int32_t kCancelWatchMs = 100;
 // The acknowledgement of an upload's end usually is in when the final reply comes; until then it
-// is looked for this often.
-constexpr int32_t kAcknowledgementPollMs = 10;
+// is looked for soon, then less and less often (a server that has stopped reading may hold it
+// until the watchdog ends the transfer).
+constexpr int32_t kFirstAcknowledgementPollMs = 10;
+constexpr int32_t kLastAcknowledgementPollMs = 320;
 
 }  // namespace
 
@@ -36,6 +40,7 @@ void FtpDataSocket::TransferPrepared() {
     transferActive_ = true;
     dataDone_ = false;
     finalReply_ = 0;
+    StopWatchingServerEnd();
     downloadLineEnds_ = DownloadLineEnds{};
     Progress();
     // A server that stops before it takes the upload must not hold the run either.
@@ -86,12 +91,17 @@ void FtpDataSocket::EndTransfer() {
     uploadFile.reset();
     transferActive_ = false;
     dataDone_ = false;
-    awaitingServerEnd_ = false;
     finalReply_ = 0;
     watchdog_.SetMode(fw::Timer::kModeOff);
     cancelWatch_.SetMode(fw::Timer::kModeOff);
-    serverEndWatch_.SetMode(fw::Timer::kModeOff);
+    StopWatchingServerEnd();
+}
+
+void FtpDataSocket::StopWatchingServerEnd() {
+    awaitingServerEnd_ = false;
     graceRunning_ = false;
+    pollMs_ = 0;
+    serverEndWatch_.SetMode(fw::Timer::kModeOff);
 }
 
 void FtpDataSocket::StopUpload() {
@@ -275,10 +285,10 @@ void FtpDataSocket::UploadSent() {
 void FtpDataSocket::WatchServerEnd() {
     if (!transferActive_ || !awaitingServerEnd_ || finalReply_ == 0 || graceRunning_) return;
     if (!EndAcknowledged()) {
-        if (serverEndWatch_.GetMode() != fw::Timer::kModeMultiple) {
-            serverEndWatch_.SetPeriod(kAcknowledgementPollMs);
-            serverEndWatch_.SetMode(fw::Timer::kModeMultiple);
-        }
+        pollMs_ = pollMs_ == 0 ? kFirstAcknowledgementPollMs
+                               : std::min(2 * pollMs_, kLastAcknowledgementPollMs);
+        serverEndWatch_.SetPeriod(pollMs_);
+        serverEndWatch_.SetMode(fw::Timer::kModeSingle);
         return;
     }
     if (serverKeepsEndOpen_) {
@@ -296,12 +306,14 @@ void FtpDataSocket::ServerEndWatchFired() {
         WatchServerEnd();
         return;
     }
+    // The server's end may have come in the same moment: its report, not the grace, decides.
+    if (!EndAcknowledged()) return;
     serverKeepsEndOpen_ = true;
     TakeServersWord();
 }
 
 void FtpDataSocket::TakeServersWord() {
-    awaitingServerEnd_ = false;
+    StopWatchingServerEnd();
     Close();  // whatever the server's end does from now on answers nothing
     dataDone_ = true;
     FinishIfComplete();

@@ -54,8 +54,9 @@ public:
     // A transfer that makes no progress for this long is aborted and reported.
     int32_t stallTimeoutMs = 120000;
     // How long a server that keeps its end of an upload's connection open after its final reply,
-    // every byte acknowledged, may still close or reset it before its word is taken.
-    static constexpr int32_t kServerEndGraceMs = 2000;
+    // every byte acknowledged, may still close or reset it before its word is taken: within 2 s,
+    // with the timer's own slack.
+    static constexpr int32_t kServerEndGraceMs = 1800;
 
     // Events.
     std::function<void(FtpDataSocket&, const std::string&)> gotList;
@@ -74,6 +75,8 @@ public:
     void ReportSetupError(int32_t code);  // the data connection could not be set up
     // A new control connection: what the last server showed of its ends is forgotten.
     void NewServerConnection() { serverKeepsEndOpen_ = false; }
+    // The server's final reply to the transfer under way has come.
+    bool FinalReplyCame() const { return finalReply_ != 0; }
 
     // From the upload thread.
     void RaiseBytesTransfered(int32_t n);
@@ -107,6 +110,7 @@ private:
     void WatchServerEnd();
     void ServerEndWatchFired();
     void TakeServersWord();
+    void StopWatchingServerEnd();
 
     Transfer status_ = Transfer::None;
     fw::Timer watchdog_;
@@ -120,9 +124,10 @@ private:
     // The upload's data has all gone and its end been sent: the server has it all once it closes
     // its end of the data connection, whenever its final reply comes.
     bool awaitingServerEnd_ = false;
-    // Once the final reply has come: polls for the acknowledgement of the end, then times the
-    // grace (graceRunning_) before the server's word is taken.
+    // Once the final reply has come: polls for the acknowledgement of the end (every pollMs_),
+    // then times the grace (graceRunning_) before the server's word is taken.
     fw::Timer serverEndWatch_;
+    int32_t pollMs_ = 0;
     bool graceRunning_ = false;
     // This control connection's server has kept its end open after a final reply.
     bool serverKeepsEndOpen_ = false;

@@ -59,8 +59,13 @@ void UploadThread::SendFile() {
     };
     const auto cancel = [&] { fail(FtpUploadCancelled); };
     // In active mode the server's connection may not have been taken yet: bytes written before it
-    // would have nowhere to go. A connection that has already ended is met by the writes.
-    if (!WaitUnlessCancelled([p] { return p->ConnectionForWrites() || !p->IsListening(); }))
+    // would have nowhere to go. A connection that has already ended is met by the writes. An
+    // empty file has nothing to send: the server's final reply, should it come without the
+    // connection, ends the wait as well.
+    const bool empty = in->Length() == 0;
+    if (!WaitUnlessCancelled([p, empty] {
+            return p->ConnectionForWrites() || !p->IsListening() || (empty && p->FinalReplyCame());
+        }))
         return cancel();
     UploadLineEnds lineEnds;
     p->SetBulkSend(true);

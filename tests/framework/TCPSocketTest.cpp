@@ -1,4 +1,6 @@
+#include <errno.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -231,5 +233,102 @@ INSTANTIATE_TEST_SUITE_P(
                     OurEndCase{"ResetBeforeOurs", true, false, true, fw::kSocketPeerReset},
                     OurEndCase{"InOrderBeforeOurs", true, false, false, fw::kSocketOtherError}),
     [](const testing::TestParamInfo<OurEndCase>& info) { return std::string(info.param.what); });
+
+// A peer that reads slowly into a small buffer: a connection whose end goes behind bytes the
+// peer has not had yet.
+class SlowPeer : public testing::Test {
+protected:
+    void SetUp() override {
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_GE(listener, 0);
+        const int small = 16384;  // taken over by the accepted connection
+        setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+        ASSERT_EQ(::listen(listener, 1), 0);
+        ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        socket.Address = "127.0.0.1";
+        socket.Port = ntohs(address.sin_port);
+        socket.Error = [&](fw::TCPSocket& s) { endCode = s.LastErrorCode(); };
+        socket.Connect();
+        ASSERT_TRUE(fw::RunEventLoopUntil([&] { return socket.IsConnected(); }, 5000));
+        peerFd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        ::close(listener);
+        ASSERT_GE(peerFd, 0);
+    }
+    void TearDown() override {
+        if (peerFd >= 0) ::close(peerFd);
+    }
+
+    // Writes the bytes and ends the sending; the peer reads until this end has gone, behind
+    // bytes the peer has not had.
+    void EndBehindUnreadBytes() {
+        socket.Write(bytes);
+        EXPECT_TRUE(socket.EndSending());
+        char buffer[65536];
+        ASSERT_TRUE(fw::RunEventLoopUntil(
+            [&] {
+                if (socket.BytesLeftToSend() > 0) {
+                    const ssize_t n = ::recv(peerFd, buffer, sizeof buffer, MSG_DONTWAIT);
+                    if (n > 0) received += static_cast<size_t>(n);
+                }
+                return !socket.IsConnected();
+            },
+            20000));
+    }
+
+    fw::TCPSocket socket;
+    int32_t endCode = 0;
+    int peerFd = -1;
+    const std::string bytes = std::string(8 * 1024 * 1024, 'c');
+    size_t received = 0;
+};
+
+// An abort is a reset even once this end has gone: a peer that reads on must not get the rest
+// of the bytes and the end after them, and take them for a whole transfer.
+TEST_F(SlowPeer, AnAbortAfterTheEndResetsTheConnection) {
+    EndBehindUnreadBytes();
+    socket.Abort();
+    char buffer[65536];
+    ssize_t n = 0;
+    ASSERT_TRUE(fw::RunEventLoopUntil(
+        [&] {
+            while ((n = ::recv(peerFd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+                received += static_cast<size_t>(n);
+            return n == 0 || errno != EAGAIN;
+        },
+        20000));
+    EXPECT_EQ(n, -1) << "the peer read the end after " << received << " bytes";
+    EXPECT_EQ(errno, ECONNRESET);
+    EXPECT_LT(received, bytes.size());
+}
+
+// The peer ends its side while this end and bytes before it are still on their way: its end
+// crosses this one, and it had read neither. Whether it keeps its side open or resets the
+// connection afterwards, that is no answer to this end.
+class CrossingEnds : public SlowPeer, public testing::WithParamInterface<bool> {};
+
+TEST_P(CrossingEnds, AreNoAnswerToThisEnd) {
+    const bool resetAfter = GetParam();
+    EndBehindUnreadBytes();
+    ::shutdown(peerFd, SHUT_WR);
+    if (resetAfter) {
+        fw::RunEventLoopUntil([] { return false; }, 200);
+        linger hard{1, 0};
+        setsockopt(peerFd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        ::close(peerFd);
+        peerFd = -1;
+    }
+    ASSERT_TRUE(fw::RunEventLoopUntil([&] { return endCode != 0; }, 5000));
+    EXPECT_NE(endCode, fw::kSocketPeerClosed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, CrossingEnds, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "ThenAReset" : "Alone");
+                         });
 
 }  // namespace

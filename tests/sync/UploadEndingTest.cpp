@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -39,7 +40,12 @@ enum class Ending {
     ResetsAPartWhileSent,
     ResetsAPartOnceSent,
     ResetsAPartAfterTheEnd,
-    ResetsAfterAll,      // 150; reads to the end, 226, resets
+    ResetsAfterAll,         // 150; reads to the end, 226, resets
+    ResetsAfterAll1sLater,  // 150; reads to the end, 226, resets a second later
+    // 150; reads to the end, 226, resets just before the client's moment for it runs out, and
+    // the client's loop is held until it has: the reset and the moment's end come together.
+    ResetsAsTheMomentRunsOut,
+    NeverConnects,       // 150 and 226 at once; takes no data connection (active mode)
     Refuses451AfterAll,  // 150; reads to the end, closes its end, 451
     Refuses552AfterAll,  // 150; reads to the end, closes its end, 552
 };
@@ -134,6 +140,13 @@ const Case kCases[] = {
     {"reads all, says 226 and resets, large", Ending::ResetsAfterAll, LargeFile, kBroken},
     {"reads all, says 226 and resets, small", Ending::ResetsAfterAll, SmallFile, kBroken},
     {"reads all, says 226 and resets, empty", Ending::ResetsAfterAll, EmptyFile, kBroken},
+    // While the server still has a moment to end its side.
+    {"reads all, says 226 and resets 1 s later", Ending::ResetsAfterAll1sLater, SmallFile, kBroken},
+    {"reads all, says 226 and resets as the moment runs out", Ending::ResetsAsTheMomentRunsOut,
+     SmallFile, kBroken},
+    // Nothing to carry: in active mode the server's word alone stands (in passive mode the
+    // connection the client made ends in order).
+    {"says 226 and never connects, empty", Ending::NeverConnects, EmptyFile, Done("")},
     {"451 after reading all", Ending::Refuses451AfterAll, SmallFile, Refused(k451)},
     {"552 after reading all", Ending::Refuses552AfterAll, LargeFile, Refused(k552)},
 };
@@ -171,11 +184,12 @@ protected:
 
     std::optional<Ending> ending;  // how the server ends f.bin's upload; unset: as a server does
     bool everyFile = false;        // ... and every other file's
-    // Resets the upload's data connection here and now (its bytes stored as read so far).
+    // Resets the upload's data connection here and now, stores what it read so far and
+    // confirms the upload, all in one step (the client's DELE comes after it).
     void ResetNow() {
         if (phase_ != Phase::Reading || !data_.back()->Open()) return;
         data_.back()->ReadWhatHasCome();
-        data_.back()->Reset();
+        ResetStoreAndConfirm();
     }
 
 private:
@@ -193,12 +207,24 @@ private:
         storing_ = local;
         // The case's ending is f.bin's; z.txt's, in order.
         ending_ = everyFile || line == "STOR /site/f.bin" ? *ending : Ending::InOrder;
+        if (ending_ == Ending::NeverConnects) {
+            testsupport::WriteFile(storing_, "");
+            site->server.Send(std::string(k150) + k226);
+            phase_ = Phase::Done;
+            return true;
+        }
         site->ConnectActiveData();
         phase_ = Phase::Connecting;
         return true;
     }
 
     void Store() { testsupport::WriteFile(storing_, data_.back()->Received()); }
+    void ResetStoreAndConfirm() {
+        phase_ = Phase::Done;
+        Store();
+        data_.back()->Reset();
+        site->server.Send(k226);
+    }
 
     void MoveUpload() {
         testsupport::ScriptedFtpServer& server = site->server;
@@ -222,14 +248,11 @@ private:
             return;
         }
         if (ReadsAPart()) {
-            const bool due = ending_ == Ending::ResetsAPartWhileSent  ? ClientHeldBack(data)
-                             : ending_ == Ending::ResetsAPartOnceSent ? !data.Open()
-                                                                      : data.ClientEnded();
-            if (!due) return;
-            phase_ = Phase::Done;
-            Store();
-            data.Reset();
-            server.Send(k226);
+            // Once the file has gone, the upload's own progress event resets it (ResetNow).
+            const bool due = ending_ == Ending::ResetsAPartWhileSent     ? ClientHeldBack(data)
+                             : ending_ == Ending::ResetsAPartAfterTheEnd ? data.ClientEnded()
+                                                                         : false;
+            if (due) ResetStoreAndConfirm();
             return;
         }
         if (!data.EndRead()) return;
@@ -250,6 +273,17 @@ private:
             case Ending::ResetsAfterAll:
                 server.Send(k226);
                 data.Reset();
+                break;
+            case Ending::ResetsAfterAll1sLater:
+                server.Send(k226);
+                QTimer::singleShot(1000, &poll_, [&data] { data.Reset(); });
+                break;
+            case Ending::ResetsAsTheMomentRunsOut:
+                server.Send(k226);
+                QTimer::singleShot(FtpDataSocket::kServerEndGraceMs - 300, &poll_, [&data] {
+                    data.Reset();
+                    std::this_thread::sleep_for(std::chrono::seconds(1));
+                });
                 break;
             case Ending::Refuses451AfterAll:
             case Ending::Refuses552AfterAll:
@@ -326,10 +360,11 @@ TEST_P(UploadEnding, TheRunAndTheNextComparison) {
 }
 
 // A server that has kept its end open after a final reply once is taken at its word at once for
-// the rest of the connection: a run of many files does not wait a moment for each.
+// the rest of the connection: a run of many files does not wait a moment for each. A new
+// connection gives its server the moment again, in which a reset still breaks the upload.
 class KeptEndOpen : public EndingSite, public testing::WithParamInterface<bool> {};
 
-TEST_P(KeptEndOpen, IsTakenAtItsWordAtOnceFromTheSecondUpload) {
+TEST_P(KeptEndOpen, IsTakenAtItsWordAtOnceFromTheSecondUploadOfTheConnection) {
     FillEditPage("user", "secret", "/site", GetParam());
     constexpr int kFiles = 10;
     Tree files;
@@ -344,10 +379,21 @@ TEST_P(KeptEndOpen, IsTakenAtItsWordAtOnceFromTheSecondUpload) {
     const auto start = Clock::now();
     ASSERT_TRUE(Click(TagSync));
     ASSERT_TRUE(WaitForScript(60000)) << LogText();
-    // One moment's wait in all, not one for each file (that would be 20 s).
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    // One moment's wait in all, not one for each file.
+    EXPECT_LT(Clock::now() - start,
+              std::chrono::milliseconds(kFiles / 2 * FtpDataSocket::kServerEndGraceMs));
     EXPECT_EQ(TreeOf(site->treeRoot), files);
     EXPECT_FALSE(Has("uploading.txt")) << Get("uploading.txt");
+
+    ending = Ending::ResetsAfterAll1sLater;
+    ASSERT_TRUE(Click(TagDiscon));
+    MakeTree(localRoot, {{"new.bin", SmallFile()}});
+    ExpectPress("実行");  // the results of the earlier connection are cleared
+    ASSERT_TRUE(ConnectAndCompare()) << LogText();
+    ExpectStopped("An error 203occurred in the data port!");
+    ASSERT_TRUE(Click(TagSync));
+    ASSERT_TRUE(WaitForScript(20000)) << LogText();
+    EXPECT_EQ(Get("uploading.txt"), "127.0.0.1\tuser\t/site/new.bin\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, UploadEnding,
