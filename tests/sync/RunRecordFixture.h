@@ -261,17 +261,11 @@ private:
     }
     // Applies a change of the tree, and takes a STOR over; answers whether it answered.
     bool Keep(const std::string& line) {
-        const size_t space = line.find(' ');
-        if (space == std::string::npos || line.compare(space, 7, " /site/") != 0) return false;
-        const std::string verb = line.substr(0, space);
-        const std::string local = site->treeRoot + line.substr(space + 6);
-        std::error_code ignored;
-        if (verb == "MKD") {
-            std::filesystem::create_directory(local, ignored);
-        } else if (verb == "DELE" || verb == "RMD") {
-            std::filesystem::remove(local, ignored);
-        } else if (verb == "STOR") {
-            storing_ = local;
+        const std::optional<ScriptedSite::OnSite> command = site->OnSitePath(line);
+        if (!command) return false;
+        site->KeepInTree(*command);
+        if (command->verb == "STOR") {
+            storing_ = command->local;
             site->server.Send(storReplies == StorReplies::FinalReplyFirst
                                   ? "150 Ok to send data\r\n226 Transfer complete\r\n"
                                   : "150 Ok to send data\r\n");

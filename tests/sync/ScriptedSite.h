@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -92,6 +93,25 @@ public:
         listingHeld_ = false;
         server.CloseData();
         server.Send("226 Listing sent\r\n");
+    }
+
+    // A command on a path below /site: its verb and the local path that stands for the path in
+    // treeRoot; none for any other line.
+    struct OnSite {
+        std::string verb;
+        std::string local;
+    };
+    std::optional<OnSite> OnSitePath(const std::string& line) const {
+        const size_t space = line.find(' ');
+        if (space == std::string::npos || line.compare(space, 7, " /site/") != 0) return {};
+        return OnSite{line.substr(0, space), treeRoot + line.substr(space + 6)};
+    }
+    // MKD, DELE and RMD change treeRoot as they would change the site's tree.
+    void KeepInTree(const OnSite& command) const {
+        std::error_code ignored;
+        if (command.verb == "MKD") std::filesystem::create_directory(command.local, ignored);
+        if (command.verb == "DELE" || command.verb == "RMD")
+            std::filesystem::remove(command.local, ignored);
     }
 
     // In active mode, the transfer's data connection: the site connects to the port the client's

@@ -196,15 +196,11 @@ private:
     enum class Phase { None, Connecting, Reading, Done };
 
     bool Take(const std::string& line) {
-        const size_t space = line.find(' ');
-        if (space == std::string::npos || line.compare(space, 7, " /site/") != 0) return false;
-        const std::string verb = line.substr(0, space);
-        const std::string local = site->treeRoot + line.substr(space + 6);
-        std::error_code ignored;
-        if (verb == "MKD") std::filesystem::create_directory(local, ignored);
-        if (verb == "DELE" || verb == "RMD") std::filesystem::remove(local, ignored);
-        if (verb != "STOR" || !ending) return false;  // answered as the site answers it
-        storing_ = local;
+        const std::optional<ScriptedSite::OnSite> command = site->OnSitePath(line);
+        if (!command) return false;
+        site->KeepInTree(*command);
+        if (command->verb != "STOR" || !ending) return false;  // answered as the site answers it
+        storing_ = command->local;
         // The case's ending is f.bin's; z.txt's, in order.
         ending_ = everyFile || line == "STOR /site/f.bin" ? *ending : Ending::InOrder;
         if (ending_ == Ending::NeverConnects) {
