@@ -173,6 +173,7 @@ private:
     bool Confirms(const std::string& code) const;
     bool MovesTransferOn(const std::string& code) const;
     bool ConfirmsUploadAtOnce(const std::string& code) const;
+    void AcceptUpload();
     void Transition(const std::string& code, const std::string& text);
     bool OpenPassiveDataConnection(const std::string& text);
     void SendDataPortCommand();

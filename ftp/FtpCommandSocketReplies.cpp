@@ -150,7 +150,7 @@ void FtpCommandSocket::HandleLine(const std::string& line) {
 }
 
 bool FtpCommandSocket::MovesTransferOn(const std::string& code) const {
-    const bool uploadAccepted = status == "stor" && (Confirms(code) || ConfirmsUploadAtOnce(code));
+    const bool uploadAccepted = (status == "stor" && Confirms(code)) || ConfirmsUploadAtOnce(code);
     const bool transferEnded = awaitingFinalReply_ && code.size() == 3 && code[0] == '2';
     return uploadAccepted || transferEnded;
 }
@@ -159,6 +159,13 @@ bool FtpCommandSocket::MovesTransferOn(const std::string& code) const {
 // and reads the data after its reply. The 150 that may follow confirms nothing more.
 bool FtpCommandSocket::ConfirmsUploadAtOnce(const std::string& code) const {
     return status == "stor" && (code == "226" || code == "250");
+}
+
+// The server has taken the upload: its data goes, and its final reply is due.
+void FtpCommandSocket::AcceptUpload() {
+    status = "storing";
+    awaitingFinalReply_ = true;
+    dataPort->sendFile();
 }
 
 bool FtpCommandSocket::TransferBeingSetUp() const {
@@ -205,8 +212,8 @@ void FtpCommandSocket::ActOnReply(const std::string& code, const std::string& te
     if (ConfirmsUploadAtOnce(code)) {
         codeFound = false;
         expectedCode.clear();
-        status = "storing";
-        dataPort->sendFile();
+        AcceptUpload();  // as its 150 would, and then the reply is the final one
+        awaitingFinalReply_ = false;
         dataPort->FinalReply(CodeValue(code));
         return;
     }
@@ -273,9 +280,7 @@ void FtpCommandSocket::Transition(const std::string& code, const std::string& te
         status = "";
         awaitingFinalReply_ = true;  // the download runs on the data connection
     } else if (status == "stor") {
-        status = "storing";
-        awaitingFinalReply_ = true;
-        dataPort->sendFile();
+        AcceptUpload();
     } else if (status == "syst") {
         systemstr = fw::NthField(text, " ", 2);
         status = "";

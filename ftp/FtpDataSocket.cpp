@@ -271,9 +271,7 @@ void FtpDataSocket::UploadSent() {
         awaitingServerEnd_ = true;
         WatchServerEnd();
     } else {
-        Close();
-        dataDone_ = true;
-        FinishIfComplete();
+        TakeServersWord();
     }
     if (transferActive_) cancelWatch_.SetMode(fw::Timer::kModeMultiple);
 }

@@ -231,10 +231,7 @@ protected:
     void SetUp() override {
         ScriptedSiteTest::SetUp();
         if (IsSkipped()) return;
-        site->Intercept = [this](const std::string& line) { return Take(line); };
-        poll_.setInterval(2);
-        QObject::connect(&poll_, &QTimer::timeout, [this] { MoveUpload(); });
-        poll_.start();
+        TakeOver([this](const std::string& line) { return Take(line); }, [this] { MoveUpload(); });
     }
 
     RunRecorder Recorder() {
@@ -290,7 +287,6 @@ private:
 
     std::string storing_;  // the local path of the file a STOR stores
     std::string held_;
-    QTimer poll_;
 };
 
 }  // namespace synctest

@@ -2,6 +2,8 @@
 
 // The main window against the scripted site on 127.0.0.1:21, whose remote tree the test gives.
 
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,7 +35,17 @@ protected:
         return found;
     }
 
+    // The test takes the site's commands over (take answers whether it answered the line) and
+    // moves its own transfers on every 2 ms (move).
+    void TakeOver(std::function<bool(const std::string&)> take, std::function<void()> move) {
+        site->Intercept = std::move(take);
+        transfersPoll.setInterval(2);
+        QObject::connect(&transfersPoll, &QTimer::timeout, std::move(move));
+        transfersPoll.start();
+    }
+
     std::unique_ptr<ScriptedSite> site;
+    QTimer transfersPoll;  // of TakeOver; stops with the test
 
 private:
     std::unique_ptr<testsupport::TempFolder> remote_;

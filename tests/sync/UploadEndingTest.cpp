@@ -158,10 +158,7 @@ protected:
     void SetUp() override {
         ScriptedSiteTest::SetUp();
         if (IsSkipped()) return;
-        site->Intercept = [this](const std::string& line) { return Take(line); };
-        poll_.setInterval(2);
-        QObject::connect(&poll_, &QTimer::timeout, [this] { MoveUpload(); });
-        poll_.start();
+        TakeOver([this](const std::string& line) { return Take(line); }, [this] { MoveUpload(); });
     }
 
     RunRecorder Recorder() {
@@ -264,7 +261,7 @@ private:
                 break;
             case Ending::ClosesItsEnd3sAfter226:
                 server.Send(k226);
-                QTimer::singleShot(3000, &poll_, [&data] { data.Close(); });
+                QTimer::singleShot(3000, &transfersPoll, [&data] { data.Close(); });
                 break;
             case Ending::ResetsAfterAll:
                 server.Send(k226);
@@ -272,11 +269,11 @@ private:
                 break;
             case Ending::ResetsAfterAll1sLater:
                 server.Send(k226);
-                QTimer::singleShot(1000, &poll_, [&data] { data.Reset(); });
+                QTimer::singleShot(1000, &transfersPoll, [&data] { data.Reset(); });
                 break;
             case Ending::ResetsAsTheMomentRunsOut:
                 server.Send(k226);
-                QTimer::singleShot(FtpDataSocket::kServerEndGraceMs - 300, &poll_, [&data] {
+                QTimer::singleShot(FtpDataSocket::kServerEndGraceMs - 300, &transfersPoll, [&data] {
                     data.Reset();
                     std::this_thread::sleep_for(std::chrono::seconds(1));
                 });
@@ -310,7 +307,6 @@ private:
         return Clock::now() - unreadSince_ > std::chrono::milliseconds(300);
     }
 
-    QTimer poll_;
     Phase phase_ = Phase::None;
     Ending ending_ = Ending::InOrder;  // the ending of the upload under way
     std::string storing_;              // the local path of the file the STOR stores
